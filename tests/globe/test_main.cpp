@@ -1,8 +1,8 @@
+#include <cstdlib>
+
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     // Pixel tests run without a display server.

@@ -1,8 +1,8 @@
+#include <cstdlib>
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     // Widget tests run without a display server.
