@@ -26,6 +26,7 @@ import argparse
 import hashlib
 import json
 import math
+import os
 import pathlib
 import shutil
 import struct
@@ -34,8 +35,24 @@ import sys
 import tarfile
 import time
 
-import numpy as np
-from PIL import Image, ImageDraw, ImageFilter
+
+def _install_debian_packages():
+    """Pillow and NumPy come from Debian; install them when missing (as root), then restart."""
+    if os.environ.get("ZIMBALO_TEXTURES_INSTALLED") or os.geteuid() != 0:
+        raise SystemExit("needs Debian's python3-pil and python3-numpy: "
+                         "apt-get install python3-pil python3-numpy")
+    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+    subprocess.run(["apt-get", "install", "-y", "-q", "python3-pil", "python3-numpy"],
+                   check=True, env=env)
+    os.environ["ZIMBALO_TEXTURES_INSTALLED"] = "1"
+    os.execv("/usr/bin/python3", ["/usr/bin/python3", *sys.argv])
+
+
+try:
+    import numpy as np
+    from PIL import Image, ImageDraw, ImageFilter
+except ImportError:
+    _install_debian_packages()
 
 TOOL_DIR = pathlib.Path(__file__).resolve().parent
 REPO = TOOL_DIR.parent.parent
