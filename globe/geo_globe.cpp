@@ -1,0 +1,258 @@
+#include "globe/geo_globe.h"
+
+#include <cassert>
+#include <cmath>
+
+#include <QFileInfo>
+#include <QPainter>
+
+#include "globe/geo_exception.h"
+
+namespace zimbalo::globe {
+
+GeoGlobe::GeoGlobe(int width, int height)
+    : m_renderer(std::make_unique<GeoDefaultRenderer>(*this, width, height)),
+      m_projector(std::make_unique<GeoProjector>(*this)) {
+    m_projector->SetScaleFactor(0.0);
+    m_graticule.OnChange = [this]() {
+        if (!m_loading) {
+            RequestRedraw();
+        }
+    };
+    m_stale = true;
+}
+
+GeoGlobe::~GeoGlobe() {
+    m_layerPass.reset();
+    m_renderer->EndCanvas();
+}
+
+void GeoGlobe::RequestRedraw() {
+    if (m_stale) {
+        return;
+    }
+    m_stale = true;
+    if (OnInvalidate) {
+        OnInvalidate();
+    }
+}
+
+void GeoGlobe::EndUpdate() {
+    if (m_updateCount <= 0) {
+        assert(false && "Assertion failure");
+        m_updateCount = 0;
+        return;
+    }
+    if (--m_updateCount == 0) {
+        if (m_layerPass) {
+            m_layerPass->SynchronizeLayers(*this);
+        }
+        RequestRedraw();
+    }
+}
+
+void GeoGlobe::SetColor(GeoColor c) {
+    m_color = c;
+    RequestRedraw();
+}
+
+void GeoGlobe::SetSurfaceColor(GeoColor c) {
+    m_surfaceColor = c;
+    RequestRedraw();
+}
+
+void GeoGlobe::SetMinObjectColor(GeoColor c) {
+    if (c != m_minObjectColor) {
+        m_minObjectColor = c;
+        RequestRedraw();
+    }
+}
+
+void GeoGlobe::SetCullObjectPixels(double v) {
+    if (v != m_cullObjectPixels) {
+        m_cullObjectPixels = v;
+        RequestRedraw();
+    }
+}
+
+void GeoGlobe::SetMinObjectPixels(double v) {
+    if (v != m_minObjectPixels) {
+        m_minObjectPixels = v;
+        RequestRedraw();
+    }
+}
+
+void GeoGlobe::SetBackgroundImage(const QImage& image) {
+    m_backgroundImage = image.isNull() ? QImage() : image.copy();
+    RequestRedraw();
+}
+
+void GeoGlobe::SetGlobeOptions(unsigned options) {
+    if (((options ^ m_options) & goTransparentBackground) != 0
+        && (m_options & goTransparentBackground) != 0) {
+        m_backgroundImage = QImage();
+    }
+    m_options = options;
+    RequestRedraw();
+}
+
+void GeoGlobe::SetSurfaceTextureName(const QString& name) {
+    m_surfaceTextureName = name.trimmed();
+    if (m_surfaceTextureName.isEmpty()) {
+        m_texture.Clear();
+    } else if (QFileInfo::exists(m_surfaceTextureName)) {
+        try {
+            m_texture.LoadFromFile(m_surfaceTextureName);
+        } catch (...) {
+            // A bad image leaves no texture rather than a stale name; the caller sees the error.
+            m_texture.Clear();
+            m_surfaceTextureName.clear();
+            RequestRedraw();
+            throw;
+        }
+    }
+    if (m_texture.IsEmpty()) {
+        m_surfaceTextureName.clear();
+    }
+    RequestRedraw();
+}
+
+bool GeoGlobe::Resize(int width, int height, int pixelsPerInch) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const int oldWidth = m_renderer->Width();
+    const int oldHeight = m_renderer->Height();
+    if (width == oldWidth && height == oldHeight) {
+        return false;
+    }
+    m_renderer->SetSize(width, height);
+    m_renderer->SetPixelsPerInch(pixelsPerInch, pixelsPerInch);
+    if (oldWidth == 0 || oldHeight == 0) {
+        m_projector->SetXOrigin(width / 2);
+        m_projector->SetYOrigin(height / 2);
+    } else {
+        const double k =
+            std::hypot(static_cast<double>(height), static_cast<double>(width))
+            / std::hypot(static_cast<double>(oldHeight), static_cast<double>(oldWidth));
+        const int oldX = m_projector->XOrigin();
+        const int oldY = m_projector->YOrigin();
+        m_projector->SetScaleFactor(m_projector->ScaleFactor() * k);
+        m_projector->SetXOrigin(roundToInt32(oldX * k));
+        m_projector->SetYOrigin(roundToInt32(oldY * k));
+    }
+    m_stale = false;  // the back buffer lost its content: always ask for a paint
+    RequestRedraw();
+    return true;
+}
+
+void GeoGlobe::FireZoomed() {
+    if (!m_loading && OnZoomed) {
+        OnZoomed();
+    }
+}
+
+void GeoGlobe::FireRotated() {
+    if (!m_loading && OnRotated) {
+        OnRotated();
+    } else {
+        FirePanned();
+    }
+}
+
+void GeoGlobe::FirePanned() {
+    if (!m_loading && OnPanned) {
+        OnPanned();
+    }
+}
+
+void GeoGlobe::drawBackground() {
+    if (m_backgroundImage.isNull()) {
+        m_renderer->FillBackground(m_color);
+        return;
+    }
+    QPainter& p = m_renderer->Canvas();
+    for (int y = 0; y < m_renderer->Height(); y += m_backgroundImage.height()) {
+        for (int x = 0; x < m_renderer->Width(); x += m_backgroundImage.width()) {
+            p.drawImage(x, y, m_backgroundImage);
+        }
+    }
+}
+
+void GeoGlobe::drawDisc() {
+    if (m_surfaceColor == clNone) {
+        return;
+    }
+    m_renderer->SetPen(GeoPen(clBlack, GeoPenStyle::gpsClear, 1.0, GeoUnitTypes::guPixel));
+    m_renderer->SetBrush(GeoBrush(m_surfaceColor, m_surfaceColor, GeoBrushStyle::gbsSolid));
+    const GeoSphericalPrj& model = m_projector->Model();
+    const double r = model.Radius();
+    constexpr double kStep = 2.0 * gu::Pi / 180.0;
+    const double c = std::cos(kStep);
+    const double s = std::sin(kStep);
+    std::vector<QPoint> polygon;
+    polygon.reserve(180);
+    double u = r - 1.0;
+    double v = 0.0;
+    polygon.emplace_back(model.PixelX(u), model.PixelY(v));
+    for (int k = 1; k < 180; ++k) {
+        const double nu = u * c - v * s;
+        const double nv = u * s + v * c;
+        u = nu;
+        v = nv;
+        polygon.emplace_back(model.PixelX(u), model.PixelY(v));
+    }
+    m_renderer->BeginParts(true);
+    m_renderer->AddPart(polygon);
+    m_renderer->EndParts();
+}
+
+void GeoGlobe::DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent) {
+    if (texture.IsEmpty()) {
+        return;
+    }
+    m_textureMapper.Draw(m_renderer->Surface(), m_projector->Model(), m_projector->ScaleFactor(),
+                         texture, alpha, transparent);
+}
+
+void GeoGlobe::drawGraticule() {
+    if (OnPaintGraticule) {
+        OnPaintGraticule();
+        return;
+    }
+    m_graticule.Draw(*m_renderer, *m_projector);
+}
+
+void GeoGlobe::Render() {
+    GeoRenderer& r = *m_renderer;
+    r.ResetDrawingState();
+    // The extent is the layers' query rectangle; nothing else reads it.
+    m_lastExtent = m_layerPass ? m_projector->VisibleExtent()
+                               : GeoRect{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
+                                         2 * gu::MaxLatitude};
+    drawBackground();
+    drawDisc();
+    if (!m_texture.IsEmpty()) {
+        DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor());
+    }
+    if (m_graticule.DrawMode() == GeoGraticuleDraw::gdBehind) {
+        drawGraticule();
+    }
+    m_labels.Clear();
+    if (m_layerPass) {
+        m_layerPass->RenderLayers(*this, m_lastExtent);
+    }
+    if (!m_abortRestart && OnRender) {
+        OnRender();
+        r.ResetDrawingState();
+    }
+    if (m_graticule.DrawMode() == GeoGraticuleDraw::gdInFront) {
+        drawGraticule();
+    }
+    if (!m_abortRestart) {
+        r.ResetDrawingState();
+        m_labels.Draw(r, [this]() { return m_abortRestart; });
+    }
+    r.EndCanvas();
+}
+
+}  // namespace zimbalo::globe

@@ -1,0 +1,204 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+#include "globe/geo_graticule.h"
+#include "globe/geo_labels.h"
+#include "globe/geo_projector.h"
+#include "globe/geo_renderer.h"
+#include "globe/geo_texture.h"
+#include "globe/geo_units.h"
+
+namespace zimbalo::globe {
+
+class GeoGlobe;
+
+/// What the layer module plugs into the picture: the layer pass and the layer housekeeping.
+class GeoLayerPass {
+public:
+    virtual ~GeoLayerPass() = default;
+
+    /// Draws all layers for the visible extent (step 8 of the render); titles go to
+    /// globe.Labels(), which are drawn after the layers and the front graticule.
+    virtual void RenderLayers(GeoGlobe& globe, const GeoRect& extent) = 0;
+
+    /// The end of the outermost begin/end update: bring the layers in step with their store.
+    virtual void SynchronizeLayers(GeoGlobe&) {}
+
+    /// A mouse button was released over the picture (object look-up, selection, object click).
+    virtual void MouseReleased(GeoGlobe&, QPoint, bool /*isSelectButton*/, bool /*isLeftButton*/) {}
+};
+
+/// Options of the globe (a set of flags).
+enum GeoGlobeOption : unsigned {
+    goMultiSelect = 1,
+    goConstantScaleOnResize = 2,
+    goFixedCenterXYOnResize = 4,
+    goTransparentBackground = 8,
+};
+
+/// The globe without its window: projector, renderer with back buffer, graticule, surface
+/// texture, labels and the render of one picture. GlobeView shows it in a widget; tests and the
+/// benchmark drive it directly.
+class GeoGlobe {
+public:
+    /// A globe of the given picture size (150 x 150 like a new control), scaled to fit.
+    explicit GeoGlobe(int width = 150, int height = 150);
+    ~GeoGlobe();
+
+    GeoGlobe(const GeoGlobe&) = delete;
+    GeoGlobe& operator=(const GeoGlobe&) = delete;
+
+    GeoProjector& Projector() { return *m_projector; }
+
+    const GeoProjector& Projector() const { return *m_projector; }
+
+    GeoDefaultRenderer& Renderer() { return *m_renderer; }
+
+    const GeoDefaultRenderer& Renderer() const { return *m_renderer; }
+
+    GeoGraticule& Graticule() { return m_graticule; }
+
+    GeoLabelRenderer& Labels() { return m_labels; }
+
+    /// The rendered picture (the renderer's back buffer).
+    const QImage& Picture() const { return m_renderer->BackBuffer().Image(); }
+
+    // Appearance; every setter that changes the picture ends with RequestRedraw.
+    GeoColor Color() const { return m_color; }
+
+    void SetColor(GeoColor c);
+
+    GeoColor SurfaceColor() const { return m_surfaceColor; }
+
+    void SetSurfaceColor(GeoColor c);
+
+    GeoColor MinObjectColor() const { return m_minObjectColor; }
+
+    void SetMinObjectColor(GeoColor c);
+
+    double CullObjectPixels() const { return m_cullObjectPixels; }
+
+    void SetCullObjectPixels(double v);
+
+    double MinObjectPixels() const { return m_minObjectPixels; }
+
+    void SetMinObjectPixels(double v);
+
+    const QImage& BackgroundImage() const { return m_backgroundImage; }
+
+    /// Copies the image; it is tiled from (0, 0) instead of filling with Color.
+    void SetBackgroundImage(const QImage& image);
+
+    unsigned GlobeOptions() const { return m_options; }
+
+    void SetGlobeOptions(unsigned options);
+
+    /// The texture file's name (trimmed), empty when no texture is loaded.
+    const QString& SurfaceTextureName() const { return m_surfaceTextureName; }
+
+    /// Loads the named texture image (an existing file replaces the texture, a missing file
+    /// leaves it as it was, an empty name removes it). Throws GeoException for a bad image.
+    void SetSurfaceTextureName(const QString& name);
+
+    GeoBitmap& SurfaceTexture() { return m_texture; }
+
+    /// Milliseconds between interim updates of long renders (0: renders run to completion).
+    int PeriodicUpdateTime() const { return m_periodicUpdateTime; }
+
+    void SetPeriodicUpdateTime(int ms) { m_periodicUpdateTime = ms; }
+
+    bool AbortRestart() const { return m_abortRestart; }
+
+    void SetAbortRestart(bool on) { m_abortRestart = on; }
+
+    /// Marks the picture stale and asks the window for a paint (once until painted).
+    void RequestRedraw();
+
+    bool IsStale() const { return m_stale; }
+
+    /// Marks the picture current (after the paint cycle showed it).
+    void ClearStale() { m_stale = false; }
+
+    /// Nesting of begin/end update; while above 0 the picture is not re-rendered.
+    void BeginUpdate() { ++m_updateCount; }
+
+    /// Ends one update level; at 0 the layers are synchronised and a redraw requested.
+    /// Ending below 0 is a programming error (asserts "Assertion failure").
+    void EndUpdate();
+
+    int UpdateCount() const { return m_updateCount; }
+
+    /// New client size: resizes the back buffer and keeps the view by scaling with the diagonal
+    /// (or centres the origin when the old size was empty). Returns false when nothing changed.
+    bool Resize(int width, int height, int pixelsPerInch = 96);
+
+    /// Renders the whole picture into the back buffer: background, disc, texture, graticule
+    /// behind, layers, OnRender, graticule in front, titles.
+    void Render();
+
+    /// Geographic extent of the last render (whole world when no layer pass asked for it).
+    const GeoRect& LastExtent() const { return m_lastExtent; }
+
+    /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere.
+    void DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent);
+
+    GeoTextureMapper& TextureMapper() { return m_textureMapper; }
+
+    /// Plugs in the layer pass (owned).
+    void SetLayerPass(std::unique_ptr<GeoLayerPass> pass) { m_layerPass = std::move(pass); }
+
+    GeoLayerPass* LayerPass() { return m_layerPass.get(); }
+
+    /// While loading, view notifications (panned, rotated, zoomed) are not fired.
+    void SetLoading(bool on) { m_loading = on; }
+
+    bool Loading() const { return m_loading; }
+
+    // Notifications.
+    std::function<void()> OnInvalidate;      ///< the window should repaint
+    std::function<void()> OnBeforeRender;    ///< before each paint (drawing state reset)
+    std::function<void()> OnRender;          ///< after the layers
+    std::function<void()> OnPaintGraticule;  ///< replaces the graticule when assigned
+    std::function<void()> OnZoomed;
+    std::function<void()> OnRotated;
+    std::function<void()> OnPanned;
+
+    void FireZoomed();
+    void FireRotated();
+    void FirePanned();
+
+private:
+    void drawBackground();
+    void drawDisc();
+    void drawGraticule();
+
+    std::unique_ptr<GeoDefaultRenderer> m_renderer;
+    std::unique_ptr<GeoProjector> m_projector;
+    GeoGraticule m_graticule;
+    GeoLabelRenderer m_labels;
+    GeoBitmap m_texture;
+    GeoTextureMapper m_textureMapper;
+    std::unique_ptr<GeoLayerPass> m_layerPass;
+    QString m_surfaceTextureName;
+    QImage m_backgroundImage;
+    GeoRect m_lastExtent;
+    GeoColor m_color = clBlack;
+    GeoColor m_surfaceColor = clAqua;
+    GeoColor m_minObjectColor = clGray;
+    double m_cullObjectPixels = 0.75;
+    double m_minObjectPixels = 1.5;
+    unsigned m_options = 0;
+    int m_periodicUpdateTime = 0;
+    int m_updateCount = 0;
+    bool m_stale = true;
+    bool m_abortRestart = false;
+    bool m_loading = false;
+};
+
+}  // namespace zimbalo::globe

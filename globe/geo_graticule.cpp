@@ -1,0 +1,135 @@
+#include "globe/geo_graticule.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "globe/geo_projector.h"
+#include "globe/geo_renderer.h"
+
+namespace zimbalo::globe {
+
+std::vector<GeoGraticuleLine> GraticuleLines(int latitudeStep, int longitudeStep) {
+    std::vector<GeoGraticuleLine> lines;
+    constexpr std::int64_t kPole = 480600000;  // 89 degrees
+    if (longitudeStep > 0) {
+        const std::int64_t step = static_cast<std::int64_t>(longitudeStep) * gu::Degree;
+        for (std::int64_t lon = gu::MinLongitude; lon < gu::MaxLongitude; lon += step) {
+            const auto l = static_cast<std::int32_t>(lon);
+            lines.push_back({{l, -static_cast<std::int32_t>(kPole), 0},
+                             {l, static_cast<std::int32_t>(kPole), 0},
+                             180});
+        }
+    }
+    if (latitudeStep > 0) {
+        const std::int64_t step = static_cast<std::int64_t>(latitudeStep) * gu::Degree;
+        for (std::int64_t a = 0; a < 459000000; a += step) {
+            for (const std::int64_t b : {a, -a}) {
+                const auto lat = static_cast<std::int32_t>(b);
+                lines.push_back({{971999999, lat, 0}, {0, lat, 0}, 85});
+                lines.push_back({{0, lat, 0}, {-971999999, lat, 0}, 85});
+            }
+        }
+    }
+    return lines;
+}
+
+std::vector<GeoPoint> SampleGeoLine(const GeoPoint& p, const GeoPoint& q, int segments) {
+    const int n = std::max(segments, 1);
+    const std::int64_t dlat64 = static_cast<std::int64_t>(q.Latitude) - p.Latitude;
+    std::int64_t dlon64 = static_cast<std::int64_t>(q.Longitude) - p.Longitude;
+    if (dlon64 > 971999999) {
+        dlon64 -= gu::FullCircle;
+    } else if (dlon64 < -971999999) {
+        dlon64 += gu::FullCircle;
+    }
+    const auto dlat = static_cast<std::int32_t>(dlat64);
+    const auto dlon = static_cast<std::int32_t>(dlon64);
+    const bool heights = p.Height != 0 || q.Height != 0;
+    const std::int64_t dh = static_cast<std::int64_t>(q.Height) - p.Height;
+    std::vector<GeoPoint> points;
+    points.reserve(static_cast<std::size_t>(n) + 1);
+    for (int k = 0; k <= n; ++k) {
+        GeoPoint g;
+        g.Longitude =
+            NormalizeLongitude(static_cast<std::int64_t>(p.Longitude) + MulDiv(dlon, k, n));
+        g.Latitude =
+            static_cast<std::int32_t>(p.Latitude + static_cast<std::int64_t>(MulDiv(dlat, k, n)));
+        g.Height = heights ? static_cast<std::int32_t>(p.Height + dh * k / n) : 0;
+        points.push_back(g);
+    }
+    return points;
+}
+
+GeoRect BoundsOf(const std::vector<GeoPoint>& points) {
+    if (points.empty()) {
+        return {};
+    }
+    std::int32_t minLon = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxLon = std::numeric_limits<std::int32_t>::min();
+    std::int32_t minLat = minLon;
+    std::int32_t maxLat = maxLon;
+    for (const GeoPoint& g : points) {
+        minLon = std::min(minLon, g.Longitude);
+        maxLon = std::max(maxLon, g.Longitude);
+        minLat = std::min(minLat, g.Latitude);
+        maxLat = std::max(maxLat, g.Latitude);
+    }
+    return GeoRect{minLon, minLat, static_cast<std::int32_t>(std::int64_t{maxLon} - minLon),
+                   static_cast<std::int32_t>(std::int64_t{maxLat} - minLat)};
+}
+
+GeoGraticule::GeoGraticule() {
+    m_pen.OnChange = [this]() { notify(); };
+}
+
+void GeoGraticule::notify() const {
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+void GeoGraticule::SetDrawMode(GeoGraticuleDraw mode) {
+    if (mode != m_drawMode) {
+        m_drawMode = mode;
+        notify();
+    }
+}
+
+void GeoGraticule::SetLatitudeStep(int degrees) {
+    if (degrees != m_latitudeStep) {
+        m_latitudeStep = degrees;
+        notify();
+    }
+}
+
+void GeoGraticule::SetLongitudeStep(int degrees) {
+    if (degrees != m_longitudeStep) {
+        m_longitudeStep = degrees;
+        notify();
+    }
+}
+
+void GeoGraticule::SetGraticulePen(const GeoPen& pen) {
+    m_pen.Assign(pen);
+}
+
+int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) const {
+    if (m_drawMode == GeoGraticuleDraw::gdNone) {
+        return 0;
+    }
+    renderer.SetPen(m_pen);
+    int drawn = 0;
+    for (const GeoGraticuleLine& line : GraticuleLines(m_latitudeStep, m_longitudeStep)) {
+        const std::vector<GeoPoint> points = SampleGeoLine(line.From, line.To, line.Segments);
+        if (!projector.RectVisible(BoundsOf(points)).Visible) {
+            continue;
+        }
+        renderer.BeginParts(false);
+        renderer.AddOpenChain(points);
+        renderer.EndParts();
+        ++drawn;
+    }
+    return drawn;
+}
+
+}  // namespace zimbalo::globe

@@ -1,0 +1,459 @@
+#include "globe/geo_projector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "globe/geo_exception.h"
+#include "globe/geo_globe.h"
+#include "globe/geo_renderer.h"
+
+namespace zimbalo::globe {
+
+namespace {
+
+constexpr double kDegToRad = gu::Pi / 180.0;
+
+/// Adds or subtracts 360 once to bring an angle into -180 .. below 180 degrees.
+double normalizeRotation(double degrees) {
+    if (degrees >= 180.0) {
+        degrees -= 360.0;
+    } else if (degrees < -180.0) {
+        degrees += 360.0;
+    }
+    return degrees;
+}
+
+}  // namespace
+
+// ---- GeoSphericalPrj
+
+void GeoSphericalPrj::Update(double scale, double xRotation, double yRotation, double zRotation) {
+    const double hz = zRotation * kDegToRad / 2.0;
+    const double hy = yRotation * kDegToRad / 2.0;
+    const double hx = (180.0 - xRotation) * kDegToRad / 2.0;
+    const double chz = std::cos(hz), shz = std::sin(hz);
+    const double chy = std::cos(hy), shy = std::sin(hy);
+    const double chx = std::cos(hx), shx = std::sin(hx);
+    const double q0 = chz * shx * chy - shz * chx * shy;
+    const double q1 = shz * shx * chy + chz * chx * shy;
+    const double q2 = shz * chx * chy - chz * shx * shy;
+    const double q3 = chz * chx * chy + shz * shx * shy;
+    const Matrix m{{
+        {1.0 - 2.0 * (q1 * q1 + q2 * q2), 2.0 * (q0 * q1 + q2 * q3), 2.0 * (q0 * q2 - q1 * q3)},
+        {2.0 * (q0 * q1 - q2 * q3), 1.0 - 2.0 * (q2 * q2 + q0 * q0), 2.0 * (q1 * q2 + q0 * q3)},
+        {2.0 * (q0 * q2 + q1 * q3), 2.0 * (q1 * q2 - q0 * q3), 1.0 - 2.0 * (q1 * q1 + q0 * q0)},
+    }};
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            m_f[i][j] = m[i][j] * scale;
+            m_b[i][j] = m[j][i] / scale;
+        }
+    }
+    m_r = scale * gu::EarthRadius;
+    m_r2 = m_r * m_r;
+}
+
+int GeoSphericalPrj::addOrigin(double s, int origin) {
+    const std::int64_t v = roundToInt64(s) + origin;
+    // Pixels far outside the picture are kept inside the int range; they are clipped later.
+    constexpr std::int64_t kLimit = std::numeric_limits<int>::max() / 2;
+    return static_cast<int>(std::clamp<std::int64_t>(v, -kLimit, kLimit));
+}
+
+bool GeoSphericalPrj::PointLLToXY(const GeoPoint& p, int& x, int& y) const {
+    const GeoProjected q = Project(p);
+    x = PixelX(q.sx);
+    y = PixelY(q.sy);
+    return IsVisible(q, p.Height);
+}
+
+bool GeoSphericalPrj::PointXYToLL(int x, int y, GeoPoint& out) const {
+    const double dx = static_cast<double>(x) - m_xOrigin;
+    const double dy = static_cast<double>(y) - m_yOrigin;
+    const double c = m_r2 - dx * dx - dy * dy;
+    if (c < 0.0) {
+        return false;
+    }
+    const double dz = -std::sqrt(c);
+    const double X = m_b[0][0] * dx + m_b[0][1] * dy + m_b[0][2] * dz;
+    const double Y = m_b[1][0] * dx + m_b[1][1] * dy + m_b[1][2] * dz;
+    const double Z = m_b[2][0] * dx + m_b[2][1] * dy + m_b[2][2] * dz;
+    const double s = Y / gu::EarthRadius;
+    const double lat = s >= 1.0 ? gu::Pi / 2.0 : (s <= -1.0 ? -gu::Pi / 2.0 : std::asin(s));
+    out.Longitude = NormalizeLongitude(roundToInt64(std::atan2(X, Z) * gu::PerRadian));
+    out.Latitude = roundToInt32(lat * gu::PerRadian);
+    out.Height = 0;
+    return true;
+}
+
+int GeoSphericalPrj::ProjectFilledChain(std::span<const GeoPoint> points,
+                                        std::vector<QPoint>& out) const {
+    int written = 0;
+    bool havePrevious = false;
+    QPoint previous;
+    for (const GeoPoint& p : points) {
+        GeoProjected q = Project(p);
+        if (q.depth > 0.0) {
+            // Behind the globe: pulled onto the limb along its direction from the centre.
+            const double len = std::hypot(q.sx, q.sy);
+            if (len > 0.0) {
+                q.sx *= m_r / len;
+                q.sy *= m_r / len;
+            }
+        }
+        const QPoint pixel(PixelX(q.sx), PixelY(q.sy));
+        if (havePrevious && pixel == previous) {
+            continue;
+        }
+        out.push_back(pixel);
+        previous = pixel;
+        havePrevious = true;
+        ++written;
+    }
+    return written;
+}
+
+// ---- GeoProjector
+
+GeoProjector::GeoProjector(GeoGlobe& globe)
+    : m_globe(globe), m_model(std::make_unique<GeoSphericalPrj>()) {
+    rebuildModel();
+}
+
+GeoProjector::~GeoProjector() = default;
+
+void GeoProjector::rebuildModel() {
+    m_model->Update(m_scale, m_xRotation, m_yRotation, m_zRotation);
+    m_model->SetOrigin(m_xOrigin, m_yOrigin);
+}
+
+void GeoProjector::SetProjectionClass(const QString& name) {
+    if (name.compare(m_model->ClassName(), Qt::CaseInsensitive) == 0) {
+        return;
+    }
+    // The spherical model is the only projection model this component builds.
+    throw GeoException(
+        QStringLiteral("Class %1 does not inherit from GeoProjectionModel").arg(name));
+}
+
+void GeoProjector::SetScaleFactor(double s) {
+    if (s < 0.0 || std::fabs(s - m_scale) < 1e-10) {
+        return;
+    }
+    if (m_maxZoom > m_minZoom) {
+        s = std::clamp(s, m_minZoom, m_maxZoom);
+    }
+    const GeoRenderer& renderer = m_globe.Renderer();
+    if (s == 0.0) {
+        SetXOrigin(renderer.Width() / 2);
+        SetYOrigin(renderer.Height() / 2);
+        const double extent = 2.0 * m_model->ExtentHalfSize();
+        s = std::min(renderer.Height() / extent, renderer.Width() / extent);
+        if (s == 0.0) {
+            s = 1.0;
+        }
+    }
+    ZoomAbout(renderer.Width() / 2, renderer.Height() / 2, s / m_scale);
+}
+
+void GeoProjector::ZoomAbout(int px, int py, double factor) {
+    if (m_globe.PeriodicUpdateTime() > 0) {
+        m_globe.SetAbortRestart(true);
+    }
+    const GeoRenderer& renderer = m_globe.Renderer();
+    double s = std::clamp(m_scale * factor, 5e-8, 1.0);
+    const double biggest = std::max(renderer.Width(), renderer.Height());
+    if (biggest / s > 2147483647.0) {
+        s = biggest / 2147483647.0;
+    }
+    if (factor == 0.0) {
+        return;
+    }
+    SetXOrigin(roundToInt32((m_xOrigin - px) / m_scale * s + px));
+    SetYOrigin(roundToInt32((m_yOrigin - py) / m_scale * s + py));
+    m_viewDistance = roundToInt64(renderer.Width() / s / std::tan(m_fieldOfView * kDegToRad));
+    m_viewExtent =
+        GeoRect{0, 0, roundToInt32(renderer.Width() / s), roundToInt32(renderer.Height() / s)};
+    m_scale = s;
+    rebuildModel();
+    m_globe.RequestRedraw();
+    m_globe.FireZoomed();
+}
+
+void GeoProjector::SetXOrigin(int x) {
+    if (x == m_xOrigin) {
+        return;
+    }
+    m_xOrigin = x;
+    m_globe.FirePanned();
+    m_model->SetOrigin(m_xOrigin, m_yOrigin);
+    m_globe.RequestRedraw();
+}
+
+void GeoProjector::SetYOrigin(int y) {
+    if (y == m_yOrigin) {
+        return;
+    }
+    m_yOrigin = y;
+    m_globe.FirePanned();
+    m_model->SetOrigin(m_xOrigin, m_yOrigin);
+    m_globe.RequestRedraw();
+}
+
+void GeoProjector::SetXRotation(double degrees) {
+    // The spherical model keeps the central latitude within the poles.
+    degrees = std::clamp(degrees, -90.0, 90.0);
+    if (degrees == m_xRotation) {
+        return;
+    }
+    m_xRotation = degrees;
+    m_globe.FireRotated();
+    rebuildModel();
+    m_globe.RequestRedraw();
+}
+
+void GeoProjector::SetYRotation(double degrees) {
+    degrees = normalizeRotation(degrees);
+    if (degrees == m_yRotation) {
+        return;
+    }
+    m_yRotation = degrees;
+    m_globe.FireRotated();
+    rebuildModel();
+    m_globe.RequestRedraw();
+}
+
+void GeoProjector::SetZRotation(double degrees) {
+    degrees = normalizeRotation(degrees);
+    if (degrees == m_zRotation) {
+        return;
+    }
+    m_zRotation = degrees;
+    m_globe.FireRotated();
+    rebuildModel();
+    m_globe.RequestRedraw();
+}
+
+double GeoProjector::CenterLatitude() const {
+    GeoPoint p;
+    const GeoRenderer& r = m_globe.Renderer();
+    if (!ScreenToGeo(r.Width() / 2, r.Height() / 2, p)) {
+        return 2147483647.0;
+    }
+    return GUToDeg(p.Latitude);
+}
+
+void GeoProjector::SetCenterLatitude(double v) {
+    SetYOrigin(m_globe.Renderer().Height() / 2);
+    GeoPoint p;
+    ScreenToGeo(m_xOrigin, m_yOrigin, p);
+    SetXRotation(m_xRotation - (GUToDeg(p.Latitude) - v));
+}
+
+double GeoProjector::CenterLongitude() const {
+    GeoPoint p;
+    const GeoRenderer& r = m_globe.Renderer();
+    if (!ScreenToGeo(r.Width() / 2, r.Height() / 2, p)) {
+        return 2147483647.0;
+    }
+    return GUToDeg(p.Longitude);
+}
+
+void GeoProjector::SetCenterLongitude(double v) {
+    SetXOrigin(m_globe.Renderer().Width() / 2);
+    SetYRotation(v);
+}
+
+void GeoProjector::SetMinLatitude(double v) {
+    m_minLatitude = std::max(v, -90.0);
+}
+
+void GeoProjector::SetMaxLatitude(double v) {
+    m_maxLatitude = std::min(v, 90.0);
+}
+
+void GeoProjector::SetMinLongitude(double v) {
+    m_minLongitude = std::max(v, -180.0);
+}
+
+void GeoProjector::SetMaxLongitude(double v) {
+    m_maxLongitude = std::min(v, 180.0);
+}
+
+void GeoProjector::SetMinZoom(double v) {
+    m_minZoom = std::max(v, 5e-8);
+}
+
+void GeoProjector::SetMaxZoom(double v) {
+    m_maxZoom = std::min(v, 1.0);
+}
+
+bool GeoProjector::ScreenToGeo(int x, int y, GeoPoint& out) const {
+    if (!m_model->PointXYToLL(x, y, out)) {
+        out = GeoPoint{972000000, 972000000, 0};
+        return false;
+    }
+    return true;
+}
+
+bool GeoProjector::GeoToScreen(std::int32_t longitude, std::int32_t latitude, int& x,
+                               int& y) const {
+    return m_model->PointLLToXY(GeoPoint{longitude, latitude, 0}, x, y);
+}
+
+bool GeoProjector::GeoToScreen(const GeoPoint& p, QPoint& pixel) const {
+    int x = 0;
+    int y = 0;
+    const bool visible = m_model->PointLLToXY(p, x, y);
+    pixel = QPoint(x, y);
+    return visible;
+}
+
+GeoRect GeoProjector::VisibleExtent() const {
+    const GeoRect world{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
+                        2 * gu::MaxLatitude};
+    const int width = m_globe.Renderer().Width();
+    const int height = m_globe.Renderer().Height();
+    constexpr int kCells = 64;
+
+    std::int64_t count = 0;
+    std::int32_t minLon = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxLon = std::numeric_limits<std::int32_t>::min();
+    std::int32_t minLat = minLon;
+    std::int32_t maxLat = maxLon;
+    auto keep = [&](const GeoPoint& p) {
+        ++count;
+        minLon = std::min(minLon, p.Longitude);
+        maxLon = std::max(maxLon, p.Longitude);
+        minLat = std::min(minLat, p.Latitude);
+        maxLat = std::max(maxLat, p.Latitude);
+    };
+
+    for (int row = 0; row <= kCells; ++row) {
+        const int y = row * height / kCells;
+        bool previousOn = false;
+        int previousX = 0;
+        for (int col = 0; col <= kCells; ++col) {
+            const int x = col * width / kCells;
+            GeoPoint p;
+            const bool on = ScreenToGeo(x, y, p);
+            if (on) {
+                keep(p);
+            }
+            if (col > 0 && on != previousOn) {
+                // The limb lies between the two samples: bisect down to one pixel.
+                int lo = previousX;
+                int hi = x;
+                while ((hi - lo) / 2 >= 1) {
+                    const int mid = lo + (hi - lo) / 2;
+                    GeoPoint q;
+                    const bool midOn = ScreenToGeo(mid, y, q);
+                    if (midOn) {
+                        keep(q);
+                    }
+                    if (midOn == previousOn) {
+                        lo = mid;
+                    } else {
+                        hi = mid;
+                    }
+                }
+            }
+            previousOn = on;
+            previousX = x;
+        }
+    }
+    if (count <= 10) {
+        return world;
+    }
+    const std::int64_t w = static_cast<std::int64_t>(maxLon) - minLon;
+    if (w > 1782000000) {
+        return world;
+    }
+    return GeoRect{minLon, minLat, static_cast<std::int32_t>(w), maxLat - minLat};
+}
+
+bool GeoProjector::pieceVisible(std::int64_t left, std::int64_t right, std::int64_t bottom,
+                                std::int64_t top, GeoRectVisibility& result) const {
+    constexpr std::int64_t kStep = 27000000;  // 5 degrees
+    int visibleSamples = 0;
+    std::int64_t minX = std::numeric_limits<std::int64_t>::max();
+    std::int64_t maxX = std::numeric_limits<std::int64_t>::min();
+    std::int64_t minY = minX;
+    std::int64_t maxY = maxX;
+    auto sample = [&](std::int64_t lon, std::int64_t lat) {
+        int x = 0;
+        int y = 0;
+        const bool visible = m_model->PointLLToXY(
+            GeoPoint{NormalizeLongitude(lon), static_cast<std::int32_t>(lat), 0}, x, y);
+        if (visible) {
+            ++visibleSamples;
+            result.SomeVisible = true;
+        } else {
+            result.PartlyHidden = true;
+        }
+        minX = std::min<std::int64_t>(minX, x);
+        maxX = std::max<std::int64_t>(maxX, x);
+        minY = std::min<std::int64_t>(minY, y);
+        maxY = std::max<std::int64_t>(maxY, y);
+    };
+    // Corners, then points every 5 degrees along the bottom and top edges and the two sides.
+    sample(left, bottom);
+    sample(right, bottom);
+    sample(left, top);
+    sample(right, top);
+    for (std::int64_t lon = left + kStep; lon < right; lon += kStep) {
+        sample(lon, bottom);
+        sample(lon, top);
+    }
+    for (std::int64_t lat = bottom + kStep; lat < top; lat += kStep) {
+        sample(left, lat);
+        sample(right, lat);
+    }
+    if (visibleSamples == 0) {
+        return false;
+    }
+    return !BoxOutside(minX, minY, maxX, maxY, m_globe.Renderer().Width(),
+                       m_globe.Renderer().Height());
+}
+
+GeoRectVisibility GeoProjector::RectVisible(const GeoRect& r) const {
+    GeoRectVisibility result;
+    if (r.Width >= gu::FullCircle) {
+        result.Visible = true;
+        result.SomeVisible = true;
+        return result;
+    }
+    const std::int64_t left = r.Left;
+    const std::int64_t right = left + r.Width;
+    const std::int64_t bottom = r.Bottom;
+    const std::int64_t top = bottom + r.Height;
+    if (r.Width > gu::MaxLongitude || right > gu::MaxLongitude) {
+        result.Visible = pieceVisible(left, gu::MaxLongitude, bottom, top, result);
+        if (!result.Visible) {
+            result.Visible =
+                pieceVisible(-gu::MaxLongitude, right - gu::FullCircle, bottom, top, result);
+        }
+    } else {
+        result.Visible = pieceVisible(left, right, bottom, top, result);
+    }
+    return result;
+}
+
+std::int32_t GeoProjector::UnitsToGU(double value, GeoUnitTypes unit) const {
+    if (unit == GeoUnitTypes::guPixel) {
+        return roundToInt32(value / m_scale);
+    }
+    return roundToInt32(value * GUPerUnit(unit));
+}
+
+int GeoProjector::UnitsToPixels(double value, GeoUnitTypes unit) const {
+    if (unit == GeoUnitTypes::guPixel) {
+        const GeoRenderer& r = m_globe.Renderer();
+        return MulDiv(roundToInt32(value), r.PixelsPerInch(), r.ScreenPixelsPerInch());
+    }
+    const double gus = static_cast<double>(roundToInt64(value * GUPerUnit(unit)));
+    return roundToInt32(gus * m_scale);
+}
+
+}  // namespace zimbalo::globe

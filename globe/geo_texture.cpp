@@ -1,0 +1,436 @@
+#include "globe/geo_texture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+
+#include <QFile>
+
+#include "globe/geo_exception.h"
+#include "globe/geo_projector.h"
+#include "globe/geo_renderer.h"
+
+// libjpeg's header needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace zimbalo::globe {
+
+// ---- JPEG decoding
+
+namespace {
+
+struct JpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+extern "C" void jpegErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+extern "C" void jpegOutputMessage(j_common_ptr) {
+    // Warnings (corrupt but decodable data) are not shown.
+}
+
+/// The decode itself, free of objects with destructors so that the error jump skips nothing.
+/// Returns false with the decoder's message on failure.
+bool decodeInto(const unsigned char* data, std::size_t size, QImage* out, char* message) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jpegErrorExit;
+    err.pub.output_message = jpegOutputMessage;
+    err.message[0] = '\0';
+    if (setjmp(err.jump) != 0) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", err.message);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    // Blue, green, red, padding (0xFF): the 32-bit layout of the back buffer and the texture.
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    const auto width = static_cast<int>(cinfo.output_width);
+    const auto height = static_cast<int>(cinfo.output_height);
+    *out = QImage(width, height, QImage::Format_RGB32);
+    if (out->isNull()) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", "Failed to allocate DIB Handle");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    unsigned char* bits = out->bits();
+    const auto stride = static_cast<std::size_t>(out->bytesPerLine());
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[4];
+        JDIMENSION n = 0;
+        for (; n < 4 && cinfo.output_scanline + n < cinfo.output_height; ++n) {
+            rows[n] = bits + stride * (cinfo.output_scanline + n);
+        }
+        jpeg_read_scanlines(&cinfo, rows, n);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
+    if (data == nullptr || size == 0) {
+        throw GeoException(std::string("Empty JPEG data"));
+    }
+    QImage image;
+    char message[JMSG_LENGTH_MAX] = {};
+    if (!decodeInto(data, size, &image, message)) {
+        throw GeoException(std::string(message));
+    }
+    return image;
+}
+
+QImage DecodeJpegFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw GeoException(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    try {
+        return DecodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                          static_cast<std::size_t>(bytes.size()));
+    } catch (const GeoException& e) {
+        throw GeoException(QStringLiteral("%1: %2").arg(path, e.Message()));
+    }
+}
+
+void GeoBitmap::LoadFromFile(const QString& path) {
+    const QString lower = path.toLower();
+    if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))
+        || lower.endsWith(QLatin1String(".jpe")) || lower.endsWith(QLatin1String(".jfif"))) {
+        m_image = DecodeJpegFile(path);
+        return;
+    }
+    QImage image(path);
+    if (image.isNull()) {
+        throw GeoException(QStringLiteral("%1: unknown picture file format").arg(path));
+    }
+    Assign(image);
+}
+
+// ---- texture geometry
+
+int TextureDepthForScale(double scale) {
+    if (scale <= 2e-7) {
+        return 4;
+    }
+    if (scale <= 2e-6) {
+        return 5;
+    }
+    if (scale <= 2e-5) {
+        return 6;
+    }
+    return 7;
+}
+
+GeoPoint TextureVertexPoint(double x, double y, double z, bool westernFace) {
+    std::int64_t lon = roundToInt64(std::atan2(x, z) * gu::PerRadian - 1.0);
+    if (westernFace) {
+        lon = -std::llabs(lon);
+    }
+    const double s = std::clamp(y, -1.0, 1.0);
+    return GeoPoint{static_cast<std::int32_t>(lon), roundToInt32(std::asin(s) * gu::PerRadian), 0};
+}
+
+GeoTexel TexelOfPoint(const GeoPoint& p, int width, int height) {
+    const double lonFraction = (static_cast<double>(p.Longitude) + 972000000.0) / 1944000000.0;
+    const double latFraction = (static_cast<double>(p.Latitude) + 486000000.0) / 972000000.0;
+    return GeoTexel{roundToInt32(lonFraction * (width - 1)),
+                    (height - 1) - roundToInt32(latFraction * (height - 1))};
+}
+
+// ---- triangle fill
+
+namespace {
+
+struct Edge {
+    double x0 = 0.0;
+    double u0 = 0.0;
+    double v0 = 0.0;
+    double dx = 0.0;
+    double du = 0.0;
+    double dv = 0.0;
+    int y0 = 0;
+    int yEnd = 0;
+
+    void set(const GeoTexVertex& from, const GeoTexVertex& to) {
+        x0 = from.X;
+        u0 = from.U;
+        v0 = from.V;
+        y0 = from.Y;
+        yEnd = to.Y;
+        const int h = to.Y - from.Y;
+        if (h > 0) {
+            dx = (to.X - from.X) / static_cast<double>(h);
+            du = (to.U - from.U) / static_cast<double>(h);
+            dv = (to.V - from.V) / static_cast<double>(h);
+        } else {
+            dx = du = dv = 0.0;
+        }
+    }
+};
+
+inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, double va, double xb,
+                     double ub, double vb) {
+    int xl = static_cast<int>(xa);
+    int xr = static_cast<int>(xb);
+    double ul = ua, vl = va, ur = ub, vr = vb;
+    if (xl > xr) {
+        std::swap(xl, xr);
+        std::swap(ul, ur);
+        std::swap(vl, vr);
+    }
+    const int length = xr - xl;
+    if (length < 1 || xr <= 0 || xl >= f.TargetWidth) {
+        return;
+    }
+    const double du = (ur - ul) / length;
+    const double dv = (vr - vl) / length;
+    const int start = std::max(xl, 0);
+    const int end = std::min(xr, f.TargetWidth);
+    double u = ul + du * (start - xl);
+    double v = vl + dv * (start - xl);
+    std::uint32_t* dst = f.Target + f.TargetStride * y;
+    const std::int64_t texelCount =
+        static_cast<std::int64_t>(f.TextureWidth) * static_cast<std::int64_t>(f.TextureHeight);
+    const std::int64_t tw = f.TextureWidth;
+    if (f.Alpha >= 255 && !f.HasTransparent) {
+        for (int x = start; x < end; ++x) {
+            const std::int64_t col = u > 0.0 ? static_cast<std::int64_t>(u) : 0;
+            const std::int64_t row = v > 0.0 ? static_cast<std::int64_t>(v) : 0;
+            const std::int64_t index = col + tw * row;
+            if (index < texelCount) {
+                dst[x] = f.Texels[index];
+            }
+            u += du;
+            v += dv;
+        }
+        return;
+    }
+    for (int x = start; x < end; ++x) {
+        const std::int64_t col = u > 0.0 ? static_cast<std::int64_t>(u) : 0;
+        const std::int64_t row = v > 0.0 ? static_cast<std::int64_t>(v) : 0;
+        const std::int64_t index = col + tw * row;
+        if (index < texelCount) {
+            const std::uint32_t texel = f.Texels[index];
+            if (!(f.HasTransparent && (texel | 0xFF000000u) == f.TransparentPixel)) {
+                dst[x] = f.Alpha >= 255 ? (texel | 0xFF000000u)
+                                        : BlendPixel(dst[x], texel, std::max(f.Alpha, 0));
+            }
+        }
+        u += du;
+        v += dv;
+    }
+}
+
+}  // namespace
+
+void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const GeoTexVertex& b,
+                          const GeoTexVertex& c) {
+    const GeoTexVertex* v[3] = {&a, &b, &c};
+    const int minX = std::min({a.X, b.X, c.X});
+    const int maxX = std::max({a.X, b.X, c.X});
+    const int minY = std::min({a.Y, b.Y, c.Y});
+    const int maxY = std::max({a.Y, b.Y, c.Y});
+    if (BoxOutside(minX, minY, maxX, maxY, f.TargetWidth, f.TargetHeight)) {
+        return;
+    }
+    int top = 0;
+    if (v[1]->Y < v[top]->Y) {
+        top = 1;
+    }
+    if (v[2]->Y < v[top]->Y) {
+        top = 2;
+    }
+    const GeoTexVertex& t = *v[top];
+    const GeoTexVertex& v1 = *v[(top + 1) % 3];
+    const GeoTexVertex& v2 = *v[(top + 2) % 3];
+    Edge ea;
+    Edge eb;
+    ea.set(t, v1);
+    eb.set(t, v2);
+    int switches = 0;
+    int y = t.Y;
+    for (;;) {
+        // An edge that reached its lower vertex continues to the remaining vertex; the second
+        // such switch ends the triangle (its bottom line belongs to the triangle below).
+        if (y >= ea.yEnd) {
+            if (++switches == 2) {
+                break;
+            }
+            ea.set(v1, v2);
+            if (y >= ea.yEnd) {
+                break;
+            }
+        }
+        if (y >= eb.yEnd) {
+            if (++switches == 2) {
+                break;
+            }
+            eb.set(v2, v1);
+            if (y >= eb.yEnd) {
+                break;
+            }
+        }
+        if (y >= f.TargetHeight) {
+            break;
+        }
+        if (y < 0) {
+            // Lines above the picture draw nothing: jump to the first visible line or the next
+            // vertex, whichever comes first.
+            y = std::min({0, ea.yEnd, eb.yEnd});
+            continue;
+        }
+        const double ka = y - ea.y0;
+        const double kb = y - eb.y0;
+        drawSpan(f, y, ea.x0 + ka * ea.dx, ea.u0 + ka * ea.du, ea.v0 + ka * ea.dv,
+                 eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv);
+        ++y;
+    }
+}
+
+// ---- the mapper
+
+namespace {
+
+struct Vec3 {
+    double x;
+    double y;
+    double z;
+};
+
+constexpr Vec3 kFaces[8][3] = {
+    {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},    {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
+    {{0, -1, 0}, {0, 0, 1}, {1, 0, 0}},   {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+    {{0, 1, 0}, {-1, 0, 0}, {0, 0, -1}},  {{0, 1, 0}, {0, 0, 1}, {-1, 0, 0}},
+    {{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}, {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+};
+
+}  // namespace
+
+void GeoTextureMapper::computeVertex(int face, Vertex& v) {
+    const GeoPoint p = TextureVertexPoint(v.x, v.y, v.z, face >= 4);
+    const GeoProjected q = m_model->Project(p);
+    v.visible = m_model->IsVisible(q, 0);
+    v.px = m_model->PixelX(q.sx);
+    v.py = m_model->PixelY(q.sy);
+    const GeoTexel t = TexelOfPoint(p, m_fill.TextureWidth, m_fill.TextureHeight);
+    v.column = t.Column;
+    v.row = t.Row;
+    v.stamp = m_stamp;
+}
+
+void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
+                            const GeoBitmap& texture, int alpha, GeoColor transparent) {
+    m_trianglesFilled = 0;
+    if (texture.IsEmpty() || target.isNull() || target.format() != QImage::Format_RGB32) {
+        return;
+    }
+    const int depth = TextureDepthForScale(scale);
+    const int n = 1 << depth;
+    if (n != m_n) {
+        m_n = n;
+        m_faceSize = static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1);
+        m_vertices.assign(8 * m_faceSize, Vertex{});
+        m_stamp = 0;
+    }
+    ++m_stamp;
+    if (m_stamp == 0) {
+        // The stamp wrapped: forget every cached vertex.
+        for (Vertex& v : m_vertices) {
+            v.stamp = 0;
+        }
+        m_stamp = 1;
+    }
+    m_model = &model;
+    m_fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
+    m_fill.TargetWidth = target.width();
+    m_fill.TargetHeight = target.height();
+    m_fill.TargetStride = target.bytesPerLine() / 4;
+    m_fill.Texels = texture.Bits();
+    m_fill.TextureWidth = texture.Width();
+    m_fill.TextureHeight = texture.Height();
+    m_fill.Alpha = alpha;
+    m_fill.HasTransparent = transparent != clNone;
+    m_fill.TransparentPixel = PixelOf(transparent);
+
+    for (int face = 0; face < 8; ++face) {
+        Vertex& a = vertex(face, 0, 0);
+        Vertex& b = vertex(face, n, 0);
+        Vertex& c = vertex(face, 0, n);
+        Vertex* corners[3] = {&a, &b, &c};
+        for (int k = 0; k < 3; ++k) {
+            corners[k]->x = kFaces[face][k].x;
+            corners[k]->y = kFaces[face][k].y;
+            corners[k]->z = kFaces[face][k].z;
+            computeVertex(face, *corners[k]);
+        }
+        subdivide(face, depth, 0, 0, n, 0, 0, n);
+    }
+    m_model = nullptr;
+}
+
+void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic,
+                                 int jc) {
+    const Vertex& a = vertex(face, ia, ja);
+    const Vertex& b = vertex(face, ib, jb);
+    const Vertex& c = vertex(face, ic, jc);
+    if (depth == 0) {
+        if (a.visible && b.visible && c.visible) {
+            FillTexturedTriangle(m_fill, GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
+                                 GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
+                                 GeoTexVertex{c.px, c.py, double(c.column), double(c.row)});
+            ++m_trianglesFilled;
+        }
+        return;
+    }
+    if (!a.visible && !b.visible && !c.visible) {
+        return;
+    }
+    auto midpoint = [&](int i0, int j0, int i1, int j1, int& im, int& jm) {
+        im = (i0 + i1) / 2;
+        jm = (j0 + j1) / 2;
+        Vertex& m = vertex(face, im, jm);
+        if (m.stamp != m_stamp) {
+            const Vertex& p = vertex(face, i0, j0);
+            const Vertex& q = vertex(face, i1, j1);
+            double x = p.x + q.x;
+            double y = p.y + q.y;
+            double z = p.z + q.z;
+            const double len2 = x * x + y * y + z * z;
+            if (len2 > 1e-10) {
+                const double len = std::sqrt(len2);
+                x /= len;
+                y /= len;
+                z /= len;
+            }
+            m.x = x;
+            m.y = y;
+            m.z = z;
+            computeVertex(face, m);
+        }
+    };
+    int iab = 0, jab = 0, iac = 0, jac = 0, ibc = 0, jbc = 0;
+    midpoint(ia, ja, ib, jb, iab, jab);
+    midpoint(ia, ja, ic, jc, iac, jac);
+    midpoint(ib, jb, ic, jc, ibc, jbc);
+    subdivide(face, depth - 1, ia, ja, iac, jac, iab, jab);
+    subdivide(face, depth - 1, ib, jb, iab, jab, ibc, jbc);
+    subdivide(face, depth - 1, ic, jc, ibc, jbc, iac, jac);
+    subdivide(face, depth - 1, iab, jab, iac, jac, ibc, jbc);
+}
+
+}  // namespace zimbalo::globe
