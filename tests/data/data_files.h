@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,7 +22,12 @@ inline std::string readBytes(const std::filesystem::path& path) {
     if (!in) {
         throw std::runtime_error("cannot open " + path.string());
     }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes(std::filesystem::file_size(path), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return bytes;
 }
 
 // Unicode code points of the Windows-1252 bytes 0x80..0x9F; 0 marks the five undefined bytes.
