@@ -17,6 +17,7 @@
 namespace zimbalo::globe {
 
 class GeoGlobe;
+class GeoMapPoint;
 
 /// What the layer module plugs into the picture: the layer pass and the layer housekeeping.
 class GeoLayerPass {
@@ -30,7 +31,13 @@ public:
     /// The end of the outermost begin/end update: bring the layers in step with their store.
     virtual void SynchronizeLayers(GeoGlobe&) {}
 
-    /// A mouse button was released over the picture (object look-up, selection, object click).
+    /// The object under a pixel (titles of the last picture first, then the layers), or none.
+    virtual std::shared_ptr<GeoMapPoint> ObjectAtPixel(GeoGlobe&, QPoint) { return nullptr; }
+
+    /// Clears the selections of all layers.
+    virtual void ClearSelection() {}
+
+    /// A mouse button was released over the picture (after the view's own handling).
     virtual void MouseReleased(GeoGlobe&, QPoint, bool /*isSelectButton*/, bool /*isLeftButton*/) {}
 };
 

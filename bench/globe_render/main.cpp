@@ -1,0 +1,129 @@
+// Speed of the globe picture: a 1024 x 768 frame with the 5400 x 2700 texture and the 10-degree
+// graticule at two scales, turning the globe by one degree per frame. Prints "name value" lines.
+//
+// Usage: globe_render [texture.jpg]   (default: BlueMarble_5.4x2.7k.jpg beside the executable)
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QString>
+
+#include "globe/geo_exception.h"
+#include "globe/geo_globe.h"
+#include "globe/geo_texture.h"
+
+namespace {
+
+using zimbalo::globe::GeoGlobe;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kFrames = 200;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+/// Median milliseconds per frame at a scale, turning YRotation by 1 degree between frames.
+double frameMs(GeoGlobe& globe, double scale) {
+    globe.Projector().SetScaleFactor(scale);
+    globe.Projector().SetXOrigin(kWidth / 2);
+    globe.Projector().SetYOrigin(kHeight / 2);
+    globe.Render();  // warm-up: caches and first-touch of memory
+    std::vector<double> times;
+    times.reserve(kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+        globe.Projector().SetYRotation(globe.Projector().YRotation() + 1.0);
+        const auto start = Clock::now();
+        globe.Render();
+        times.push_back(msSince(start));
+    }
+    return median(times);
+}
+
+/// Median milliseconds of a plain fill of the back buffer.
+double fillMs(GeoGlobe& globe) {
+    std::vector<double> times;
+    for (int i = 0; i < kFrames; ++i) {
+        const auto start = Clock::now();
+        globe.Renderer().FillBackground(static_cast<zimbalo::globe::GeoColor>(i));
+        times.push_back(msSince(start));
+    }
+    return median(times);
+}
+
+/// Median milliseconds of decoding the texture file.
+double decodeMs(const QString& path) {
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = Clock::now();
+        const QImage image = zimbalo::globe::DecodeJpegFile(path);
+        times.push_back(msSince(start));
+    }
+    return median(times);
+}
+
+/// Labels: extra milliseconds per frame with the capitals' titles. Filled in by the layers'
+/// code; a negative value means "not measured" and prints nothing.
+double labelsMs(GeoGlobe&) {
+    return -1.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    const QString texture =
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : QCoreApplication::applicationDirPath() + "/BlueMarble_5.4x2.7k.jpg";
+    if (!QFileInfo::exists(texture)) {
+        std::fprintf(stderr, "globe_render: texture not found: %s\n", qPrintable(texture));
+        return 1;
+    }
+    try {
+        const double decode = decodeMs(texture);
+
+        GeoGlobe globe(kWidth, kHeight);
+        globe.SetSurfaceTextureName(texture);
+        globe.Projector().SetXRotation(23.5);
+        globe.Graticule().SetLatitudeStep(10);
+        globe.Graticule().SetLongitudeStep(10);
+
+        const double frameDefault = frameMs(globe, 2.7e-06);
+        const double frameFar = frameMs(globe, 1.1e-06);
+        const double labels = labelsMs(globe);
+        const double fill = fillMs(globe);
+
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("frame_ms_default %.3f\n", frameDefault);
+        std::printf("frame_ms_far %.3f\n", frameFar);
+        if (labels >= 0.0) {
+            std::printf("labels_ms %.3f\n", labels);
+        }
+        std::printf("fill_ms %.3f\n", fill);
+        std::printf("decode_ms %.3f\n", decode);
+        std::printf("peak_rss_mb %.1f\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+    } catch (const zimbalo::globe::GeoException& e) {
+        std::fprintf(stderr, "globe_render: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
