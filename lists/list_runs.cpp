@@ -1,0 +1,225 @@
+#include "lists/list_runs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "astro/time_scales.h"
+#include "lists/city_database.h"
+
+namespace zimbalo::lists {
+
+namespace {
+
+void WriteLine(const ListOutput& output, const std::string& line) {
+    if (output.stream == nullptr) {
+        return;
+    }
+    *output.stream << line << kLineEnd;
+    if (!*output.stream) {
+        throw ListFileError("List file \"" + output.name + "\" cannot be written.");
+    }
+}
+
+void Finish(const ListOutput& output) {
+    if (output.stream != nullptr && !output.stream->flush()) {
+        throw ListFileError("List file \"" + output.name + "\" cannot be written.");
+    }
+}
+
+bool StopRequested(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
+// Computes one place for one event and reports it; true when it is visible there.
+struct PlaceComputer {
+    ListKind kind;
+    Language language;
+    const ListOutput& output;
+    const ListCallback& callback;
+    ListRunResult& result;
+    std::string tab;
+    std::string fixed;
+
+    void Compute(const astro::BesselRecord& record, double deltaT, astro::StadtType& place,
+                 int number) {
+        ++result.tested;
+        ListStep step;
+        step.number = number;
+        step.place = &place;
+        step.record = &record;
+        step.deltaT = deltaT;
+        step.occulted = astro::ComputeLocalCircumstances(record, place, deltaT, language);
+        step.visible = step.occulted && astro::IsVisible(place);
+        if (step.visible) {
+            ++result.found;
+            astro::FillSunAltitudes(record, deltaT, place);
+            tab = TabLine(kind, record, place, deltaT, language);
+            fixed = FixedLine(kind, record, place, deltaT, language);
+            WriteLine(output, tab);
+            step.tabLine = tab;
+            step.fixedLine = fixed;
+        }
+        step.tested = result.tested;
+        step.found = result.found;
+        if (callback) {
+            callback(step);
+        }
+    }
+};
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty()) {
+        folder = ".";
+    }
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+}  // namespace
+
+ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,
+                          const ListCallback& callback, const std::atomic<bool>* stop) {
+    ListRunResult result;
+    const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
+    PlaceComputer computer{ListKind::CityList, input.language, output, callback, result, {}, {}};
+    ScanCityFile(input.cityFile, [&](astro::StadtType& place, int lineNumber) {
+        if (place.Einwohner >= input.threshold) {
+            computer.Compute(input.record, deltaT, place, lineNumber);
+        }
+        if (StopRequested(stop)) {
+            result.stopped = true;
+            return false;
+        }
+        return true;
+    });
+    Finish(output);
+    return result;
+}
+
+int EventYearUT(const astro::BesselRecord& record) {
+    const double deltaT = astro::DeltaT(record.Year, record.Month);
+    return astro::JDToCalendar(record.EventJD - deltaT / 86400.0).year;
+}
+
+ListRunResult RunCityHist(const astro::BesselTable& table, const CityHistInput& input,
+                          const ListOutput& output, const ListCallback& callback,
+                          const std::atomic<bool>* stop) {
+    ListRunResult result;
+    PlaceComputer computer{ListKind::CityHist, input.language, output, callback, result, {}, {}};
+    astro::StadtType place = input.place;
+    for (int k = 1; k <= table.Count(); ++k) {
+        const astro::BesselRecord& record = table[k];
+        const int year = EventYearUT(record);
+        if (year >= input.firstYear && year <= input.lastYear) {
+            computer.Compute(record, astro::DeltaT(record.Year, record.Month), place, k);
+        }
+        if (StopRequested(stop)) {
+            result.stopped = true;
+            break;
+        }
+    }
+    Finish(output);
+    return result;
+}
+
+std::string CreateTempListFile(const std::string& folder, std::mt19937& random) {
+    const std::string dir = WithSlash(folder);
+    std::uniform_int_distribution<int> letter(0, 25);
+    // Each try that meets a taken name draws a new one; 26^4 names make long runs of clashes
+    // practically impossible, so the bound only guards against a folder that refuses every file.
+    constexpr int kTries = 200;
+    int lastError = 0;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        std::string path = dir + "Zimbalo_temp_";
+        for (int i = 0; i < 4; ++i) {
+            path += static_cast<char>('A' + letter(random));
+        }
+        path += ".txt";
+        // "x": create exclusively, so that an existing file is never truncated.
+        std::FILE* f = std::fopen(path.c_str(), "wbx");
+        if (f != nullptr) {
+            if (std::fclose(f) != 0) {
+                throw ListFileError("Temporary list file \"" + path + "\" cannot be created.");
+            }
+            return path;
+        }
+        lastError = errno;
+        if (lastError != EEXIST) {
+            break;
+        }
+    }
+    throw ListFileError("No temporary list file can be created in \"" + dir
+                        + "\": " + std::strerror(lastError) + ".");
+}
+
+std::string CreateTempListFile(const std::string& folder) {
+    std::random_device device;
+    std::mt19937 random(device());
+    return CreateTempListFile(folder, random);
+}
+
+std::string SavedListBytes(ListKind kind, Language language, const std::string& tempListFile) {
+    std::string bytes = ListPreamble(kind, language);
+    std::error_code ec;
+    if (tempListFile.empty() || !std::filesystem::exists(tempListFile, ec)) {
+        return bytes;
+    }
+    std::ifstream in(tempListFile, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        throw ListFileError("Temporary list file \"" + tempListFile + "\" cannot be read.");
+    }
+    // Copy line by line so that every line ends in CR LF, whatever ended it in the file.
+    std::size_t begin = 0;
+    while (begin < content.size()) {
+        std::size_t end = content.find('\n', begin);
+        const std::size_t next = end == std::string::npos ? content.size() : end + 1;
+        if (end == std::string::npos) {
+            end = content.size();
+        }
+        if (end > begin && content[end - 1] == '\r') {
+            --end;
+        }
+        bytes.append(content, begin, end - begin);
+        bytes += kLineEnd;
+        begin = next;
+    }
+    return bytes;
+}
+
+void SaveList(ListKind kind, Language language, const std::string& tempListFile,
+              const std::string& destination) {
+    const std::string bytes = SavedListBytes(kind, language, tempListFile);
+    {
+        std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            throw ListFileError("List file \"" + destination
+                                + "\" cannot be created: " + std::strerror(errno) + ".");
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            throw ListFileError("List file \"" + destination + "\" cannot be written.");
+        }
+    }
+    std::error_code ec;
+    if (tempListFile.empty() || !std::filesystem::exists(tempListFile, ec)) {
+        return;
+    }
+    // Saving onto the temporary file itself keeps it: it is now the saved list.
+    if (std::filesystem::equivalent(tempListFile, destination, ec)) {
+        return;
+    }
+    if (!std::filesystem::remove(tempListFile, ec) && ec) {
+        throw ListFileError("The list was saved, but the temporary list file \"" + tempListFile
+                            + "\" cannot be removed: " + ec.message() + ".");
+    }
+}
+
+}  // namespace zimbalo::lists
