@@ -162,6 +162,11 @@ ReferenceHour NearestHour(double jd) {
 }  // namespace
 
 int ClassifyOccultation(const InstantElements& g) {
+    // Near opposition the axis from the Moon to the planet also passes the Earth, but with the
+    // Moon behind the Earth: no occultation.
+    if (g.z <= 0.0) {
+        return 0;
+    }
     const double m = g.ScaledDistance();
     if (m <= 1.0) {
         // The axis meets the Earth. L2' = L2 - zeta tan f2 is monotonic in zeta, so its extremes

@@ -23,7 +23,7 @@ struct FoundEvent {
 };
 
 /// Kind of occultation 1..6 from the elements at greatest occultation, or 0 when the penumbral
-/// cone misses the Earth.
+/// cone misses the Earth or the Moon is not between the Earth and the planet.
 int ClassifyOccultation(const InstantElements& atGreatest);
 
 /// Every conjunction of the Moon with a planet between the two Julian dates (TT) whose penumbral
