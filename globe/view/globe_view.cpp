@@ -1,0 +1,255 @@
+#include "globe/view/globe_view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QStyleOptionFocusRect>
+#include <QWheelEvent>
+#include <QtGlobal>
+
+#include "globe/geo_exception.h"
+#include "globe/geo_map_objects.h"
+
+namespace zimbalo::globe {
+
+GlobeView::GlobeView(QWidget* parent)
+    : QWidget(parent), m_globe(std::make_unique<GeoGlobe>(150, 150)) {
+    // The control paints every pixel itself: no background erase, so no flicker.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    resize(150, 150);
+    m_globe->OnInvalidate = [this]() { update(); };
+}
+
+GlobeView::~GlobeView() {
+    m_globe->OnInvalidate = nullptr;
+}
+
+void GlobeView::paintEvent(QPaintEvent*) {
+    if (m_painting) {
+        return;
+    }
+    GeoGlobe& globe = *m_globe;
+    globe.Renderer().ResetDrawingState();
+    if (globe.OnBeforeRender) {
+        globe.OnBeforeRender();
+    }
+    m_painting = true;
+    QPainter painter(this);
+    m_canvas = &painter;
+    try {
+        do {
+            globe.SetAbortRestart(false);
+            if ((globe.UpdateCount() == 0 && globe.IsStale()) || !globe.Renderer().DoubleBuffer()) {
+                globe.Render();
+                ++m_renderCount;
+            }
+            if (globe.AbortRestart()) {
+                continue;
+            }
+            painter.drawImage(0, 0, globe.Picture());
+            if (m_rubberBandActive) {
+                QStyleOptionFocusRect option;
+                option.initFrom(this);
+                option.rect = RubberBand();
+                style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+            }
+            if (OnPaint) {
+                painter.save();
+                OnPaint(painter);
+                painter.restore();
+            }
+            globe.ClearStale();
+        } while (globe.AbortRestart());
+    } catch (const std::exception& e) {
+        // Nothing may leave a paint event; the picture stays stale and is tried again next time.
+        qWarning("GlobeView: painting failed: %s", e.what());
+    }
+    m_painting = false;
+    if (OnAfterRender) {
+        try {
+            painter.save();
+            OnAfterRender(painter);
+            painter.restore();
+        } catch (const std::exception& e) {
+            qWarning("GlobeView: after-render drawing failed: %s", e.what());
+        }
+    }
+    m_canvas = nullptr;
+}
+
+void GlobeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    m_globe->Resize(event->size().width(), event->size().height(), ppi);
+}
+
+bool GlobeView::isButton(Qt::MouseButton button, GeoMouseButton which) const {
+    switch (which) {
+        case GeoMouseButton::mzbLeft:
+            return button == Qt::LeftButton;
+        case GeoMouseButton::mzbRight:
+            return button == Qt::RightButton;
+        case GeoMouseButton::mzbMiddle:
+            return button == Qt::MiddleButton;
+        case GeoMouseButton::mzbNone:
+            break;
+    }
+    return false;
+}
+
+void GlobeView::endRubberBand() {
+    m_rubberBandActive = false;
+    update();
+}
+
+void GlobeView::pressed(QMouseEvent* event, bool doubleClick) {
+    setFocus(Qt::MouseFocusReason);
+    if (m_rubberBandActive) {
+        endRubberBand();
+        return;
+    }
+    m_pressedInside = true;
+    if (OnMouseDown) {
+        OnMouseDown(*event);
+    }
+    if (doubleClick
+        || (event->modifiers() & (Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier))) {
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    if (isButton(event->button(), m_zoomButton)) {
+        m_rubberBandActive = true;
+        m_bandStart = pos;
+        m_bandEnd = pos;
+        return;
+    }
+    if (isButton(event->button(), m_rotateButton)) {
+        GeoPoint g;
+        if (Projector().ScreenToGeo(pos.x(), pos.y(), g)) {
+            m_grabbed = g;
+            m_rotating = true;
+        }
+    }
+}
+
+void GlobeView::mousePressEvent(QMouseEvent* event) {
+    pressed(event, false);
+}
+
+void GlobeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    pressed(event, true);
+}
+
+void GlobeView::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseMove) {
+        OnMouseMove(*event);
+    }
+    const QPoint pos = event->position().toPoint();
+    if (m_rubberBandActive) {
+        m_bandEnd = pos;
+        update();
+        return;
+    }
+    if (m_rotating) {
+        GeoPoint g;
+        if (Projector().ScreenToGeo(pos.x(), pos.y(), g)) {
+            GeoProjector& p = Projector();
+            p.SetXRotation(p.XRotation() + GUToDeg(std::int64_t{m_grabbed.Latitude} - g.Latitude));
+            p.SetYRotation(
+                p.YRotation()
+                + GUToDeg(NormalizeLongitude(std::int64_t{m_grabbed.Longitude} - g.Longitude)));
+            if (m_globe->PeriodicUpdateTime() > 0) {
+                m_globe->SetAbortRestart(true);
+            }
+        }
+    }
+}
+
+void GlobeView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (OnMouseUp) {
+        OnMouseUp(*event);
+    }
+    if (m_rubberBandActive) {
+        m_rubberBandActive = false;
+        const QRect band = QRect(m_bandStart, m_bandEnd).normalized();
+        GeoProjector& p = Projector();
+        if (band.width() < 10 || band.height() < 10) {
+            update();
+        } else if (m_bandEnd.x() < m_bandStart.x() || m_bandEnd.y() < m_bandStart.y()) {
+            p.SetScaleFactor(p.ScaleFactor() / 2.0);
+        } else {
+            // Zoom so that the box fills the control, its centre moving to the control's centre.
+            const double s = p.ScaleFactor();
+            const double boxWidthGU = band.width() / s;
+            const double boxHeightGU = band.height() / s;
+            double scale = std::min(height() / boxHeightGU, width() / boxWidthGU);
+            scale = std::min(scale, 1.0);
+            if (p.MaxZoom() > p.MinZoom()) {
+                scale = std::clamp(scale, p.MinZoom(), p.MaxZoom());
+            }
+            const QPoint centre = band.center();
+            const int oldX = p.XOrigin();
+            const int oldY = p.YOrigin();
+            const double k = scale / s;
+            p.SetScaleFactor(scale);
+            p.SetXOrigin(roundToInt32((oldX - centre.x()) * k + width() / 2));
+            p.SetYOrigin(roundToInt32((oldY - centre.y()) * k + height() / 2));
+        }
+        RequestRedraw();
+    }
+    m_rotating = false;
+    if (GeoLayerPass* pass = m_globe->LayerPass()) {
+        const bool select = isButton(event->button(), m_selectButton);
+        const bool left = event->button() == Qt::LeftButton;
+        if (std::shared_ptr<GeoMapPoint> object = pass->ObjectAtPixel(*m_globe, pos)) {
+            if ((m_globe->GlobeOptions() & goMultiSelect) == 0 && select) {
+                pass->ClearSelection();
+                object->SetSelected(!object->Selected());
+                if (OnSelectionChange) {
+                    OnSelectionChange();
+                }
+                RequestRedraw();
+            }
+            if (OnObjectClick && left) {
+                OnObjectClick(object);
+            }
+        }
+        pass->MouseReleased(*m_globe, pos, select, left);
+    }
+    if (m_pressedInside && rect().contains(pos) && OnClick) {
+        OnClick();
+    }
+    m_pressedInside = false;
+}
+
+void GlobeView::wheelEvent(QWheelEvent* event) {
+    bool handled = false;
+    const QPoint pos = event->position().toPoint();
+    if (event->angleDelta().y() < 0 && OnMouseWheelDown) {
+        OnMouseWheelDown(pos, event->modifiers(), handled);
+    } else if (event->angleDelta().y() > 0 && OnMouseWheelUp) {
+        OnMouseWheelUp(pos, event->modifiers(), handled);
+    }
+    event->setAccepted(handled);
+}
+
+void GlobeView::enterEvent(QEnterEvent*) {
+    if (OnMouseEnter) {
+        OnMouseEnter();
+    }
+}
+
+void GlobeView::leaveEvent(QEvent*) {
+    if (OnMouseLeave) {
+        OnMouseLeave();
+    }
+}
+
+}  // namespace zimbalo::globe

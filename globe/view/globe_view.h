@@ -1,0 +1,118 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include "globe/geo_globe.h"
+
+class QPainter;
+
+namespace zimbalo::globe {
+
+/// Mouse buttons for the control's built-in zoom box, selection and rotation.
+enum class GeoMouseButton { mzbLeft, mzbRight, mzbMiddle, mzbNone };
+
+/// The globe control: shows the globe's back buffer, re-rendering it only when stale, and turns
+/// mouse input into the built-in zoom box, rotation and selection (each switchable off).
+class GlobeView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit GlobeView(QWidget* parent = nullptr);
+    ~GlobeView() override;
+
+    /// The globe drawn by this control.
+    GeoGlobe& Globe() { return *m_globe; }
+
+    GeoProjector& Projector() { return m_globe->Projector(); }
+
+    GeoDefaultRenderer& Renderer() { return m_globe->Renderer(); }
+
+    GeoGraticule& Graticule() { return m_globe->Graticule(); }
+
+    /// Marks the picture stale and schedules a paint.
+    void RequestRedraw() { m_globe->RequestRedraw(); }
+
+    void BeginUpdate() { m_globe->BeginUpdate(); }
+
+    void EndUpdate() { m_globe->EndUpdate(); }
+
+    /// Loads the named texture (see GeoGlobe::SetSurfaceTextureName).
+    void SetSurfaceTextureName(const QString& name) { m_globe->SetSurfaceTextureName(name); }
+
+    const QString& SurfaceTextureName() const { return m_globe->SurfaceTextureName(); }
+
+    GeoMouseButton MouseZoomButton() const { return m_zoomButton; }
+
+    GeoMouseButton MouseSelectButton() const { return m_selectButton; }
+
+    GeoMouseButton MouseRotateButton() const { return m_rotateButton; }
+
+    void SetMouseZoomButton(GeoMouseButton b) { m_zoomButton = b; }
+
+    void SetMouseSelectButton(GeoMouseButton b) { m_selectButton = b; }
+
+    void SetMouseRotateButton(GeoMouseButton b) { m_rotateButton = b; }
+
+    /// The painter on the control during OnPaint and OnAfterRender, else null.
+    QPainter* Canvas() { return m_canvas; }
+
+    /// Number of renders of the picture so far (paints that only copy the back buffer don't count).
+    int RenderCount() const { return m_renderCount; }
+
+    /// Whether a zoom box is being dragged, and its rectangle.
+    bool RubberBandActive() const { return m_rubberBandActive; }
+
+    QRect RubberBand() const { return QRect(m_bandStart, m_bandEnd).normalized(); }
+
+    // Events. Drawing handlers get the painter on the control.
+    std::function<void(QPainter&)> OnPaint;        ///< after the blit, inside the paint loop
+    std::function<void(QPainter&)> OnAfterRender;  ///< after every paint, on the screen only
+    std::function<void()> OnSelectionChange;
+    std::function<void(std::shared_ptr<GeoMapPoint>)> OnObjectClick;
+    std::function<void(QMouseEvent&)> OnMouseDown;
+    std::function<void(QMouseEvent&)> OnMouseMove;
+    std::function<void(QMouseEvent&)> OnMouseUp;
+    std::function<void()> OnClick;
+    /// Wheel turned towards / away from the user; set handled to stop the default action.
+    std::function<void(QPoint, Qt::KeyboardModifiers, bool& handled)> OnMouseWheelDown;
+    std::function<void(QPoint, Qt::KeyboardModifiers, bool& handled)> OnMouseWheelUp;
+    std::function<void()> OnMouseEnter;
+    std::function<void()> OnMouseLeave;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    bool isButton(Qt::MouseButton button, GeoMouseButton which) const;
+    void pressed(QMouseEvent* event, bool doubleClick);
+    void endRubberBand();
+
+    std::unique_ptr<GeoGlobe> m_globe;
+    QPainter* m_canvas = nullptr;
+    bool m_painting = false;
+    int m_renderCount = 0;
+    GeoMouseButton m_zoomButton = GeoMouseButton::mzbRight;
+    GeoMouseButton m_selectButton = GeoMouseButton::mzbLeft;
+    GeoMouseButton m_rotateButton = GeoMouseButton::mzbLeft;
+    bool m_rubberBandActive = false;
+    QPoint m_bandStart;
+    QPoint m_bandEnd;
+    bool m_rotating = false;
+    GeoPoint m_grabbed;
+    bool m_pressedInside = false;
+};
+
+}  // namespace zimbalo::globe
