@@ -1,14 +1,12 @@
-// Checks every line of the three delivered city databases: the tab-separated layout that the place
-// lists read, Windows-1252 text with CR LF line ends, the grouping of a country's places into one
-// run, and the size of the place-history table.
+// Checks every line of the three delivered city databases with the place lists' own reader and
+// parser: Windows-1252 text with CR LF line ends, six valid fields per line, the grouping of a
+// country's places into one run, and the size of the place-history table.
+
+#include "lists/city_database.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdint>
-#include <limits>
 #include <map>
-#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -18,91 +16,44 @@
 
 #include <gtest/gtest.h>
 
+#include "astro/local_circumstances.h"
 #include "data_files.h"
+#include "lists/cp1252.h"
 
 namespace zimbalo::data_test {
 namespace {
 
-constexpr std::size_t kCityTableSize = 210000;
+using astro::StadtType;
 
-struct CityLine {
-    std::string_view country;
-    std::string_view place;
-    std::int64_t latitude = 0;  // hundredths of a degree
-    std::int64_t longitude = 0;
-    std::int64_t height = 0;  // metres
-    std::int64_t population = 0;
-};
-
-// A strict decimal integer: an optional minus sign and digits, nothing else.
-std::optional<std::int64_t> strictInteger(std::string_view text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    if (text.empty() || text.front() == '+') {
-        return std::nullopt;
-    }
-    const auto result = std::from_chars(text.data(), end, value);
-    if (result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
+std::string pathOf(const char* name) {
+    return (programFolder() / name).string();
 }
 
-bool isBlank(char c) {
-    return c == ' ';
+// Bytes other than tab and the line ends must be printable Windows-1252 characters; the five
+// bytes the code page leaves unassigned decode to C1 control characters.
+bool isTextByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    const char32_t cp = lists::Cp1252ToUnicode(byte);
+    return c == '\t' || c == '\r' || c == '\n'
+           || (cp >= 0x20 && cp != 0x7F && (cp < 0x80 || cp >= 0xA0));
 }
 
-// Splits a line the way the place lists do (five tabs, the rest is field 6) and checks the values'
-// ranges; returns why the line is wrong, or nothing.
-std::optional<std::string> checkLine(std::string_view line, CityLine& out) {
-    std::array<std::string_view, 6> fields;
-    std::string_view rest = line;
-    for (std::size_t i = 0; i < 5; ++i) {
-        const auto tab = rest.find('\t');
-        if (tab == std::string_view::npos) {
-            return "fewer than five tabs";
-        }
-        fields[i] = rest.substr(0, tab);
-        rest.remove_prefix(tab + 1);
+bool isPadded(const std::string& name) {
+    return name.empty() || name.front() == ' ' || name.back() == ' ';
+}
+
+// Streams a file through the program's own scan, handing each place to `visit`; a line the parser
+// rejects fails the test with the reader's message (file and line number).
+template <typename Visit>
+void scanAll(const std::string& path, Visit&& visit) {
+    try {
+        lists::ScanCityFile(path, [&](const StadtType& place, int line) {
+            visit(place, line);
+            return true;
+        });
+    } catch (const lists::CityFileError& e) {
+        ADD_FAILURE() << e.what();
     }
-    fields[5] = rest;
-    if (rest.find('\t') != std::string_view::npos) {
-        return "more than five tabs";
-    }
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (fields[i].empty() || isBlank(fields[i].front()) || isBlank(fields[i].back())) {
-            return "empty or padded name in field " + std::to_string(i + 1);
-        }
-    }
-    std::array<std::int64_t, 4> numbers{};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const auto value = strictInteger(fields[i + 2]);
-        if (!value) {
-            return "field " + std::to_string(i + 3) + " is not an integer";
-        }
-        numbers[i] = *value;
-    }
-    out = {fields[0], fields[1], numbers[0], numbers[1], numbers[2], numbers[3]};
-    if (out.latitude < -9000 || out.latitude > 9000) {
-        return "latitude out of range";
-    }
-    if (out.longitude < -18000 || out.longitude > 18000) {
-        return "longitude out of range";
-    }
-    // The Dead Sea shore to the highest settlements; within 32 bits in any case.
-    if (out.height < -500 || out.height > 6000) {
-        return "height out of range";
-    }
-    if (out.population < 0 || out.population > std::numeric_limits<std::int32_t>::max()) {
-        return "population out of range";
-    }
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F || !cp1252ToUnicode(byte)) {
-            return "byte " + std::to_string(byte) + " is no Windows-1252 text";
-        }
-    }
-    return std::nullopt;
 }
 
 struct CityFile {
@@ -115,58 +66,59 @@ void PrintTo(const CityFile& file, std::ostream* os) {
 
 class CityDatabase : public ::testing::TestWithParam<CityFile> {};
 
-using PlaceNumbers = std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t>;
-
-// Every line, parsed; fails the test on the first few bad lines.
-std::vector<CityLine> parseAll(const std::string& bytes, const char* name) {
-    std::vector<CityLine> lines;
-    EXPECT_TRUE(bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0)
-        << name << " does not end with CR LF";
-    int failures = 0;
-    std::size_t start = 0;
-    while (start < bytes.size() && failures < 10) {
-        const auto lf = bytes.find('\n', start);
-        const auto stop = lf == std::string::npos ? bytes.size() : lf;
-        const std::size_t number = lines.size() + 1;
-        std::string_view line(bytes.data() + start, stop - start);
-        if (line.empty() || line.back() != '\r') {
-            ADD_FAILURE() << name << " line " << number << " does not end with CR LF";
-            ++failures;
-        } else {
-            line.remove_suffix(1);
-        }
-        CityLine parsed;
-        if (const auto why = checkLine(line, parsed)) {
-            ADD_FAILURE() << name << " line " << number << ": " << *why;
-            ++failures;
-        }
-        lines.push_back(parsed);
-        start = stop + 1;
+TEST_P(CityDatabase, IsWindows1252TextWithCrLfLineEnds) {
+    const std::string bytes = readBytes(programFolder() / GetParam().name);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    const auto lineFeeds = std::count(bytes.begin(), bytes.end(), '\n');
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), lineFeeds);
+    std::size_t crLf = 0;
+    for (auto at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2)) {
+        ++crLf;
     }
-    return lines;
+    EXPECT_EQ(crLf, static_cast<std::size_t>(lineFeeds)) << "a CR or LF stands alone";
+    const auto bad = std::find_if_not(bytes.begin(), bytes.end(), isTextByte);
+    EXPECT_TRUE(bad == bytes.end()) << "byte " << static_cast<int>(static_cast<unsigned char>(*bad))
+                                    << " at offset " << (bad - bytes.begin());
 }
 
-TEST_P(CityDatabase, EveryLineHasTheLayoutAndCountriesFormOneRunEach) {
-    const std::string bytes = readBytes(programFolder() / GetParam().name);
-    const auto lines = parseAll(bytes, GetParam().name);
-    EXPECT_GT(lines.size(), 150000u);
-
-    std::set<std::string_view> finished;
-    std::map<std::string_view, std::size_t> perCountry;
-    std::string_view current;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto country = lines[i].country;
-        ++perCountry[country];
-        if (i == 0 || country != current) {
-            EXPECT_TRUE(finished.insert(country).second)
-                << "country " << country << " starts a second run at line " << i + 1;
-            current = country;
+TEST_P(CityDatabase, EveryLineParsesAndCountriesFormOneRunEach) {
+    const std::string path = pathOf(GetParam().name);
+    std::set<std::string> finished;
+    std::map<std::string, int> perCountry;
+    std::string previous;
+    int lines = 0;
+    int bad = 0;
+    scanAll(path, [&](const StadtType& p, int line) {
+        ++lines;
+        ++perCountry[p.Land];
+        if ((line == 1 || p.Land != previous) && !finished.insert(p.Land).second && bad++ < 10) {
+            ADD_FAILURE() << "country " << p.Land << " starts a second run at line " << line;
         }
-    }
+        previous = p.Land;
+        // Names fill their fields; heights run from the Dead Sea shore to the highest towns.
+        if ((isPadded(p.Land) || isPadded(p.Stadt) || p.Hoehe < -500 || p.Hoehe > 6000
+             || p.Einwohner < 0)
+            && bad++ < 10) {
+            ADD_FAILURE() << "line " << line << ": " << p.Land << " / " << p.Stadt << " height "
+                          << p.Hoehe << " population " << p.Einwohner;
+        }
+    });
+    EXPECT_GT(lines, 150000);
     EXPECT_GE(perCountry.size(), 240u);
-    for (const auto& [country, count] : perCountry) {
-        EXPECT_LE(count, kCityTableSize) << country;
-    }
+    // The place-history window lists each country once.
+    EXPECT_EQ(lists::CountryList(path).size(), perCountry.size());
+
+    // Even the largest country fits the place-history table.
+    const auto largest =
+        std::max_element(perCountry.begin(), perCountry.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    ASSERT_NE(largest, perCountry.end());
+    lists::CityTable table;
+    const auto names = lists::PlacesOfCountry(path, largest->first, table);
+    EXPECT_EQ(table.Count(), largest->second);
+    EXPECT_EQ(static_cast<int>(names.size()), largest->second);
+    EXPECT_LE(largest->second, lists::CityTable::kCapacity);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLanguages, CityDatabase,
@@ -176,18 +128,21 @@ INSTANTIATE_TEST_SUITE_P(AllLanguages, CityDatabase,
 
 // The three languages list the same places: only the names differ.
 TEST(CityDatabases, HoldTheSamePlacesInEveryLanguage) {
-    std::vector<std::vector<PlaceNumbers>> numbers;
+    using Numbers = std::tuple<double, double, std::int32_t, std::int32_t>;
+    std::vector<std::vector<Numbers>> files;
     for (const char* name : {"2017_data_DE.txt", "2017_data_EN.txt", "2017_data_FR.txt"}) {
-        const std::string bytes = readBytes(programFolder() / name);
-        std::vector<PlaceNumbers> places;
-        for (const auto& line : parseAll(bytes, name)) {
-            places.emplace_back(line.latitude, line.longitude, line.height, line.population);
-        }
-        std::sort(places.begin(), places.end());
-        numbers.push_back(std::move(places));
+        std::vector<Numbers> numbers;
+        scanAll(pathOf(name), [&](const StadtType& p, int) {
+            numbers.emplace_back(p.Breite, p.Laenge, p.Hoehe, p.Einwohner);
+        });
+        std::sort(numbers.begin(), numbers.end());
+        files.push_back(std::move(numbers));
     }
-    EXPECT_EQ(numbers[0], numbers[1]);
-    EXPECT_EQ(numbers[0], numbers[2]);
+    // Compared as a whole; printing 190,000 places on failure would bury the message.
+    EXPECT_TRUE(files[0] == files[1])
+        << files[0].size() << " German, " << files[1].size() << " English";
+    EXPECT_TRUE(files[0] == files[2])
+        << files[0].size() << " German, " << files[2].size() << " French";
 }
 
 struct KnownPlace {
@@ -207,20 +162,20 @@ class CityDatabaseKnownPlace : public ::testing::TestWithParam<KnownPlace> {};
 // Names with letters outside ASCII are stored as Windows-1252 bytes and read back unchanged.
 TEST_P(CityDatabaseKnownPlace, RoundTripsThroughWindows1252) {
     const KnownPlace& p = GetParam();
-    const auto country = utf8ToCp1252(p.country);
-    const auto place = utf8ToCp1252(p.place);
-    ASSERT_TRUE(country && place);
-    const std::string prefix = "\n" + *country + "\t" + *place + "\t" + std::to_string(p.latitude)
+    const std::string prefix = "\n" + lists::Utf8ToCp1252(p.country) + "\t"
+                               + lists::Utf8ToCp1252(p.place) + "\t" + std::to_string(p.latitude)
                                + "\t" + std::to_string(p.longitude) + "\t";
     const std::string bytes = readBytes(programFolder() / p.file);
     const auto at = bytes.find(prefix);
     ASSERT_NE(at, std::string::npos) << "no line for " << p.place;
     const auto end = bytes.find("\r\n", at + 1);
     ASSERT_NE(end, std::string::npos);
-    const auto line = cp1252ToUtf8(std::string_view(bytes).substr(at + 1, end - at - 1));
-    ASSERT_TRUE(line);
-    EXPECT_EQ(line->substr(0, line->find('\t', line->find('\t') + 1)),
-              std::string(p.country) + "\t" + p.place);
+    const StadtType place =
+        lists::ParseCityLine(std::string_view(bytes).substr(at + 1, end - at - 1));
+    EXPECT_EQ(lists::Cp1252ToUtf8(place.Land), p.country);
+    EXPECT_EQ(lists::Cp1252ToUtf8(place.Stadt), p.place);
+    EXPECT_DOUBLE_EQ(place.Breite, p.latitude / 100.0);
+    EXPECT_DOUBLE_EQ(place.Laenge, p.longitude / 100.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
