@@ -1,0 +1,384 @@
+#include "cli/cli.h"
+
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "astro/catalogue.h"
+#include "astro/time_scales.h"
+#include "lists/city_database.h"
+#include "lists/cp1252.h"
+#include "lists/list_runs.h"
+#include "lists/list_text.h"
+#include "lists/number_text.h"
+
+#ifndef ZIMBALO_VERSION
+#define ZIMBALO_VERSION "unknown"
+#endif
+
+namespace zimbalo::cli {
+
+namespace {
+
+constexpr const char* kProgram = "zimbalo-cli";
+constexpr int kDefaultFirstYear = 1980;
+constexpr int kDefaultLastYear = 2100;
+
+/// Wrong arguments: reported on one line, exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// A file that cannot be used: reported as it is, exit code 1.
+class FileProblem : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const std::set<std::string> kValueOptions = {
+    "--from",      "--to",      "--lat",  "--lon",   "--height",
+    "--name",      "--country", "--lang", "--event", "--min-population",
+    "--catalogue", "--cities"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version"};
+
+const std::map<std::string, std::set<std::string>> kCommandOptions = {
+    {"events", {"--from", "--to"}},
+    {"place",
+     {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
+    {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
+};
+
+struct CommandLine {
+    std::string command;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+
+    bool Has(const std::string& option) const {
+        return values.count(option) != 0 || flags.count(option) != 0;
+    }
+
+    std::optional<std::string> Value(const std::string& option) const {
+        const auto it = values.find(option);
+        if (it == values.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    }
+};
+
+CommandLine Parse(const std::vector<std::string>& args) {
+    CommandLine cl;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            if (!cl.command.empty()) {
+                throw UsageError("unexpected argument '" + arg + "'");
+            }
+            if (kCommandOptions.count(arg) == 0) {
+                throw UsageError("unknown command '" + arg + "'");
+            }
+            cl.command = arg;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        if (kFlagOptions.count(name) != 0) {
+            if (inlineValue) {
+                throw UsageError("option " + name + " takes no value");
+            }
+            cl.flags.insert(name);
+        } else if (kValueOptions.count(name) != 0) {
+            if (inlineValue) {
+                cl.values[name] = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                cl.values[name] = args[++i];  // may start with "-": a negative number
+            } else {
+                throw UsageError("option " + name + " needs a value");
+            }
+        } else {
+            throw UsageError("unknown option '" + name + "'");
+        }
+    }
+    return cl;
+}
+
+void CheckOptions(const CommandLine& cl) {
+    const auto& allowed = kCommandOptions.at(cl.command);
+    const auto check = [&](const std::string& option) {
+        const bool common = option == "--catalogue" || option == "--cities" || option == "--help"
+                            || option == "--version";
+        if (!common && allowed.count(option) == 0) {
+            throw UsageError("option " + option + " does not apply to '" + cl.command + "'");
+        }
+    };
+    for (const auto& [option, value] : cl.values) {
+        check(option);
+    }
+    for (const auto& option : cl.flags) {
+        check(option);
+    }
+}
+
+std::int64_t IntegerOption(const CommandLine& cl, const std::string& option, std::int64_t fallback,
+                           std::int64_t low, std::int64_t high) {
+    const auto text = cl.Value(option);
+    if (!text) {
+        return fallback;
+    }
+    const auto v = lists::ParseStrictInt64(*text);
+    if (!v) {
+        throw UsageError(option + " needs a whole number, not '" + *text + "'");
+    }
+    if (*v < low || *v > high) {
+        throw UsageError(option + " " + *text + " is outside " + lists::FormatInt(low) + ".."
+                         + lists::FormatInt(high));
+    }
+    return *v;
+}
+
+double DecimalOption(const CommandLine& cl, const std::string& option, double low, double high) {
+    const auto text = cl.Value(option);
+    if (!text) {
+        throw UsageError(cl.command + " needs " + option);
+    }
+    const auto v = lists::ParseStrictDecimal(*text);
+    if (!v) {
+        throw UsageError(option + " needs a decimal number with '.', not '" + *text + "'");
+    }
+    if (*v < low || *v > high) {
+        throw UsageError(option + " " + *text + " is outside " + lists::FormatShortest(low) + ".."
+                         + lists::FormatShortest(high));
+    }
+    return *v;
+}
+
+Language LanguageOption(const CommandLine& cl) {
+    const auto text = cl.Value("--lang");
+    if (!text || *text == "de") {
+        return Language::German;
+    }
+    if (*text == "en") {
+        return Language::English;
+    }
+    if (*text == "fr") {
+        return Language::French;
+    }
+    throw UsageError("--lang must be de, en or fr, not '" + *text + "'");
+}
+
+std::pair<int, int> YearRange(const CommandLine& cl) {
+    constexpr std::int64_t kLow = -100000;
+    constexpr std::int64_t kHigh = 100000;
+    return {static_cast<int>(IntegerOption(cl, "--from", kDefaultFirstYear, kLow, kHigh)),
+            static_cast<int>(IntegerOption(cl, "--to", kDefaultLastYear, kLow, kHigh))};
+}
+
+std::string CataloguePath(const CommandLine& cl, const CliEnvironment& env) {
+    return cl.Value("--catalogue").value_or(env.dataFolder + astro::kCatalogueFileName);
+}
+
+astro::BesselTable LoadTable(const CommandLine& cl, const CliEnvironment& env) {
+    try {
+        return astro::LoadCatalogue(CataloguePath(cl, env));
+    } catch (const astro::CatalogueError& e) {
+        throw FileProblem(e.what());
+    }
+}
+
+// Text of the arguments in the lists' encoding.
+std::string ArgumentText(const std::string& text, const CliEnvironment& env) {
+    return env.utf8Terminal ? lists::Utf8ToCp1252(text) : text;
+}
+
+// Screen text in the terminal's encoding.
+std::string TerminalText(std::string_view cp1252, const CliEnvironment& env) {
+    return env.utf8Terminal ? lists::Cp1252ToUtf8(cp1252) : std::string(cp1252);
+}
+
+std::string TwoDigits(std::int64_t v) {
+    return (v < 10 ? "0" : "") + lists::FormatInt(v);
+}
+
+std::string DateText(int year, int month, int day) {
+    std::string y = lists::FormatInt(year < 0 ? -year : year);
+    if (y.size() < 4) {
+        y.insert(0, 4 - y.size(), '0');
+    }
+    return (year < 0 ? "-" : "") + y + "-" + TwoDigits(month) + "-" + TwoDigits(day);
+}
+
+// UT date and time of a Julian date, rounded to whole seconds.
+std::string DateTimeText(double jd) {
+    const auto seconds = static_cast<std::int64_t>(lists::RoundHalfEven((jd + 0.5) * 86400.0));
+    const std::int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+    const std::int64_t ofDay = seconds - days * 86400;
+    // Any instant of the day gives its date; the middle keeps clear of rounding at midnight.
+    const astro::CalendarDate date = astro::JDToCalendar(static_cast<double>(days));
+    return DateText(date.year, date.month, date.day) + " " + TwoDigits(ofDay / 3600) + ":"
+           + TwoDigits(ofDay / 60 % 60) + ":" + TwoDigits(ofDay % 60);
+}
+
+int RunEvents(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    const auto [first, last] = YearRange(cl);
+    const astro::BesselTable table = LoadTable(cl, env);
+    out << "number\tTT date\tT0 hour\tplanet\tOccType\tGamma\tEventJD\tDeltaT\t"
+           "greatest occultation (UT)\n";
+    for (int k = 1; k <= table.Count(); ++k) {
+        const astro::BesselRecord& r = table[k];
+        const int year = lists::EventYearUT(r);
+        if (year < first || year > last) {
+            continue;
+        }
+        const double deltaT = astro::DeltaT(r.Year, r.Month);
+        out << k << '\t' << DateText(r.Year, r.Month, r.Day) << '\t' << r.T0Hour << '\t'
+            << lists::TrimBlanks(lists::PlanetName(r.Planet, Language::English)) << '\t'
+            << r.OccType << '\t' << lists::FormatFixed(r.Gamma, 4) << '\t'
+            << lists::FormatFixed(r.EventJD, 6) << '\t' << lists::FormatFixed(deltaT, 1) << '\t'
+            << DateTimeText(r.EventJD - deltaT / 86400.0) << '\n';
+    }
+    return kExitOk;
+}
+
+// Prints fixed-width screen lines as a run reports them.
+lists::ListCallback FixedPrinter(std::ostream& out, const CliEnvironment& env) {
+    return [&out, &env](const lists::ListStep& step) {
+        if (step.visible) {
+            out << TerminalText(step.fixedLine, env) << '\n';
+        }
+    };
+}
+
+int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    lists::CityHistInput input;
+    input.place.Breite = DecimalOption(cl, "--lat", -90.0, 90.0);
+    input.place.Laenge = DecimalOption(cl, "--lon", -180.0, 180.0);
+    double height = 0.0;
+    if (cl.Value("--height")) {
+        height = DecimalOption(cl, "--height", -100000.0, 100000.0);
+    }
+    input.place.Hoehe = static_cast<std::int32_t>(lists::RoundHalfEven(height));
+    input.place.Stadt = ArgumentText(cl.Value("--name").value_or(""), env);
+    input.place.Land = ArgumentText(cl.Value("--country").value_or(""), env);
+    std::tie(input.firstYear, input.lastYear) = YearRange(cl);
+    input.language = LanguageOption(cl);
+    const astro::BesselTable table = LoadTable(cl, env);
+
+    const lists::ListKind kind = lists::ListKind::CityHist;
+    if (cl.Has("--fixed")) {
+        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        lists::RunCityHist(table, input, {}, FixedPrinter(out, env));
+    } else {
+        out << lists::ListPreamble(kind, input.language);
+        lists::RunCityHist(table, input, {&out, "standard output"}, {});
+    }
+    return kExitOk;
+}
+
+int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    if (!cl.Value("--event")) {
+        throw UsageError("cities needs --event");
+    }
+    const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
+    lists::CityListInput input;
+    input.threshold = IntegerOption(cl, "--min-population", 0, INT64_MIN, INT64_MAX);
+    input.language = LanguageOption(cl);
+    input.cityFile =
+        cl.Value("--cities").value_or(lists::CityFileName(input.language, env.dataFolder));
+    const astro::BesselTable table = LoadTable(cl, env);
+    if (event > table.Count()) {
+        throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
+                         + lists::FormatInt(table.Count()) + " of the catalogue");
+    }
+    input.record = table[static_cast<int>(event)];
+    // Open the city database once before writing anything, so that a missing file leaves the
+    // output empty.
+    { lists::CityFileReader probe(input.cityFile); }
+
+    const lists::ListKind kind = lists::ListKind::CityList;
+    if (cl.Has("--fixed")) {
+        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        lists::RunCityList(input, {}, FixedPrinter(out, env));
+    } else {
+        out << lists::ListPreamble(kind, input.language);
+        lists::RunCityList(input, {&out, "standard output"}, {});
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  zimbalo-cli events [--from YEAR] [--to YEAR]\n"
+           "  zimbalo-cli place  --lat DEG --lon DEG [--height M] [--name TEXT] [--country TEXT]\n"
+           "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
+           "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
+           "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
+           "\n"
+           "events  lists the catalogued occultations (tab-separated, one per line).\n"
+           "place   lists the occultations seen from one place; latitude and longitude in signed\n"
+           "        decimal degrees, north and east positive; height in metres (default 0).\n"
+           "cities  lists the places of the city database that see event N, in file order.\n"
+           "\n"
+           "place and cities print the saved-list text (legend, separator, header, lines;\n"
+           "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
+           "encoding instead. Years select the UT year of greatest occultation (default\n"
+           "1980..2100). The catalogue and city database default to the program's data folder,\n"
+           "the language to German (de), the population threshold to 0.\n"
+           "Exit codes: 0 done, 1 a file is missing or unreadable, 2 wrong arguments.\n";
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliEnvironment& env) {
+    try {
+        const CommandLine cl = Parse(args);
+        if (cl.Has("--help")) {
+            out << UsageText();
+            return kExitOk;
+        }
+        if (cl.Has("--version")) {
+            out << kProgram << ' ' << ZIMBALO_VERSION << '\n';
+            return kExitOk;
+        }
+        if (cl.command.empty()) {
+            throw UsageError("no command given; use events, place or cities");
+        }
+        CheckOptions(cl);
+        int code = kExitOk;
+        if (cl.command == "events") {
+            code = RunEvents(cl, out, env);
+        } else if (cl.command == "place") {
+            code = RunPlace(cl, out, env);
+        } else {
+            code = RunCities(cl, out, env);
+        }
+        if (!out.flush()) {
+            err << kProgram << ": cannot write the output\n";
+            return kExitFileError;
+        }
+        return code;
+    } catch (const UsageError& e) {
+        err << kProgram << ": " << e.what() << " (see --help)\n";
+        return kExitUsage;
+    } catch (const FileProblem& e) {
+        err << kProgram << ": " << e.what() << '\n';
+        return kExitFileError;
+    } catch (const lists::CityFileError& e) {
+        out.flush();
+        err << kProgram << ": " << e.what() << '\n';
+        return kExitFileError;
+    } catch (const lists::ListFileError& e) {
+        err << kProgram << ": " << e.what() << '\n';
+        return kExitFileError;
+    }
+}
+
+}  // namespace zimbalo::cli

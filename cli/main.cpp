@@ -1,0 +1,27 @@
+#include <clocale>
+#include <cstring>
+#include <iostream>
+#include <langinfo.h>
+#include <string>
+#include <vector>
+
+#include "astro/catalogue.h"
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+    // Only the character type follows the environment (to learn the terminal's encoding); number
+    // texts never consult the locale.
+    std::setlocale(LC_CTYPE, "");
+    const char* codeset = nl_langinfo(CODESET);
+    const std::string cs = codeset != nullptr ? codeset : "";
+    const bool eightBit = cs == "ISO-8859-1" || cs == "ISO-8859-15" || cs == "CP1252";
+
+    zimbalo::cli::CliEnvironment env;
+    env.dataFolder = zimbalo::astro::ProgramFolder();
+    env.utf8Terminal = !eightBit;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::ios::sync_with_stdio(false);
+    const int code = zimbalo::cli::RunCli(args, std::cout, std::cerr, env);
+    std::cout.flush();
+    return code;
+}

@@ -1,0 +1,203 @@
+#include "cli/cli.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "astro/time_scales.h"
+#include "lists/list_runs.h"
+#include "lists/number_text.h"
+#include "synthetic.h"
+
+namespace zimbalo::cli {
+namespace {
+
+using lists::testing::ReadBytes;
+using lists::testing::ScratchFolder;
+using lists::testing::SyntheticEventInYear;
+using lists::testing::WriteBytes;
+using lists::testing::WriteCatalogue;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const char* const kCities =
+    "Land\tMillion\t1070\t1030\t100\t1000000\r\n"
+    "Land\tNobody\t1100\t0\t100\t0\r\n"
+    "Far\tAntipode\t1070\t-16970\t0\t2000000\r\n";
+
+// A data folder with a made-up catalogue (events in 2000, 2010, 2024) and a German city file.
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteCatalogue(
+            m_dir.Path(astro::kCatalogueFileName),
+            {SyntheticEventInYear(2000), SyntheticEventInYear(2010), SyntheticEventInYear(2024)});
+        WriteBytes(m_dir.Path("2017_data_DE.txt"), kCities);
+        m_env.dataFolder = m_dir.Folder().string() + "/";
+    }
+
+    int Run(const std::vector<std::string>& args) {
+        m_out.str("");
+        m_err.str("");
+        return RunCli(args, m_out, m_err, m_env);
+    }
+
+    // Exit code 2 with a single line that names the problem.
+    void ExpectUsageError(const std::vector<std::string>& args, const std::string& words) {
+        EXPECT_EQ(Run(args), kExitUsage) << ::testing::PrintToString(args);
+        const std::string err = m_err.str();
+        EXPECT_THAT(err, HasSubstr(words));
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(m_out.str(), "");
+    }
+
+    ScratchFolder m_dir;
+    CliEnvironment m_env;
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+TEST_F(Cli, WrongArgumentsExitWithTwo) {
+    ExpectUsageError({}, "no command");
+    ExpectUsageError({"list"}, "unknown command 'list'");
+    ExpectUsageError({"events", "--colour", "red"}, "unknown option '--colour'");
+    ExpectUsageError({"events", "--from"}, "--from needs a value");
+    ExpectUsageError({"events", "--from", "1980.5"}, "--from needs a whole number");
+    ExpectUsageError({"events", "--event", "3"}, "does not apply to 'events'");
+    ExpectUsageError({"place", "--lon", "7.5"}, "place needs --lat");
+    ExpectUsageError({"place", "--lat", "47,5", "--lon", "7.5"}, "decimal number");
+    ExpectUsageError({"place", "--lat", "91", "--lon", "7.5"}, "outside -90..90");
+    ExpectUsageError({"place", "--lat", "47", "--lon", "-180.5"}, "outside -180..180");
+    ExpectUsageError({"place", "--lat", "47", "--lon", "7", "--lang", "it"}, "de, en or fr");
+    ExpectUsageError({"cities"}, "cities needs --event");
+    ExpectUsageError({"cities", "--event", "0"}, "outside 1..1780");
+    ExpectUsageError({"cities", "--event", "4"}, "outside 1..3 of the catalogue");
+    ExpectUsageError({"cities", "--event", "1", "--fixed=yes"}, "takes no value");
+    ExpectUsageError({"cities", "events"}, "unexpected argument 'events'");
+}
+
+TEST_F(Cli, MissingFilesExitWithOne) {
+    const std::string none = m_dir.Path("none.bin");
+    EXPECT_EQ(Run({"events", "--catalogue", none}), kExitFileError);
+    EXPECT_THAT(m_err.str(), HasSubstr(none));
+    EXPECT_EQ(Run({"place", "--lat", "1", "--lon", "2", "--catalogue", none}), kExitFileError);
+    EXPECT_THAT(m_err.str(), HasSubstr(none));
+
+    // The English city file is missing from the folder; nothing is printed before the message.
+    EXPECT_EQ(Run({"cities", "--event", "1", "--lang", "en"}), kExitFileError);
+    EXPECT_THAT(m_err.str(), HasSubstr(m_dir.Path("2017_data_EN.txt")));
+    EXPECT_EQ(m_out.str(), "");
+
+    WriteBytes(m_dir.Path("bad.txt"), std::string(kCities) + "Land\tBad\t1\t2\t3\n");
+    EXPECT_EQ(Run({"cities", "--event", "3", "--cities", m_dir.Path("bad.txt")}), kExitFileError);
+    EXPECT_THAT(m_err.str(), HasSubstr("bad.txt\", line 4: the line has 4 tab characters"));
+    EXPECT_THAT(m_out.str(), HasSubstr("\tMillion\t"));  // lines before it stay printed
+}
+
+TEST_F(Cli, HelpAndVersion) {
+    EXPECT_EQ(Run({"--help"}), kExitOk);
+    EXPECT_THAT(m_out.str(), StartsWith("Usage:\n  zimbalo-cli events"));
+    EXPECT_EQ(Run({"place", "--help"}), kExitOk);
+    EXPECT_EQ(Run({"--version"}), kExitOk);
+    EXPECT_THAT(m_out.str(), StartsWith("zimbalo-cli "));
+}
+
+TEST_F(Cli, EventsTable) {
+    ASSERT_EQ(Run({"events", "--from", "2005"}), kExitOk);
+    const std::string out = m_out.str();
+    EXPECT_THAT(out, StartsWith("number\tTT date\tT0 hour\tplanet\tOccType\tGamma\tEventJD\t"
+                                "DeltaT\tgreatest occultation (UT)\n"));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
+    // Event 2: greatest occultation at 2010-03-14 12h TT, Delta T earlier in UT.
+    const double deltaT = astro::DeltaT(2010, 3);
+    const auto ut = std::lround(12 * 3600 - deltaT);
+    char expected[160];
+    std::snprintf(expected, sizeof expected,
+                  "\n2\t2010-03-14\t12\tJupiter\t2\t0.1000\t2455270.000000\t%.1f\t"
+                  "2010-03-14 %02ld:%02ld:%02ld\n",
+                  deltaT, ut / 3600, ut / 60 % 60, ut % 60);
+    EXPECT_THAT(out, HasSubstr(expected));
+
+    ASSERT_EQ(Run({"events", "--from", "2020", "--to", "2000"}), kExitOk);
+    const std::string backwards = m_out.str();
+    EXPECT_EQ(std::count(backwards.begin(), backwards.end(), '\n'), 1);  // header only
+}
+
+TEST_F(Cli, PlacePrintsExactlyTheSavedList) {
+    ASSERT_EQ(Run({"place", "--lat", "10.7", "--lon", "10.3", "--height", "100.4", "--name",
+                   "Mitte", "--country", "Österreich", "--from", "2005", "--to", "2030"}),
+              kExitOk);
+
+    // The same search through the window's path: temporary file, then "Save as".
+    const astro::BesselTable table = astro::LoadCatalogue(m_dir.Path(astro::kCatalogueFileName));
+    lists::CityHistInput input;
+    input.place.Breite = 10.7;
+    input.place.Laenge = 10.3;
+    input.place.Hoehe = 100;
+    input.place.Stadt = "Mitte";
+    input.place.Land = "\xD6sterreich";
+    input.firstYear = 2005;
+    input.lastYear = 2030;
+    const std::string temp = lists::CreateTempListFile(m_dir.Folder().string());
+    {
+        std::ofstream file(temp, std::ios::binary);
+        const auto result = lists::RunCityHist(table, input, {&file, temp}, {});
+        EXPECT_EQ(result.found, 2);
+    }
+    const std::string saved = m_dir.Path("Zimbalo_CityHist.txt");
+    lists::SaveList(lists::ListKind::CityHist, Language::German, temp, saved);
+    EXPECT_EQ(m_out.str(), ReadBytes(saved));
+    EXPECT_THAT(m_out.str(), HasSubstr("\t\xD6sterreich\tMitte\t10\xB0"
+                                       "42'N\t"));
+}
+
+TEST_F(Cli, CitiesInBothFormats) {
+    ASSERT_EQ(Run({"cities", "--event", "3", "--min-population", "1"}), kExitOk);
+    const std::string saved = m_out.str();
+    EXPECT_THAT(saved,
+                StartsWith(lists::ListPreamble(lists::ListKind::CityList, Language::German)));
+    EXPECT_THAT(saved, HasSubstr("\tLand\tMillion\t"));
+    EXPECT_THAT(saved, Not(HasSubstr("Nobody")));    // below the threshold
+    EXPECT_THAT(saved, Not(HasSubstr("Antipode")));  // below the horizon
+
+    ASSERT_EQ(Run({"cities", "--event", "3", "--fixed"}), kExitOk);
+    const std::string fixed = m_out.str();
+    EXPECT_THAT(fixed, StartsWith(" JJJJ MM TT t Planet  M16 Land       Stadt       Breite    "
+                                  "Länge    Einw. 1.K.(UT)  P°"));
+    EXPECT_THAT(fixed, HasSubstr("\n 2024  3 14 t Jupiter"));
+    EXPECT_THAT(fixed, HasSubstr(" Land       Nobody     11°00'N 000°00'O        0 "));
+    EXPECT_EQ(std::count(fixed.begin(), fixed.end(), '\n'), 3);
+    EXPECT_EQ(fixed.find('\r'), std::string::npos);
+
+    // A terminal in an 8-bit code page gets the bytes as they are.
+    m_env.utf8Terminal = false;
+    ASSERT_EQ(Run({"cities", "--event", "3", "--fixed", "--lang=fr", "--cities",
+                   m_dir.Path("2017_data_DE.txt")}),
+              kExitOk);
+    EXPECT_THAT(m_out.str(), StartsWith(" AAAA MM JJ t Plan\xE8te L16 Pays"));
+}
+
+// The program itself, for the exit codes a shell sees.
+int RunProgram(const std::string& arguments) {
+    const std::string command =
+        std::string("'") + ZIMBALO_CLI_PATH + "' " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CliProgram, ExitCodes) {
+    EXPECT_EQ(RunProgram("--version"), 0);
+    EXPECT_EQ(RunProgram("place --lat north"), 2);
+    EXPECT_EQ(RunProgram("events --catalogue /nonexistent/catalogue.bin"), 1);
+}
+
+}  // namespace
+}  // namespace zimbalo::cli
