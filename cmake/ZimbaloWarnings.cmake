@@ -11,7 +11,9 @@ add_library(zimbalo_warnings_strict INTERFACE)
 target_link_libraries(zimbalo_warnings_strict INTERFACE zimbalo_warnings)
 target_compile_options(zimbalo_warnings_strict INTERFACE -Wconversion -Wsign-conversion)
 
-# zimbalo_add_test_executable(<name> <sources...> LIBS <libs...> [LABELS <labels...>])
+# zimbalo_add_test_executable(<name> SOURCES <sources...> LIBS <libs...> [LABELS <label>])
+# (one label: discovered tests take it as a property; a folder adds more with the LABELS
+# directory property)
 # Builds one GoogleTest executable and registers its tests with CTest.
 function(zimbalo_add_test_executable name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
