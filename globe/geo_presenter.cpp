@@ -232,14 +232,24 @@ void GeoPresenter::AddTitle(const GeoRenderContext& ctx, GeoMapPoint& object) {
     GeoRenderer& r = ctx.Renderer;
     const int minHeight =
         std::max(2, MulDiv(r.MinTextHeight(), r.PixelsPerInch(), r.ScreenPixelsPerInch()));
-    if (r.FontHeightPixels(m_titleFont) < minHeight) {
+    const int height = r.FontHeightPixels(m_titleFont);
+    if (height < minHeight) {
         return;
     }
     QPoint anchor;
     if (!ctx.Projector.GeoToScreen(object.Location(), anchor)) {
         return;
     }
+    // A title whose anchor lies so far outside the picture that even a generous estimate of its
+    // size (no glyph is wider than the font is high) cannot reach into it would never be seen;
+    // measuring it is the costly part.
     const int offset = ctx.Projector.UnitsToPixels(m_titleOffset, m_titleOffsetUnits);
+    const qsizetype lines = text.count(QStringLiteral("\\n")) + 1;
+    const qsizetype reach = std::abs(offset) + height * (text.size() + 2 * lines) + 8;
+    if (anchor.x() + reach < 0 || anchor.x() - reach >= r.Width() || anchor.y() + reach < 0
+        || anchor.y() - reach >= r.Height()) {
+        return;
+    }
     ctx.Labels.Add(r, text, m_titleFont, anchor, m_titleAlignment, offset, &ctx.Layer,
                    object.Handle(), object.Location(), object.Selected());
 }
@@ -411,6 +421,11 @@ void GeoPointPresenter::Render(const GeoRenderContext& ctx, GeoMapPoint& object,
 void GeoPointPresenter::drawSymbol(const GeoRenderContext& ctx, const GeoMapPoint& object, int x,
                                    int y, int c) {
     GeoRenderer& r = ctx.Renderer;
+    // Symbols wholly outside the picture cost nothing to leave out.
+    const int reach = c + r.PenWidthPixels() + 1;
+    if (x + reach < 0 || x - reach >= r.Width() || y + reach < 0 || y - reach >= r.Height()) {
+        return;
+    }
     const auto poly = [&](std::initializer_list<QPoint> pts) {
         const std::vector<QPoint> v(pts);
         r.DrawPolygon(v);

@@ -285,6 +285,23 @@ TEST_F(LayerPicture, TitlesBelowTheMinimumTextHeightAreDropped) {
     EXPECT_TRUE(m_globe.Labels().Labels().empty());
 }
 
+TEST_F(LayerPicture, TitlesFarOutsideThePictureAreNotCollected) {
+    GeoLayer& layer = addLayer(QStringLiteral("Cities Layer"));
+    addCityPresenter(layer, 2);
+    setScale(2.7e-6);  // the sphere is 836 pixels in radius: most of the front is off the picture
+    addPoint(layer, 2, QStringLiteral("Far"), {30 * kDeg, 0, 0});      // ~418 px right
+    addPoint(layer, 2, QStringLiteral("Edge"), {DegToGU(7.5), 0, 0});  // ~109 px right
+    addPoint(layer, 2, QStringLiteral("Inside"), {DegToGU(3.0), kDeg, 0});
+    render();
+    std::vector<QString> texts;
+    for (const GeoLabel& label : m_globe.Labels().Labels()) {
+        texts.push_back(label.Text);
+    }
+    // "Edge" lies just beyond the right border, but its centred title reaches into the picture.
+    EXPECT_EQ(texts, (std::vector<QString>{QStringLiteral("Edge"), QStringLiteral("Inside")}));
+    EXPECT_GT(changedPixels(QRect(190, 80, 10, 20)), 0);
+}
+
 TEST_F(LayerPicture, RoadIsDrawnEdgeFirstAndRoadOnTop) {
     GeoLayer& layer = addLayer(QStringLiteral("CenterLine Layer"));
     auto road = std::make_unique<GeoRoadPresenter>();
