@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "globe/geo_exception.h"
+#include "globe/geo_layer.h"
 
 namespace zimbalo::globe {
 
@@ -20,6 +21,8 @@ GeoGlobe::GeoGlobe(int width, int height)
         }
     };
     m_stale = true;
+    // The layer tree: the root layer with its default presenters.
+    m_layerPass = std::make_unique<GeoLayers>(this);
 }
 
 GeoGlobe::~GeoGlobe() {

@@ -634,6 +634,10 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
     }
 }
 
+GeoLayers* LayersOf(GeoGlobe& globe) {
+    return dynamic_cast<GeoLayers*>(globe.LayerPass());
+}
+
 void RenderObjectItself(const GeoRenderContext& ctx, const GeoMapPoint& object, unsigned flags) {
     GeoRenderer& r = ctx.Renderer;
     if ((flags & render_flags::Selected) != 0) {

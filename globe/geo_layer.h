@@ -294,10 +294,10 @@ public:
     void SynchronizeLayers(GeoGlobe& globe) override;
 
     /// The object under a pixel of the last picture (labels first), or null.
-    std::shared_ptr<GeoMapPoint> ObjectAtPixel(GeoGlobe& globe, QPoint px);
+    std::shared_ptr<GeoMapPoint> ObjectAtPixel(GeoGlobe& globe, QPoint px) override;
 
     /// Unselects every selected object of every layer.
-    void ClearSelection();
+    void ClearSelection() override;
 
     /// Mouse release over the picture: the object under the pointer toggles its selection (after
     /// all others are cleared, without goMultiSelect) for the select button, and is reported to
@@ -345,6 +345,9 @@ private:
     int m_cachedID = 0;
     GeoPresenter* m_cachedPresenter = nullptr;
 };
+
+/// The globe's layer set when its layer pass is one (as it is from construction), else null.
+GeoLayers* LayersOf(GeoGlobe& globe);
 
 /// Draws one object without a presenter: the renderer's default pen and brush (the selected ones
 /// when selected), a small circle for a point, the chains for a poly.
