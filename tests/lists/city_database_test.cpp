@@ -158,15 +158,5 @@ TEST(CountryList, FileOrderAndSplitCountries) {
     EXPECT_EQ(table.Count(), 0);
 }
 
-TEST(CityTable, HoldsAtMostItsCapacity) {
-    CityTable table;
-    astro::StadtType p;
-    for (int i = 0; i < CityTable::kCapacity; ++i) {
-        table.Append(p);
-    }
-    EXPECT_EQ(table.Count(), 210000);
-    EXPECT_THROW(table.Append(p), std::length_error);
-}
-
 }  // namespace
 }  // namespace zimbalo::lists

@@ -359,12 +359,5 @@ TEST(ListChoices, StatusAndMessages) {
               " Altitude valeur non valide");
 }
 
-TEST(ListChoices, PlanetNames) {
-    EXPECT_EQ(PlanetName(1, Language::German), "Merkur ");
-    EXPECT_EQ(PlanetName(7, Language::English), "Neptune");
-    EXPECT_EQ(PlanetName(2, Language::French), "V\xE9nus  ");
-    EXPECT_EQ(PlanetName(0, Language::German), "       ");
-}
-
 }  // namespace
 }  // namespace zimbalo::lists

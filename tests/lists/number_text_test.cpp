@@ -91,11 +91,5 @@ TEST(NumberText, StrictDecimals) {
     }
 }
 
-TEST(NumberText, ShortestTexts) {
-    EXPECT_EQ(FormatShortest(47.5583), "47.5583");
-    EXPECT_EQ(FormatShortest(7.0), "7");
-    EXPECT_EQ(FormatShortest(0.1), "0.1");
-}
-
 }  // namespace
 }  // namespace zimbalo::lists
