@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "astro/catalogue.h"
 #include "astro/time_scales.h"
@@ -238,9 +240,11 @@ int RunEvents(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
             continue;
         }
         const double deltaT = astro::DeltaT(r.Year, r.Month);
-        out << k << '\t' << DateText(r.Year, r.Month, r.Day) << '\t' << r.T0Hour << '\t'
+        // Every number goes through the locale-free formatting, never through the stream.
+        out << lists::FormatInt(k) << '\t' << DateText(r.Year, r.Month, r.Day) << '\t'
+            << lists::FormatInt(r.T0Hour) << '\t'
             << lists::TrimBlanks(lists::PlanetName(r.Planet, Language::English)) << '\t'
-            << r.OccType << '\t' << lists::FormatFixed(r.Gamma, 4) << '\t'
+            << lists::FormatInt(r.OccType) << '\t' << lists::FormatFixed(r.Gamma, 4) << '\t'
             << lists::FormatFixed(r.EventJD, 6) << '\t' << lists::FormatFixed(deltaT, 1) << '\t'
             << DateTimeText(r.EventJD - deltaT / 86400.0) << '\n';
     }
@@ -288,7 +292,9 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
     }
     const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
     lists::CityListInput input;
-    input.threshold = IntegerOption(cl, "--min-population", 0, INT64_MIN, INT64_MAX);
+    input.threshold =
+        IntegerOption(cl, "--min-population", 0, std::numeric_limits<std::int64_t>::min(),
+                      std::numeric_limits<std::int64_t>::max());
     input.language = LanguageOption(cl);
     input.cityFile =
         cl.Value("--cities").value_or(lists::CityFileName(input.language, env.dataFolder));
