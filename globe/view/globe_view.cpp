@@ -221,7 +221,6 @@ void GlobeView::mouseReleaseEvent(QMouseEvent* event) {
                 OnObjectClick(object);
             }
         }
-        pass->MouseReleased(*m_globe, pos, select, left);
     }
     if (m_pressedInside && rect().contains(pos) && OnClick) {
         OnClick();
