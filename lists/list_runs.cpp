@@ -57,8 +57,7 @@ struct PlaceComputer {
         if (step.visible) {
             ++result.found;
             astro::FillSunAltitudes(record, deltaT, place);
-            tab = TabLine(kind, record, place, deltaT, language);
-            fixed = FixedLine(kind, record, place, deltaT, language);
+            FormatListLines(kind, record, place, deltaT, language, tab, fixed);
             WriteLine(output, tab);
             step.tabLine = tab;
             step.fixedLine = fixed;

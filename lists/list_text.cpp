@@ -330,9 +330,10 @@ std::string LongitudeText(double longitudeDeg, Language language) {
     return AngleText(std::fabs(longitudeDeg), 3, letter);
 }
 
-std::string TabLine(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
-                    double deltaT, Language language) {
-    const LineValues v = Derive(record, place, deltaT);
+namespace {
+
+std::string TabLineOf(const LineValues& v, ListKind kind, const astro::BesselRecord& record,
+                      const StadtType& place, double deltaT, Language language) {
     std::string s;
     s.reserve(320);
     const auto field = [&s](const std::string& text) {
@@ -378,9 +379,8 @@ std::string TabLine(ListKind kind, const astro::BesselRecord& record, const Stad
     return s;
 }
 
-std::string FixedLine(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
-                      double deltaT, Language language) {
-    const LineValues v = Derive(record, place, deltaT);
+std::string FixedLineOf(const LineValues& v, ListKind kind, const astro::BesselRecord& record,
+                        const StadtType& place, double deltaT, Language language) {
     std::string s;
     s.reserve(260);
     const auto item = [&s](const std::string& text) {
@@ -428,6 +428,26 @@ std::string FixedLine(ListKind kind, const astro::BesselRecord& record, const St
         }
     }
     return s;
+}
+
+}  // namespace
+
+std::string TabLine(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
+                    double deltaT, Language language) {
+    return TabLineOf(Derive(record, place, deltaT), kind, record, place, deltaT, language);
+}
+
+std::string FixedLine(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
+                      double deltaT, Language language) {
+    return FixedLineOf(Derive(record, place, deltaT), kind, record, place, deltaT, language);
+}
+
+void FormatListLines(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
+                     double deltaT, Language language, std::string& tabLine,
+                     std::string& fixedLine) {
+    const LineValues v = Derive(record, place, deltaT);
+    tabLine = TabLineOf(v, kind, record, place, deltaT, language);
+    fixedLine = FixedLineOf(v, kind, record, place, deltaT, language);
 }
 
 std::vector<std::string> LegendLines(ListKind kind, Language language) {

@@ -44,6 +44,11 @@ std::string TabLine(ListKind kind, const astro::BesselRecord& record, const astr
 std::string FixedLine(ListKind kind, const astro::BesselRecord& record,
                       const astro::StadtType& place, double deltaT, Language language);
 
+/// Both lines of one result at once (the run's way: the shared values are derived once).
+void FormatListLines(ListKind kind, const astro::BesselRecord& record,
+                     const astro::StadtType& place, double deltaT, Language language,
+                     std::string& tabLine, std::string& fixedLine);
+
 /// The 27 legend lines of a saved list (key, tab, description; lines 1 and 2 are a title).
 std::vector<std::string> LegendLines(ListKind kind, Language language);
 
