@@ -16,6 +16,9 @@ namespace {
 // Longest chain of NextPresenterID links followed for one object; a longer chain is a cycle.
 constexpr int kMaxPresenterChain = 32;
 
+// Most passes over one layer; a presenter that keeps asking for more is not obeyed beyond this.
+constexpr int kMaxPasses = 8;
+
 // Objects between two looks at the abort-and-restart flag.
 constexpr int kObjectsPerCheck = 128;
 
@@ -620,7 +623,7 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
     }
     m_cachedID = 0;
     m_cachedPresenter = nullptr;
-    if (again) {
+    if (again && pass + 1 < kMaxPasses) {
         renderLayer(globe, layer, extent, pass + 1);
         return;
     }

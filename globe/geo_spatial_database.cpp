@@ -1,6 +1,7 @@
 #include "globe/geo_spatial_database.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -568,7 +569,29 @@ void GeoSDBObjectSource::EndEdit(const std::shared_ptr<GeoMapPoint>& object) {
 }
 
 GeoRect GeoSDBObjectSource::Bounds() {
-    return GeoObjectSource::Bounds();
+    // From the stored bounds (live ones for edited objects), without decoding any object.
+    auto store = m_store.lock();
+    const sdb_detail::Layer* layer = store ? store->find(GUID()) : nullptr;
+    if (layer == nullptr || layer->objects.empty()) {
+        return {};
+    }
+    std::int64_t minLon = std::numeric_limits<std::int64_t>::max();
+    std::int64_t minLat = minLon;
+    std::int64_t maxLon = std::numeric_limits<std::int64_t>::min();
+    std::int64_t maxLat = maxLon;
+    for (const auto& [handle, rec] : layer->objects) {
+        GeoRect b = rec.bounds;
+        if (auto it = store->editCache.find({GUID(), handle}); it != store->editCache.end()) {
+            b = it->second->Bounds();
+        }
+        minLon = std::min<std::int64_t>(minLon, b.Left);
+        minLat = std::min<std::int64_t>(minLat, b.Bottom);
+        maxLon = std::max<std::int64_t>(maxLon, std::int64_t{b.Left} + b.Width);
+        maxLat = std::max<std::int64_t>(maxLat, std::int64_t{b.Bottom} + b.Height);
+    }
+    return GeoRect{static_cast<std::int32_t>(minLon), static_cast<std::int32_t>(minLat),
+                   static_cast<std::int32_t>(std::min<std::int64_t>(maxLon - minLon, 2147483647)),
+                   static_cast<std::int32_t>(std::min<std::int64_t>(maxLat - minLat, 2147483647))};
 }
 
 }  // namespace zimbalo::globe

@@ -203,6 +203,8 @@ TEST_F(SpatialDatabase, QueryCullsSmallObjectsAndDecodedCacheIsBounded) {
         p->SetLocation({i * 1000, 0, 0});
         source->AddObject(p);
     }
+    EXPECT_EQ(source->Bounds(), (GeoRect{0, 0, kDeg, 100}));  // from the index, nothing decoded
+    EXPECT_EQ(db.DecodedCacheCount(), 0);
     const GeoRect world{gu::MinLongitude, -gu::MaxLatitude, gu::FullCircle, 2 * gu::MaxLatitude};
     int count = 0;
     source->Query(world, 500, [&](const auto&) {
