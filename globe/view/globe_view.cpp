@@ -178,7 +178,7 @@ void GlobeView::mouseReleaseEvent(QMouseEvent* event) {
     }
     if (m_rubberBandActive) {
         m_rubberBandActive = false;
-        const QRect band = QRect(m_bandStart, m_bandEnd).normalized();
+        const QRect band = RubberBand();
         GeoProjector& p = Projector();
         if (band.width() < 10 || band.height() < 10) {
             update();
@@ -194,7 +194,7 @@ void GlobeView::mouseReleaseEvent(QMouseEvent* event) {
             if (p.MaxZoom() > p.MinZoom()) {
                 scale = std::clamp(scale, p.MinZoom(), p.MaxZoom());
             }
-            const QPoint centre = band.center();
+            const QPoint centre(band.left() + band.width() / 2, band.top() + band.height() / 2);
             const int oldX = p.XOrigin();
             const int oldY = p.YOrigin();
             const double k = scale / s;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -67,7 +69,13 @@ public:
     /// Whether a zoom box is being dragged, and its rectangle.
     bool RubberBandActive() const { return m_rubberBandActive; }
 
-    QRect RubberBand() const { return QRect(m_bandStart, m_bandEnd).normalized(); }
+    /// The zoom box: from the press point to the pointer, sides |dx| and |dy| pixels.
+    QRect RubberBand() const {
+        return QRect(QPoint(std::min(m_bandStart.x(), m_bandEnd.x()),
+                            std::min(m_bandStart.y(), m_bandEnd.y())),
+                     QSize(std::abs(m_bandEnd.x() - m_bandStart.x()),
+                           std::abs(m_bandEnd.y() - m_bandStart.y())));
+    }
 
     // Events. Drawing handlers get the painter on the control.
     std::function<void(QPainter&)> OnPaint;        ///< after the blit, inside the paint loop
