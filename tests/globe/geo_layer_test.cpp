@@ -420,6 +420,81 @@ TEST_F(LayerPicture, ObjectUnderAPixelAndSelection) {
     EXPECT_FALSE(berlin->Selected());
 }
 
+TEST_F(LayerPicture, PointTypesDrawInsideTheirBox) {
+    GeoLayer& layer = addLayer(QStringLiteral("L"));
+    GeoPointPresenter& p = addCityPresenter(layer, 2);
+    p.SetPointSize(10);
+    addPoint(layer, 2, QString(), {0, 0, 0});
+    for (GeoPointType type :
+         {GeoPointType::ppCircle, GeoPointType::ppSquare, GeoPointType::ppDiamond,
+          GeoPointType::ppTriangleUp, GeoPointType::ppTriangleDown, GeoPointType::ppTriangleLeft,
+          GeoPointType::ppTriangleRight, GeoPointType::ppDot}) {
+        p.SetPointType(type);
+        render();
+        const int inside = changedPixels(QRect(95, 95, 11, 11));
+        EXPECT_GT(inside, 0) << static_cast<int>(type);
+        EXPECT_EQ(changedPixels(QRect(85, 85, 31, 31)), inside) << static_cast<int>(type);
+    }
+    p.SetPointType(GeoPointType::ppNone);
+    render();
+    EXPECT_EQ(changedPixels(QRect(85, 85, 31, 31)), 0);
+}
+
+TEST_F(LayerPicture, ClosedPolysAreFilledOpenOnesAreLines) {
+    GeoLayer& layer = addLayer(QStringLiteral("L"));
+    auto presenter = std::make_unique<GeoPolyPresenter>();
+    presenter->SetPresenterID(7);
+    presenter->PolyPen().SetColor(clWhite);
+    presenter->PolyBrush().SetColor(clRed);
+    GeoPolyPresenter& ref = *presenter;
+    layer.Presenters().Add(std::move(presenter));
+    auto square = std::make_shared<GeoMapPoly>();
+    square->SetPresenterID(7);
+    square->SetClosed(true);
+    for (GeoPoint p : {GeoPoint{-10 * kDeg, -10 * kDeg, 0}, GeoPoint{10 * kDeg, -10 * kDeg, 0},
+                       GeoPoint{10 * kDeg, 10 * kDeg, 0}, GeoPoint{-10 * kDeg, 10 * kDeg, 0}}) {
+        square->Chains().Chain(0).Add(p);
+    }
+    layer.ObjectSource().AddObject(square);
+    const QImage& img = render();
+    EXPECT_EQ(img.pixel(100, 100), 0xFFFF0000u);
+    ref.SetPolyRenderMode(GeoPolyRenderMode::prmOpen);
+    render();
+    EXPECT_EQ(img.pixel(100, 100), kSurfaceRgb);
+    EXPECT_GT(changedPixels(QRect(60, 60, 80, 80)), 40);  // the outline is still drawn
+}
+
+TEST_F(LayerPicture, SurfaceImageIsDrawnWithTheLayerAlpha) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("overlay.png"));
+    QImage blue(36, 18, QImage::Format_RGB32);
+    blue.fill(0xFF0000FF);
+    ASSERT_TRUE(blue.save(file));
+    GeoLayer& layer = addLayer(QStringLiteral("Surface"));
+    layer.SetSurfaceImageName(file);
+    const QImage& img = render();
+    EXPECT_EQ(img.pixel(100, 100), 0xFF0000FFu);
+    layer.SetSurfaceAlpha(128);
+    render();
+    const QRgb mixed = img.pixel(100, 100);
+    EXPECT_NEAR(qBlue(mixed), (127 * 0x40 + 128 * 0xFF) / 256, 1);
+    EXPECT_NEAR(qRed(mixed), (127 * 0x40) / 256, 1);
+}
+
+TEST_F(LayerPicture, SynchronisationWaitsForTheEndOfAnUpdate) {
+    QTemporaryDir dir;
+    GeoSpatialDatabase db;
+    db.SetDataSourceName(dir.filePath(QStringLiteral("Temporary_ASDFGHJK.tmp")));
+    db.SetActive(true);
+    m_layers->SetSpatialDatabase(&db);
+    m_globe.BeginUpdate();
+    const QUuid guid = db.CreateLayer(QStringLiteral("PoI Layer"));
+    EXPECT_EQ(m_layers->GlobeLayer().LayerStore().LayerByID(guid), nullptr);
+    m_globe.EndUpdate();
+    EXPECT_NE(m_layers->GlobeLayer().LayerStore().LayerByID(guid), nullptr);
+    m_layers->SetSpatialDatabase(nullptr);
+}
+
 TEST_F(LayerPicture, PointsAppendedUnderBeginEditAreDrawn) {
     QTemporaryDir dir;
     GeoSpatialDatabase db;
