@@ -580,7 +580,7 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
         if (!object->Hidden()) {
             const GeoRect& b = object->Bounds();
             bool drawn = false;
-            unsigned flags = 0;
+            unsigned flags = object->Selected() ? render_flags::Selected : 0u;
             int x = 0;
             int y = 0;
             if (b.Width == 1 && b.Height == 1) {

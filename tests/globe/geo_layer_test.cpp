@@ -495,6 +495,92 @@ TEST_F(LayerPicture, SynchronisationWaitsForTheEndOfAnUpdate) {
     m_layers->SetSpatialDatabase(nullptr);
 }
 
+TEST_F(LayerPicture, EventsAndTheAbortFlag) {
+    GeoLayer& layer = addLayer(QStringLiteral("L"));
+    addCityPresenter(layer, 2);
+    auto a = addPoint(layer, 2, QString(), {0, 0, 0});
+    a->SetSelected(true);
+    addPoint(layer, 2, QString(), {170 * kDeg, 0, 0});  // behind: not drawn, no event
+    int before = 0;
+    int after = 0;
+    std::vector<unsigned> flags;
+    m_layers->OnBeforeLayerRender = [&](GeoLayer& l) { before += &l == &layer ? 1 : 0; };
+    m_layers->OnAfterLayerRender = [&](GeoLayer& l) { after += &l == &layer ? 1 : 0; };
+    m_layers->OnObjectRender = [&](GeoLayer&, GeoMapPoint&, unsigned f) { flags.push_back(f); };
+    render();
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(flags, (std::vector<unsigned>{render_flags::Selected}));
+
+    // With the abort-and-restart flag set only NoInterrupt layers are drawn, and no layer
+    // reports its end.
+    m_globe.SetAbortRestart(true);
+    m_globe.Labels().Clear();
+    m_layers->RenderLayers(m_globe, GeoRect{});
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(flags.size(), 1u);
+    m_layers->GlobeLayer().SetNoInterrupt(true);
+    layer.SetNoInterrupt(true);
+    m_layers->RenderLayers(m_globe, GeoRect{});
+    EXPECT_EQ(flags.size(), 2u);
+    EXPECT_EQ(after, 1);
+    m_globe.SetAbortRestart(false);
+}
+
+TEST_F(LayerPicture, TitleZoomLimitsAndPresenterAlpha) {
+    GeoLayer& layer = addLayer(QStringLiteral("L"));
+    GeoPointPresenter& p = addCityPresenter(layer, 2);
+    addPoint(layer, 2, QStringLiteral("Berlin"), {0, 0, 0});
+    setScale(2.7e-6);
+    const auto km = static_cast<unsigned>(m_globe.Projector().ViewDistance() / 48565);
+    p.SetTitleZoomMin(km / 2);
+    p.SetTitleZoomMax(km * 2);
+    render();
+    EXPECT_EQ(m_globe.Labels().Labels().size(), 1u);
+    p.SetTitleZoomMax(km - 1);
+    render();
+    EXPECT_TRUE(m_globe.Labels().Labels().empty());
+
+    // A white dot at half alpha over the grey disc.
+    p.SetPointType(GeoPointType::ppDot);
+    p.SetAlphaBlend(128);
+    const QImage& img = render();
+    EXPECT_NEAR(qRed(img.pixel(100, 100)), (127 * 0x40 + 128 * 0xFF) / 256, 1);
+}
+
+TEST(PresenterHits, PolysRoadsAndPoints) {
+    GeoGlobe globe(200, 200);
+    GeoProjector& projector = globe.Projector();
+    projector.SetScaleFactor(2.9e-7);
+    GeoMapPoly square;
+    for (GeoPoint p : {GeoPoint{0, 0, 0}, GeoPoint{10 * kDeg, 0, 0},
+                       GeoPoint{10 * kDeg, 10 * kDeg, 0}, GeoPoint{0, 10 * kDeg, 0}}) {
+        square.Chains().Chain(0).Add(p);
+    }
+    square.SetClosed(true);
+    const GeoPoint centre{5 * kDeg, 5 * kDeg, 0};
+    const GeoPoint nearEdge{5 * kDeg, 100, 0};
+    const GeoPoint outside{5 * kDeg, -kDeg, 0};
+    GeoPolyPresenter poly;
+    EXPECT_TRUE(poly.Hit(projector, square, centre, 1000));
+    EXPECT_TRUE(poly.Hit(projector, square, nearEdge, 1000));
+    EXPECT_FALSE(poly.Hit(projector, square, outside, 1000));
+    GeoPolylinePresenter line;
+    EXPECT_FALSE(line.Hit(projector, square, centre, 1000));
+    EXPECT_TRUE(line.Hit(projector, square, nearEdge, 1000));
+    GeoRoadPresenter road;  // 8 m wide: the tolerance decides
+    EXPECT_TRUE(road.Hit(projector, square, nearEdge, 1000));
+    EXPECT_FALSE(road.Hit(projector, square, outside, 1000));
+
+    GeoPointPresenter point;  // 6 pixels: radius (6 + 1) / 2 pixels in GU
+    GeoMapPoint city;
+    city.SetLocation({179 * kDeg + kDeg / 2, 0, 0});
+    const std::int32_t radius = point.HitRadius(projector);
+    EXPECT_EQ(radius, roundToInt32(7 / 2.9e-7) / 2);
+    EXPECT_TRUE(point.Hit(projector, city, GeoPoint{-180 * kDeg + 10, 0, 0}, 0));  // across 180
+    EXPECT_FALSE(point.Hit(projector, city, GeoPoint{179 * kDeg + kDeg / 2, radius + 1, 0}, 0));
+}
+
 TEST_F(LayerPicture, PointsAppendedUnderBeginEditAreDrawn) {
     QTemporaryDir dir;
     GeoSpatialDatabase db;
