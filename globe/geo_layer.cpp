@@ -760,25 +760,6 @@ std::shared_ptr<GeoMapPoint> GeoLayers::objectInLayer(GeoGlobe& globe, GeoLayer&
     return result;
 }
 
-void GeoLayers::MouseReleased(GeoGlobe& globe, QPoint px, bool isSelectButton, bool isLeftButton) {
-    const std::shared_ptr<GeoMapPoint> object = ObjectAtPixel(globe, px);
-    if (!object) {
-        return;
-    }
-    if (isSelectButton && (globe.GlobeOptions() & goMultiSelect) == 0) {
-        const bool wasSelected = object->Selected();
-        ClearSelection();
-        object->SetSelected(!wasSelected);
-        if (OnSelectionChange) {
-            OnSelectionChange();
-        }
-        RequestRedraw();
-    }
-    if (isLeftButton && OnObjectClick) {
-        OnObjectClick(*object);
-    }
-}
-
 void GeoLayers::ClearSelection() {
     std::vector<GeoLayer*> pending{m_root.get()};
     while (!pending.empty()) {

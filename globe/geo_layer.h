@@ -299,11 +299,6 @@ public:
     /// Unselects every selected object of every layer.
     void ClearSelection() override;
 
-    /// Mouse release over the picture: the object under the pointer toggles its selection (after
-    /// all others are cleared, without goMultiSelect) for the select button, and is reported to
-    /// OnObjectClick for the left button.
-    void MouseReleased(GeoGlobe& globe, QPoint px, bool isSelectButton, bool isLeftButton) override;
-
     /// Attaches to a spatial database (detaching from the previous one) and synchronises.
     void SetSpatialDatabase(GeoSpatialDatabase* database);
 
@@ -322,8 +317,6 @@ public:
     std::function<void(GeoLayer&)> OnAfterLayerRender;
     std::function<void(GeoLayer&, GeoMapPoint&, unsigned)> OnObjectRender;
     std::function<void()> OnLayersChanged;
-    std::function<void()> OnSelectionChange;
-    std::function<void(GeoMapPoint&)> OnObjectClick;
     /// Progress of a synchronisation: (percent done 0..100).
     std::function<void(int)> OnProgress;
 
