@@ -61,6 +61,29 @@ QSize MeasureLabelText(const QFont& font, const QString& text) {
     return QFontMetrics(font).size(0, text);
 }
 
+const GeoLabelRenderer::LaidOutText& GeoLabelRenderer::layout(const QFont& font,
+                                                              const QString& text) {
+    // Titles repeat from picture to picture: measuring and shaping them once saves most of the
+    // cost of drawing them.
+    const QString key = font.key() + QChar(0x1F) + text;
+    auto it = m_textCache.find(key);
+    if (it == m_textCache.end()) {
+        if (m_textCache.size() > 4096) {
+            m_textCache.clear();
+        }
+        LaidOutText entry;
+        entry.Size = MeasureLabelText(font, text);
+        entry.SingleLine = !text.contains(QLatin1Char('\n'));
+        if (entry.SingleLine) {
+            entry.Prepared = QStaticText(text);
+            entry.Prepared.setTextFormat(Qt::PlainText);
+            entry.Prepared.prepare(QTransform(), font);
+        }
+        it = m_textCache.insert(key, entry);
+    }
+    return *it;
+}
+
 void GeoLabelRenderer::Clear() {
     m_labels.clear();
     m_layers.clear();
@@ -86,7 +109,7 @@ const GeoLabel& GeoLabelRenderer::Add(const GeoRenderer& renderer, const QString
     label.Text.replace(QLatin1String("\\n"), QLatin1String("\n"));
     label.Font = font;
     label.FontHeight = renderer.FontHeightPixels(font);
-    const QSize size = MeasureLabelText(font.realise(label.FontHeight), label.Text);
+    const QSize size = layout(font.realise(label.FontHeight), label.Text).Size;
     label.Rect = LayoutLabel(size, anchor, alignment, offsetPixels);
     m_labels.push_back(std::move(label));
     return m_labels.back();
@@ -124,7 +147,12 @@ void GeoLabelRenderer::Draw(GeoRenderer& renderer, const std::function<bool()>& 
         }
         p.setPen(toQColor(color));
         p.setBackgroundMode(Qt::TransparentMode);
-        p.drawText(label.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label.Text);
+        const LaidOutText& text = layout(font, label.Text);
+        if (text.SingleLine) {
+            p.drawStaticText(label.Rect.topLeft(), text.Prepared);
+        } else {
+            p.drawText(label.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label.Text);
+        }
         p.restore();
     }
 }

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include <QFont>
+#include <QHash>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QStaticText>
 #include <QString>
 
 #include "globe/geo_attributes.h"
@@ -79,6 +81,16 @@ public:
     const std::vector<const void*>& Layers() const { return m_layers; }
 
 private:
+    /// A text laid out once in one font: its measured size and, for one line, the prepared text.
+    struct LaidOutText {
+        QSize Size;
+        QStaticText Prepared;
+        bool SingleLine = true;
+    };
+
+    const LaidOutText& layout(const QFont& font, const QString& text);
+
+    QHash<QString, LaidOutText> m_textCache;
     std::vector<GeoLabel> m_labels;
     std::vector<const void*> m_layers;
     const void* m_currentLayer = nullptr;
