@@ -36,9 +36,6 @@ public:
 
     /// Clears the selections of all layers.
     virtual void ClearSelection() {}
-
-    /// A mouse button was released over the picture (after the view's own handling).
-    virtual void MouseReleased(GeoGlobe&, QPoint, bool /*isSelectButton*/, bool /*isLeftButton*/) {}
 };
 
 /// Options of the globe (a set of flags).

@@ -11,6 +11,7 @@
 #include <QtGlobal>
 
 #include "globe/geo_exception.h"
+#include "globe/geo_layer.h"
 #include "globe/geo_map_objects.h"
 
 namespace zimbalo::globe {
@@ -28,6 +29,21 @@ GlobeView::GlobeView(QWidget* parent)
 
 GlobeView::~GlobeView() {
     m_globe->OnInvalidate = nullptr;
+}
+
+GeoLayer& GlobeView::GlobeLayer() {
+    return LayersOf(*m_globe)->GlobeLayer();
+}
+
+GeoSpatialDatabase* GlobeView::SpatialDatabase() const {
+    const GeoLayers* layers = LayersOf(*m_globe);
+    return layers != nullptr ? layers->SpatialDatabase() : nullptr;
+}
+
+void GlobeView::SetSpatialDatabase(GeoSpatialDatabase* database) {
+    if (GeoLayers* layers = LayersOf(*m_globe)) {
+        layers->SetSpatialDatabase(database);
+    }
 }
 
 void GlobeView::paintEvent(QPaintEvent*) {

@@ -14,6 +14,11 @@
 class QPainter;
 
 namespace zimbalo::globe {
+class GeoLayer;
+class GeoSpatialDatabase;
+}  // namespace zimbalo::globe
+
+namespace zimbalo::globe {
 
 /// Mouse buttons for the control's built-in zoom box, selection and rotation.
 enum class GeoMouseButton { mzbLeft, mzbRight, mzbMiddle, mzbNone };
@@ -35,6 +40,15 @@ public:
     GeoDefaultRenderer& Renderer() { return m_globe->Renderer(); }
 
     GeoGraticule& Graticule() { return m_globe->Graticule(); }
+
+    /// The root layer of the globe's layer tree.
+    GeoLayer& GlobeLayer();
+
+    /// The layer store the layers are kept in (none by default).
+    GeoSpatialDatabase* SpatialDatabase() const;
+
+    /// Attaches the layers to a layer store (detaching them from the previous one).
+    void SetSpatialDatabase(GeoSpatialDatabase* database);
 
     /// Marks the picture stale and schedules a paint.
     void RequestRedraw() { m_globe->RequestRedraw(); }

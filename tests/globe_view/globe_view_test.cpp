@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "globe/geo_layer.h"
+
 namespace zimbalo::globe {
 namespace {
 
@@ -86,6 +88,11 @@ TEST_F(ViewFixture, NoRenderDuringUpdate) {
     view.EndUpdate();
     view.grab();
     EXPECT_EQ(view.RenderCount(), 2);
+}
+
+TEST_F(ViewFixture, LayerTreeIsReachable) {
+    EXPECT_EQ(view.GlobeLayer().LayerStore().Count(), 0);
+    EXPECT_EQ(view.SpatialDatabase(), nullptr);
 }
 
 TEST_F(ViewFixture, ResizeHalvesScaleAndOrigin) {
