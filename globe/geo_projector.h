@@ -67,17 +67,22 @@ public:
     double ExtentHalfSize() const override { return 309754585.0; }
 
     /// Screen offsets and depth of a point (no rounding, no origin).
-    GeoProjected Project(const GeoPoint& p) const {
+    GeoProjected Project(const GeoPoint& p) const { return ProjectEarthFixed(EarthFixed(p)); }
+
+    /// Earth-fixed vector of a point (GU): x towards 90 E, y towards the north pole, z towards 0.
+    static std::array<double, 3> EarthFixed(const GeoPoint& p) {
         const double lambda = static_cast<double>(p.Longitude) * gu::Pi / 972000000.0;
         const double phi = static_cast<double>(p.Latitude) * gu::Pi / 972000000.0;
         const double d = gu::EarthRadius + p.Height;
         const double cphi = std::cos(phi);
-        const double X = d * cphi * std::sin(lambda);
-        const double Y = d * std::sin(phi);
-        const double Z = d * cphi * std::cos(lambda);
-        return {m_f[0][0] * X + m_f[0][1] * Y + m_f[0][2] * Z,
-                m_f[1][0] * X + m_f[1][1] * Y + m_f[1][2] * Z,
-                m_f[2][0] * X + m_f[2][1] * Y + m_f[2][2] * Z};
+        return {d * cphi * std::sin(lambda), d * std::sin(phi), d * cphi * std::cos(lambda)};
+    }
+
+    /// Screen offsets and depth of an Earth-fixed vector.
+    GeoProjected ProjectEarthFixed(const std::array<double, 3>& v) const {
+        return {m_f[0][0] * v[0] + m_f[0][1] * v[1] + m_f[0][2] * v[2],
+                m_f[1][0] * v[0] + m_f[1][1] * v[1] + m_f[1][2] * v[2],
+                m_f[2][0] * v[0] + m_f[2][1] * v[1] + m_f[2][2] * v[2]};
     }
 
     /// Visibility rule of the forward projection: in front, or raised above the limb.

@@ -348,16 +348,24 @@ constexpr Vec3 kFaces[8][3] = {
 
 }  // namespace
 
-void GeoTextureMapper::computeVertex(int face, Vertex& v) {
-    const GeoPoint p = TextureVertexPoint(v.x, v.y, v.z, face >= 4);
-    const GeoProjected q = m_model->Project(p);
+void GeoTextureMapper::prepareVertex(int face, Vertex& v) {
+    if (!v.geometry) {
+        // Where the vertex lies on the Earth does not depend on the view: computed once.
+        v.point = TextureVertexPoint(v.x, v.y, v.z, face >= 4);
+        v.earth = GeoSphericalPrj::EarthFixed(v.point);
+        v.geometry = true;
+    }
+    if (v.texelStamp != m_texelStamp) {
+        const GeoTexel t = TexelOfPoint(v.point, m_fill.TextureWidth, m_fill.TextureHeight);
+        v.column = t.Column;
+        v.row = t.Row;
+        v.texelStamp = m_texelStamp;
+    }
+    const GeoProjected q = m_model->ProjectEarthFixed(v.earth);
     v.visible = m_model->IsVisible(q, 0);
     v.px = m_model->PixelX(q.sx);
     v.py = m_model->PixelY(q.sy);
-    const GeoTexel t = TexelOfPoint(p, m_fill.TextureWidth, m_fill.TextureHeight);
-    v.column = t.Column;
-    v.row = t.Row;
-    v.stamp = m_stamp;
+    v.projectionStamp = m_stamp;
 }
 
 void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
@@ -368,19 +376,29 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     }
     const int depth = TextureDepthForScale(scale);
     const int n = 1 << depth;
-    if (n != m_n) {
-        m_n = n;
-        m_faceSize = static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1);
-        m_vertices.assign(8 * m_faceSize, Vertex{});
-        m_stamp = 0;
+    m_mesh = &m_meshes[static_cast<std::size_t>(depth)];
+    m_n = n;
+    if (m_mesh->n != n) {
+        m_mesh->n = n;
+        m_mesh->faceSize = static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1);
+        m_mesh->vertices.assign(8 * m_mesh->faceSize, Vertex{});
     }
     ++m_stamp;
-    if (m_stamp == 0) {
-        // The stamp wrapped: forget every cached vertex.
-        for (Vertex& v : m_vertices) {
-            v.stamp = 0;
+    if (texture.Width() != m_texelWidth || texture.Height() != m_texelHeight) {
+        m_texelWidth = texture.Width();
+        m_texelHeight = texture.Height();
+        ++m_texelStamp;
+    }
+    if (m_stamp == 0 || m_texelStamp == 0) {
+        // A stamp wrapped: forget every cached projection and texel.
+        for (Mesh& mesh : m_meshes) {
+            for (Vertex& v : mesh.vertices) {
+                v.projectionStamp = 0;
+                v.texelStamp = 0;
+            }
         }
         m_stamp = 1;
+        m_texelStamp = 1;
     }
     m_model = &model;
     m_fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
@@ -395,15 +413,14 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     m_fill.TransparentPixel = PixelOf(transparent);
 
     for (int face = 0; face < 8; ++face) {
-        Vertex& a = vertex(face, 0, 0);
-        Vertex& b = vertex(face, n, 0);
-        Vertex& c = vertex(face, 0, n);
-        Vertex* corners[3] = {&a, &b, &c};
-        for (int k = 0; k < 3; ++k) {
-            corners[k]->x = kFaces[face][k].x;
-            corners[k]->y = kFaces[face][k].y;
-            corners[k]->z = kFaces[face][k].z;
-            computeVertex(face, *corners[k]);
+        Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, n, 0), &vertex(face, 0, n)};
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (!corners[k]->geometry) {
+                corners[k]->x = kFaces[face][k].x;
+                corners[k]->y = kFaces[face][k].y;
+                corners[k]->z = kFaces[face][k].z;
+            }
+            prepareVertex(face, *corners[k]);
         }
         subdivide(face, depth, 0, 0, n, 0, 0, n);
     }
@@ -431,7 +448,10 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
         im = (i0 + i1) / 2;
         jm = (j0 + j1) / 2;
         Vertex& m = vertex(face, im, jm);
-        if (m.stamp != m_stamp) {
+        if (m.projectionStamp == m_stamp) {
+            return;
+        }
+        if (!m.geometry) {
             const Vertex& p = vertex(face, i0, j0);
             const Vertex& q = vertex(face, i1, j1);
             double x = p.x + q.x;
@@ -447,8 +467,8 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
             m.x = x;
             m.y = y;
             m.z = z;
-            computeVertex(face, m);
         }
+        prepareVertex(face, m);
     };
     int iab = 0, jab = 0, iac = 0, jac = 0, ibc = 0, jbc = 0;
     midpoint(ia, ja, ib, jb, iab, jab);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -75,32 +76,48 @@ public:
     int TrianglesFilled() const { return m_trianglesFilled; }
 
 private:
+    /// A vertex of the subdivision: its geometry (fixed for a depth), texel (fixed for a texture
+    /// size) and projection (per picture), each computed once and marked by a stamp.
     struct Vertex {
         double x = 0.0;
         double y = 0.0;
         double z = 0.0;
+        std::array<double, 3> earth{};
+        GeoPoint point;
         int px = 0;
         int py = 0;
         int column = 0;
         int row = 0;
-        std::uint32_t stamp = 0;
+        std::uint32_t projectionStamp = 0;
+        std::uint32_t texelStamp = 0;
+        bool geometry = false;
         bool visible = false;
+    };
+
+    /// The vertices of one subdivision depth: 8 faces of (n + 1) x (n + 1) grid points.
+    struct Mesh {
+        int n = 0;
+        std::size_t faceSize = 0;
+        std::vector<Vertex> vertices;
     };
 
     void subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic, int jc);
 
     Vertex& vertex(int face, int i, int j) {
-        return m_vertices[static_cast<std::size_t>(face) * m_faceSize
-                          + static_cast<std::size_t>(j) * static_cast<std::size_t>(m_n + 1)
-                          + static_cast<std::size_t>(i)];
+        return m_mesh->vertices[static_cast<std::size_t>(face) * m_mesh->faceSize
+                                + static_cast<std::size_t>(j) * static_cast<std::size_t>(m_n + 1)
+                                + static_cast<std::size_t>(i)];
     }
 
-    void computeVertex(int face, Vertex& v);
+    void prepareVertex(int face, Vertex& v);
 
-    std::vector<Vertex> m_vertices;
-    std::size_t m_faceSize = 0;
+    std::array<Mesh, 8> m_meshes;
+    Mesh* m_mesh = nullptr;
     int m_n = 0;
     std::uint32_t m_stamp = 0;
+    std::uint32_t m_texelStamp = 0;
+    int m_texelWidth = -1;
+    int m_texelHeight = -1;
     const GeoSphericalPrj* m_model = nullptr;
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
