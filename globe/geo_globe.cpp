@@ -100,6 +100,7 @@ void GeoGlobe::SetGlobeOptions(unsigned options) {
 }
 
 void GeoGlobe::SetSurfaceTextureName(const QString& name) {
+    const QString previous = m_surfaceTextureName;
     m_surfaceTextureName = name.trimmed();
     if (m_surfaceTextureName.isEmpty()) {
         m_texture.Clear();
@@ -107,10 +108,8 @@ void GeoGlobe::SetSurfaceTextureName(const QString& name) {
         try {
             m_texture.LoadFromFile(m_surfaceTextureName);
         } catch (...) {
-            // A bad image leaves no texture rather than a stale name; the caller sees the error.
-            m_texture.Clear();
-            m_surfaceTextureName.clear();
-            RequestRedraw();
+            // A file that cannot be decoded changes nothing: the texture shown keeps its name.
+            m_surfaceTextureName = previous;
             throw;
         }
     }

@@ -225,14 +225,17 @@ TEST(SurfaceTexture, NameRules) {
     globe.SetSurfaceTextureName("");
     EXPECT_TRUE(globe.SurfaceTexture().IsEmpty());
     EXPECT_TRUE(globe.SurfaceTextureName().isEmpty());
-    // A broken file is an error and leaves no texture.
+    // A broken file is an error and changes nothing.
+    globe.SetSurfaceTextureName(path);
     const QString broken = dir.filePath("broken.jpg");
     QFile f(broken);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("\xFF\xD8garbage");
     f.close();
     EXPECT_THROW(globe.SetSurfaceTextureName(broken), GeoException);
-    EXPECT_TRUE(globe.SurfaceTextureName().isEmpty());
+    EXPECT_EQ(globe.SurfaceTextureName(), path);
+    EXPECT_EQ(globe.SurfaceTexture().Width(), 360);
+    globe.SetSurfaceTextureName("");
     // A missing name while nothing is loaded leaves nothing loaded and no name.
     globe.SetSurfaceTextureName(dir.filePath("nope.jpg"));
     EXPECT_TRUE(globe.SurfaceTextureName().isEmpty());
