@@ -226,6 +226,9 @@ void GeoGlobe::drawGraticule() {
 
 void GeoGlobe::Render() {
     GeoRenderer& r = *m_renderer;
+    if (r.Width() == 0 || r.Height() == 0) {
+        return;  // a control without area has no picture to draw
+    }
     r.ResetDrawingState();
     // The extent is the layers' query rectangle; nothing else reads it.
     m_lastExtent = m_layerPass ? m_projector->VisibleExtent()

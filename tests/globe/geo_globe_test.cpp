@@ -22,6 +22,8 @@ TEST(Globe, ResizeScalesWithTheDiagonal) {
     EXPECT_FALSE(globe.Resize(400, 300));
     // From an empty picture the origin goes to the centre.
     EXPECT_TRUE(globe.Resize(0, 0));
+    globe.Render();  // nothing to draw into: nothing happens
+    EXPECT_TRUE(globe.Picture().isNull());
     EXPECT_TRUE(globe.Resize(120, 80));
     EXPECT_EQ(p.XOrigin(), 60);
     EXPECT_EQ(p.YOrigin(), 40);
