@@ -120,6 +120,25 @@ TEST_F(RendererFixture, OpenPartsAreCutAtTheEnlargedPicture) {
     r.EndParts();
 }
 
+TEST_F(RendererFixture, ChainsLongerThanThePointBufferAreDrawnInPieces) {
+    // 300000 points up a meridian: more than one point buffer holds.
+    std::vector<GeoPoint> line;
+    for (int i = 0; i < 300000; ++i) {
+        line.push_back(
+            {DegToGU((i % 2 == 0) ? -0.05 : 0.05), DegToGU(-20.0 + 40.0 * i / 300000.0), 0});
+    }
+    r.BeginParts(false);
+    r.AddOpenChain(line);
+    ASSERT_EQ(r.PendingParts().size(), 2U);
+    EXPECT_EQ(r.PendingParts()[0].back(), r.PendingParts()[1].front());  // no gap between pieces
+    r.EndParts();
+    r.BeginParts(true);
+    r.AddFilledChain(line);  // cut at the buffer's size, without harm
+    EXPECT_EQ(r.PendingParts().size(), 1U);
+    r.EndParts();
+    r.EndCanvas();
+}
+
 TEST_F(RendererFixture, DrawingStateAndSizes) {
     r.SetPen(GeoPen(clRed, GeoPenStyle::gpsDash, 4.0, GeoUnitTypes::guPixel));
     r.SetAlpha(100);
