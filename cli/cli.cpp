@@ -206,7 +206,11 @@ std::string TerminalText(std::string_view cp1252, const CliEnvironment& env) {
 }
 
 std::string TwoDigits(std::int64_t v) {
-    return (v < 10 ? "0" : "") + lists::FormatInt(v);
+    std::string text = lists::FormatInt(v);
+    if (v < 10) {
+        text.insert(text.begin(), '0');
+    }
+    return text;
 }
 
 std::string DateText(int year, int month, int day) {

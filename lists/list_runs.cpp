@@ -72,7 +72,7 @@ struct PlaceComputer {
 
 std::string WithSlash(std::string folder) {
     if (folder.empty()) {
-        folder = ".";
+        folder.assign(1, '.');
     }
     if (folder.back() != '/') {
         folder += '/';
