@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "astro/time_scales.h"
 #include "lists/city_database.h"
@@ -69,6 +68,30 @@ struct PlaceComputer {
         }
     }
 };
+
+// The whole content of a file. A file that cannot be opened or read throws `ListFileError`, so
+// that a list is never saved (and its temporary file removed) with lines missing.
+std::string ReadWholeFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        throw ListFileError("Temporary list file \"" + path
+                            + "\" cannot be opened: " + std::strerror(errno) + ".");
+    }
+    std::string content;
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        content.append(buffer, got);
+    }
+    const bool failed = std::ferror(f) != 0;
+    const int error = errno;
+    std::fclose(f);
+    if (failed) {
+        throw ListFileError("Temporary list file \"" + path
+                            + "\" cannot be read: " + std::strerror(error) + ".");
+    }
+    return content;
+}
 
 std::string WithSlash(std::string folder) {
     if (folder.empty()) {
@@ -169,11 +192,7 @@ std::string SavedListBytes(ListKind kind, Language language, const std::string& 
     if (tempListFile.empty() || !std::filesystem::exists(tempListFile, ec)) {
         return bytes;
     }
-    std::ifstream in(tempListFile, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) {
-        throw ListFileError("Temporary list file \"" + tempListFile + "\" cannot be read.");
-    }
+    const std::string content = ReadWholeFile(tempListFile);
     // Copy line by line so that every line ends in CR LF, whatever ended it in the file.
     std::size_t begin = 0;
     while (begin < content.size()) {

@@ -277,6 +277,22 @@ TEST(SaveList, WritesPreambleAndLinesThenRemovesTheTemporaryFile) {
     EXPECT_EQ(ReadBytes(saved), ListPreamble(ListKind::CityList, Language::German));
 }
 
+TEST(SaveList, UnreadableTemporaryFileIsReportedAndKept) {
+    ScratchFolder dir;
+    // A name that exists but cannot be read as a file.
+    const std::string temp = dir.Path("Zimbalo_temp_DIRS.txt");
+    std::filesystem::create_directory(temp);
+    const std::string saved = dir.Path("Zimbalo_CityList.txt");
+    try {
+        SaveList(ListKind::CityList, Language::German, temp, saved);
+        FAIL() << "an unreadable temporary file was saved";
+    } catch (const ListFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr(temp));
+    }
+    EXPECT_TRUE(std::filesystem::exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(saved));
+}
+
 TEST(SaveList, OntoTheTemporaryFileItself) {
     ScratchFolder dir;
     const std::string temp = CreateTempListFile(dir.Folder().string());
