@@ -102,7 +102,12 @@ void GlobeView::paintEvent(QPaintEvent*) {
 void GlobeView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    m_globe->Resize(event->size().width(), event->size().height(), ppi);
+    try {
+        m_globe->Resize(event->size().width(), event->size().height(), ppi);
+    } catch (const std::exception& e) {
+        // Nothing may leave an event handler; without a back buffer the control stays blank.
+        qWarning("GlobeView: resizing failed: %s", e.what());
+    }
 }
 
 bool GlobeView::isButton(Qt::MouseButton button, GeoMouseButton which) const {
@@ -130,7 +135,8 @@ void GlobeView::pressed(QMouseEvent* event, bool doubleClick) {
         endRubberBand();
         return;
     }
-    m_pressedInside = true;
+    // Only the left button clicks; the press of a double click starts no click of its own.
+    m_clickArmed = event->button() == Qt::LeftButton && !doubleClick;
     if (OnMouseDown) {
         OnMouseDown(*event);
     }
@@ -238,21 +244,46 @@ void GlobeView::mouseReleaseEvent(QMouseEvent* event) {
             }
         }
     }
-    if (m_pressedInside && rect().contains(pos) && OnClick) {
+    const bool click = m_clickArmed && event->button() == Qt::LeftButton && rect().contains(pos);
+    m_clickArmed = false;
+    if (click && OnClick) {
         OnClick();
     }
-    m_pressedInside = false;
 }
 
 void GlobeView::wheelEvent(QWheelEvent* event) {
+    // Touchpads and fine-step wheels send fractions of a notch: they are gathered, and each whole
+    // notch (120 units) raises one event, so that a light swipe is not taken for many notches.
+    constexpr int kNotch = 120;
     bool handled = false;
     const QPoint pos = event->position().toPoint();
-    if (event->angleDelta().y() < 0 && OnMouseWheelDown) {
-        OnMouseWheelDown(pos, event->modifiers(), handled);
-    } else if (event->angleDelta().y() > 0 && OnMouseWheelUp) {
-        OnMouseWheelUp(pos, event->modifiers(), handled);
+    constexpr int kMostNotches = 64;  // at most this many events from one wheel event
+    const int delta =
+        std::clamp(event->angleDelta().y(), -kMostNotches * kNotch, kMostNotches * kNotch);
+    if ((delta < 0 && m_wheelAccumulator > 0) || (delta > 0 && m_wheelAccumulator < 0)) {
+        m_wheelAccumulator = 0;  // turning back starts a new notch
     }
-    event->setAccepted(handled);
+    m_wheelAccumulator =
+        std::clamp(m_wheelAccumulator + delta, -kMostNotches * kNotch, kMostNotches * kNotch);
+    bool stepped = false;
+    while (m_wheelAccumulator <= -kNotch || m_wheelAccumulator >= kNotch) {
+        stepped = true;
+        bool stepHandled = false;
+        if (m_wheelAccumulator < 0) {
+            m_wheelAccumulator += kNotch;
+            if (OnMouseWheelDown) {
+                OnMouseWheelDown(pos, event->modifiers(), stepHandled);
+            }
+        } else {
+            m_wheelAccumulator -= kNotch;
+            if (OnMouseWheelUp) {
+                OnMouseWheelUp(pos, event->modifiers(), stepHandled);
+            }
+        }
+        handled = handled || stepHandled;
+    }
+    // A fraction of a notch gathered for a handler is kept here, not passed to the parent.
+    event->setAccepted(handled || (!stepped && (OnMouseWheelDown || OnMouseWheelUp)));
 }
 
 void GlobeView::enterEvent(QEnterEvent*) {

@@ -99,8 +99,10 @@ public:
     std::function<void(QMouseEvent&)> OnMouseDown;
     std::function<void(QMouseEvent&)> OnMouseMove;
     std::function<void(QMouseEvent&)> OnMouseUp;
+    /// A left-button press and release inside the control (not the press of a double click).
     std::function<void()> OnClick;
-    /// Wheel turned towards / away from the user; set handled to stop the default action.
+    /// Wheel turned one notch (120 units of angle, gathered over finer steps) towards / away from
+    /// the user; set handled to stop the default action.
     std::function<void(QPoint, Qt::KeyboardModifiers, bool& handled)> OnMouseWheelDown;
     std::function<void(QPoint, Qt::KeyboardModifiers, bool& handled)> OnMouseWheelUp;
     std::function<void()> OnMouseEnter;
@@ -134,7 +136,8 @@ private:
     QPoint m_bandEnd;
     bool m_rotating = false;
     GeoPoint m_grabbed;
-    bool m_pressedInside = false;
+    bool m_clickArmed = false;
+    int m_wheelAccumulator = 0;
 };
 
 }  // namespace zimbalo::globe

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -150,7 +151,69 @@ TEST_F(ViewFixture, ButtonsSwitchedOffOnlyRaiseEvents) {
     EXPECT_DOUBLE_EQ(view.Projector().XRotation(), 23.5);
     EXPECT_EQ(downs, 2);
     EXPECT_EQ(ups, 2);
-    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(clicks, 1);  // only the left button clicks
+}
+
+TEST_F(ViewFixture, ClickIsALeftPressAndReleaseInside) {
+    view.SetMouseZoomButton(GeoMouseButton::mzbNone);
+    view.SetMouseSelectButton(GeoMouseButton::mzbNone);
+    view.SetMouseRotateButton(GeoMouseButton::mzbNone);
+    int clicks = 0;
+    view.OnClick = [&clicks]() { ++clicks; };
+    const QPoint at(200, 200);
+    // Right and middle buttons do not click (the right one opens a menu in the main window).
+    sendMouse(view, QEvent::MouseButtonPress, at, Qt::RightButton);
+    sendMouse(view, QEvent::MouseButtonRelease, at, Qt::RightButton);
+    sendMouse(view, QEvent::MouseButtonPress, at, Qt::MiddleButton);
+    sendMouse(view, QEvent::MouseButtonRelease, at, Qt::MiddleButton);
+    EXPECT_EQ(clicks, 0);
+    // A double click is one click: its second press starts none.
+    sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, at, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, at, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    // Released outside the control: no click.
+    sendMouse(view, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    sendMouse(view, QEvent::MouseButtonRelease, QPoint(900, 200), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+void sendWheel(QWidget& w, int delta) {
+    const QPointF pos(100, 100);
+    QWheelEvent e(pos, w.mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+}
+
+TEST_F(ViewFixture, WheelRaisesOneEventPerNotch) {
+    int downs = 0;
+    int ups = 0;
+    view.OnMouseWheelDown = [&downs](QPoint, Qt::KeyboardModifiers, bool& handled) {
+        ++downs;
+        handled = true;
+    };
+    view.OnMouseWheelUp = [&ups](QPoint, Qt::KeyboardModifiers, bool& handled) {
+        ++ups;
+        handled = true;
+    };
+    sendWheel(view, -120);  // an ordinary wheel notch towards the user
+    EXPECT_EQ(downs, 1);
+    // A touchpad sends fractions: eight steps of 15 make one notch.
+    for (int i = 0; i < 7; ++i) {
+        sendWheel(view, 15);
+    }
+    EXPECT_EQ(ups, 0);
+    sendWheel(view, 15);
+    EXPECT_EQ(ups, 1);
+    // Two notches at once raise two events; turning back drops the gathered fraction.
+    sendWheel(view, -240);
+    EXPECT_EQ(downs, 3);
+    sendWheel(view, -60);
+    sendWheel(view, 60);
+    sendWheel(view, 60);
+    EXPECT_EQ(downs, 3);
+    EXPECT_EQ(ups, 2);
 }
 
 }  // namespace
