@@ -188,8 +188,17 @@ std::string CreateTempListFile(const std::string& folder) {
 
 std::string SavedListBytes(ListKind kind, Language language, const std::string& tempListFile) {
     std::string bytes = ListPreamble(kind, language);
+    if (tempListFile.empty()) {
+        return bytes;
+    }
     std::error_code ec;
-    if (tempListFile.empty() || !std::filesystem::exists(tempListFile, ec)) {
+    const bool present = std::filesystem::exists(tempListFile, ec);
+    if (ec) {
+        // Not knowing whether the run's lines exist is no reason to save the list without them.
+        throw ListFileError("Temporary list file \"" + tempListFile
+                            + "\" cannot be found: " + ec.message() + ".");
+    }
+    if (!present) {
         return bytes;
     }
     const std::string content = ReadWholeFile(tempListFile);

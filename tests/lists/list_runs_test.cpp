@@ -291,6 +291,11 @@ TEST(SaveList, UnreadableTemporaryFileIsReportedAndKept) {
     }
     EXPECT_TRUE(std::filesystem::exists(temp));
     EXPECT_FALSE(std::filesystem::exists(saved));
+
+    // A name the system cannot even look up does not count as "no lines".
+    const std::string unknowable = dir.Path(std::string(300, 'x') + ".txt");
+    EXPECT_THROW(SaveList(ListKind::CityList, Language::German, unknowable, saved), ListFileError);
+    EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
 TEST(SaveList, OntoTheTemporaryFileItself) {
