@@ -17,20 +17,34 @@ namespace {
 constexpr std::int64_t kFullCircle = 1944000000;
 constexpr std::int64_t kMaxLon = 972000000;
 
-// Splits a rectangle at +180 degrees into at most two pieces that lie inside -180 .. +180.
+std::int32_t normalisedLongitude(std::int64_t lon) {
+    lon %= kFullCircle;
+    if (lon > kMaxLon) {
+        lon -= kFullCircle;
+    } else if (lon < -971999999) {
+        lon += kFullCircle;
+    }
+    return static_cast<std::int32_t>(lon);
+}
+
+// Splits a rectangle at +180 degrees into at most two pieces that lie inside -180 .. +180. A
+// rectangle covers the GU from Left to Left + Width - 1; its left edge is first brought into the
+// longitude range, so that a rectangle grown beyond -180 degrees wraps as well.
 int rectPieces(const GeoRect& r, GeoRect out[2]) {
-    const std::int64_t right = std::int64_t{r.Left} + r.Width;
     if (r.Width >= kFullCircle) {
         out[0] = GeoRect{-971999999, r.Bottom, static_cast<std::int32_t>(kFullCircle), r.Height};
         return 1;
     }
-    if (right <= kMaxLon) {
-        out[0] = r;
+    const std::int64_t left = normalisedLongitude(r.Left);
+    const std::int64_t right = left + r.Width;  // first GU beyond the rectangle
+    if (right <= kMaxLon + 1) {
+        out[0] = GeoRect{static_cast<std::int32_t>(left), r.Bottom, r.Width, r.Height};
         return 1;
     }
-    out[0] = GeoRect{r.Left, r.Bottom, static_cast<std::int32_t>(kMaxLon - r.Left), r.Height};
-    out[1] = GeoRect{-971999999, r.Bottom,
-                     static_cast<std::int32_t>(right - kFullCircle + 971999999), r.Height};
+    out[0] = GeoRect{static_cast<std::int32_t>(left), r.Bottom,
+                     static_cast<std::int32_t>(kMaxLon + 1 - left), r.Height};
+    out[1] =
+        GeoRect{-971999999, r.Bottom, static_cast<std::int32_t>(right - (kMaxLon + 1)), r.Height};
     return 2;
 }
 
@@ -44,16 +58,6 @@ bool piecesMeet(const GeoRect& a, const GeoRect& b) {
 std::int32_t clampToInt32(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-std::int32_t normalisedLongitude(std::int64_t lon) {
-    lon %= kFullCircle;
-    if (lon > kMaxLon) {
-        lon -= kFullCircle;
-    } else if (lon < -971999999) {
-        lon += kFullCircle;
-    }
-    return static_cast<std::int32_t>(lon);
 }
 
 constexpr quint32 kEncodingMagic = 0x5A474F31;  // "ZGO1"

@@ -84,6 +84,16 @@ TEST(GeoRects, MeetAcrossTheDateLine) {
     EXPECT_TRUE(GeoRectsMeet(wide, GeoRect{175 * kDeg, 0, 1, 1}));
     EXPECT_FALSE(GeoRectsMeet(wide, GeoRect{-165 * kDeg, 0, 1, 1}));
     EXPECT_FALSE(GeoRectsMeet(wide, GeoRect{}));
+
+    // A point at exactly 180 degrees (where -180 is normalised to) lies in the last GU column.
+    const GeoPoint dateLine{gu::MaxLongitude, 0, 0};
+    EXPECT_TRUE(GeoRectContains(wide, dateLine));
+    EXPECT_TRUE(GeoRectContains(GeoRect{179 * kDeg, -kDeg, kDeg + 1, 2 * kDeg}, dateLine));
+    EXPECT_FALSE(GeoRectContains(GeoRect{179 * kDeg, -kDeg, kDeg, 2 * kDeg}, dateLine));
+    // A rectangle grown beyond -180 degrees wraps to the east side.
+    const GeoRect grown = GeoRectGrown(GeoRect{-179 * kDeg, 0, 1, 1}, 2 * kDeg);
+    EXPECT_TRUE(GeoRectContains(grown, GeoPoint{179 * kDeg + kDeg / 2, 0, 0}));
+    EXPECT_FALSE(GeoRectContains(grown, GeoPoint{170 * kDeg, 0, 0}));
 }
 
 TEST(MemoryObjectSource, HandlesReuseFreedSlots) {
@@ -103,6 +113,20 @@ TEST(MemoryObjectSource, HandlesReuseFreedSlots) {
     EXPECT_EQ(source->NextHandle(1), 2);
     EXPECT_EQ(source->NextHandle(2), 0);
     EXPECT_EQ(source->ObjectByHandle(9), nullptr);
+}
+
+TEST(MemoryObjectSource, AnObjectMovedElsewhereStaysBoundThere) {
+    auto first = std::make_shared<GeoMemoryObjectSource>();
+    auto second = std::make_shared<GeoMemoryObjectSource>();
+    auto object = std::make_shared<GeoMapPoint>();
+    first->AddObject(std::make_shared<GeoMapPoint>());
+    first->AddObject(object);
+    EXPECT_EQ(second->AddObject(object), 1);
+    first->RemoveObject(2);
+    first->RemoveAllObjects();
+    first.reset();
+    EXPECT_EQ(object->ObjectSource(), second);
+    EXPECT_EQ(object->Handle(), 1);
 }
 
 TEST(MemoryObjectSource, ObjectsOutliveTheirSourceSafely) {
