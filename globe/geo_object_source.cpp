@@ -11,6 +11,11 @@ GeoObjectSource::GeoObjectSource() : m_guid(QUuid::createUuid()) {}
 
 void GeoObjectSource::bind(GeoMapPoint& object, int handle) {
     if (handle == 0) {
+        // An object that has since been added to another source stays bound there.
+        const std::weak_ptr<GeoObjectSource> self = weak_from_this();
+        if (object.m_source.owner_before(self) || self.owner_before(object.m_source)) {
+            return;
+        }
         object.m_source.reset();
     } else {
         object.m_source = weak_from_this();

@@ -91,7 +91,8 @@ protected:
     /// Stores the object; returns its handle.
     virtual int doAddObject(const std::shared_ptr<GeoMapPoint>& object) = 0;
 
-    /// Binds an object to this source under a handle (0 unbinds).
+    /// Binds an object to this source under a handle; 0 unbinds it unless it is bound to another
+    /// source by now.
     void bind(GeoMapPoint& object, int handle);
 
     void setGUID(const QUuid& guid) { m_guid = guid; }

@@ -485,9 +485,9 @@ void GeoSDBObjectSource::Query(const GeoRect& extent, std::int32_t cullSize,
         if (layer == nullptr) {
             return;
         }
-        // An empty extent stands for the whole world.
+        // An empty extent stands for the whole world, poles included.
         const GeoRect area = extent.isEmpty() ? GeoRect{gu::MinLongitude, -gu::MaxLatitude,
-                                                        gu::FullCircle, 2 * gu::MaxLatitude}
+                                                        gu::FullCircle, 2 * gu::MaxLatitude + 1}
                                               : extent;
         for (const auto& [handle, rec] : layer->objects) {
             GeoRect bounds = rec.bounds;
@@ -520,7 +520,14 @@ void GeoSDBObjectSource::RemoveObject(int handle) {
         throw GeoException(QStringLiteral("RemoveObject: SDB is ReadOnly"));
     }
     const sdb_detail::Key key{GUID(), handle};
-    store->editCache.erase(key);
+    // A removed object that a caller still holds no longer claims a place here.
+    if (auto it = store->editCache.find(key); it != store->editCache.end()) {
+        bind(*it->second, 0);
+        store->editCache.erase(it);
+    }
+    if (auto it = store->decodedIndex.find(key); it != store->decodedIndex.end()) {
+        bind(*it->second->second, 0);
+    }
     store->dropDecoded(key);
     layer->objects.erase(handle);
 }
@@ -533,6 +540,16 @@ void GeoSDBObjectSource::RemoveAllObjects() {
     }
     if (store->readOnly()) {
         throw GeoException(QStringLiteral("RemoveObject: SDB is ReadOnly"));
+    }
+    for (const auto& [key, object] : store->editCache) {
+        if (key.first == GUID()) {
+            bind(*object, 0);
+        }
+    }
+    for (const auto& [key, object] : store->decoded) {
+        if (key.first == GUID()) {
+            bind(*object, 0);
+        }
     }
     store->dropCachesOf(GUID());
     layer->objects.clear();

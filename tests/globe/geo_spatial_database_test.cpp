@@ -222,6 +222,51 @@ TEST_F(SpatialDatabase, QueryCullsSmallObjectsAndDecodedCacheIsBounded) {
         return true;
     });
     EXPECT_EQ(count, 0);  // nothing near the date line
+
+    // Points on the date line and at the pole are part of the world and of the date-line area.
+    auto east = std::make_shared<GeoMapPoint>();
+    east->SetLocation({gu::MaxLongitude, 0, 0});
+    auto pole = std::make_shared<GeoMapPoint>();
+    pole->SetLocation({0, gu::MaxLatitude, 0});
+    const int eastHandle = source->AddObject(east);
+    const int poleHandle = source->AddObject(pole);
+    std::vector<int> found;
+    source->Query(GeoRect{}, 0, [&](const auto& o) {
+        if (o->Handle() == eastHandle || o->Handle() == poleHandle) {
+            found.push_back(o->Handle());
+        }
+        return true;
+    });
+    EXPECT_EQ(found, (std::vector<int>{eastHandle, poleHandle}));
+    found.clear();
+    source->Query(GeoRect{170 * kDeg, -kDeg, 20 * kDeg, 2 * kDeg}, 0, [&](const auto& o) {
+        found.push_back(o->Handle());
+        return true;
+    });
+    EXPECT_EQ(found, (std::vector<int>{eastHandle}));
+}
+
+TEST_F(SpatialDatabase, RemovedObjectsAreNoLongerBoundOrFetched) {
+    GeoSpatialDatabase db;
+    open(db);
+    const QUuid guid = db.CreateLayer(QStringLiteral("L"));
+    auto source = std::make_shared<GeoSDBObjectSource>(db, guid, QStringLiteral("L"));
+    auto line = std::make_shared<GeoMapPoly>();
+    const int handle = source->AddObject(line);
+    line->BeginEdit();
+    source->RemoveObject(handle);
+    EXPECT_EQ(line->Handle(), 0);
+    EXPECT_EQ(line->ObjectSource(), nullptr);
+    line->BeginEdit();  // no longer in a source: nothing is cached again
+    EXPECT_EQ(db.EditCacheCount(), 0);
+    EXPECT_EQ(source->ObjectByHandle(handle), nullptr);
+
+    auto other = std::make_shared<GeoMapPoly>();
+    source->AddObject(other);
+    other->BeginEdit();
+    source->RemoveAllObjects();
+    EXPECT_EQ(other->ObjectSource(), nullptr);
+    EXPECT_EQ(db.EditCacheCount(), 0);
 }
 
 TEST_F(SpatialDatabase, SourcesOutliveTheDatabaseSafely) {
