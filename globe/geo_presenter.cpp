@@ -592,7 +592,7 @@ std::unique_ptr<GeoPresenter> GeoPolylinePresenter::Clone() const {
 
 GeoRoadPresenter::GeoRoadPresenter()
     : m_roadPen(clWhite, GeoPenStyle::gpsSolid, 8.0, GeoUnitTypes::guMeter) {
-    SetName(QStringLiteral("Road Presenter"));
+    SetName(QStringLiteral("GeoRoadPresenter"));  // its class name: it sets no name of its own
     hook(m_roadPen);
 }
 

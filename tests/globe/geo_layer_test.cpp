@@ -187,6 +187,7 @@ TEST(Layer, PresenterLookUpOrderAndAlpha) {
     layer.Presenters().Add(std::move(own));
     EXPECT_EQ(layer.PresenterByID(5), ownOne);  // the layer's own store comes first
     EXPECT_EQ(ownOne->Name(), QStringLiteral("Polygon Presenter"));
+    EXPECT_EQ(GeoRoadPresenter().Name(), QStringLiteral("GeoRoadPresenter"));
 
     root.SetAlphaBlend(128);
     EXPECT_EQ(layer.EffectiveAlpha(), 128);  // own 255: the parent's
