@@ -101,7 +101,8 @@ std::string CreateTempListFile(const std::string& folder, std::mt19937& random);
 std::string CreateTempListFile(const std::string& folder);
 
 /// Bytes of a saved list: the 30 heading lines and then every line of `tempListFile` (when it
-/// exists), each ended by CR LF. Throws `ListFileError` when the file exists but cannot be read.
+/// exists), each ended by CR LF. Throws `ListFileError` when the file cannot be looked up, or
+/// exists but cannot be read.
 std::string SavedListBytes(ListKind kind, Language language, const std::string& tempListFile);
 
 /// Writes the saved list to `destination` and only then removes `tempListFile`, so that a failed
