@@ -485,10 +485,12 @@ void GeoSDBObjectSource::Query(const GeoRect& extent, std::int32_t cullSize,
         if (layer == nullptr) {
             return;
         }
-        // An empty extent stands for the whole world, poles included.
+        // An empty extent stands for the whole world, poles included. The edges of an extent
+        // belong to it: a point on its top or right edge (the pole, when the extent is the
+        // world's latitude range) is inside.
         const GeoRect area = extent.isEmpty() ? GeoRect{gu::MinLongitude, -gu::MaxLatitude,
                                                         gu::FullCircle, 2 * gu::MaxLatitude + 1}
-                                              : extent;
+                                              : GeoRectGrown(extent, 1);
         for (const auto& [handle, rec] : layer->objects) {
             GeoRect bounds = rec.bounds;
             if (auto it = store->editCache.find({GUID(), handle}); it != store->editCache.end()) {

@@ -610,5 +610,25 @@ TEST_F(LayerPicture, PointsAppendedUnderBeginEditAreDrawn) {
     m_layers->SetSpatialDatabase(nullptr);
 }
 
+TEST_F(LayerPicture, DatabasePointAtThePoleIsDrawn) {
+    // Looking straight down on the north pole the whole world is the extent; the pole itself
+    // lies on its top edge.
+    QTemporaryDir dir;
+    GeoSpatialDatabase db;
+    db.SetDataSourceName(dir.filePath(QStringLiteral("Temporary_ZXCVBNMA.tmp")));
+    db.SetActive(true);
+    m_layers->SetSpatialDatabase(&db);
+    GeoLayer* layer =
+        m_layers->GlobeLayer().LayerStore().LayerByID(db.CreateLayer(QStringLiteral("PoI Layer")));
+    ASSERT_NE(layer, nullptr);
+    addCityPresenter(*layer, 2);
+    addPoint(*layer, 2, QStringLiteral("Pole"), {0, gu::MaxLatitude, 0});
+    m_globe.Projector().SetXRotation(90);
+    render();
+    EXPECT_EQ(layer->ObjectsDrawn(), 1);
+    EXPECT_GT(changedPixels(QRect(98, 98, 5, 5)), 4);
+    m_layers->SetSpatialDatabase(nullptr);
+}
+
 }  // namespace
 }  // namespace zimbalo::globe
