@@ -128,17 +128,23 @@ void GeoLabelRenderer::Draw(GeoRenderer& renderer, const std::function<bool()>& 
         p.setOpacity(1.0);
         p.setFont(font);
         const GeoFontStyles style = label.Font.Style();
+        const LaidOutText& text = layout(font, label.Text);
+        // Lines of a multi-line title, each on its own baseline; the halo and the text use the
+        // same baselines so that the halo lies exactly around the glyphs.
+        const QFontMetrics metrics(font);
+        const QStringList lines =
+            text.SingleLine ? QStringList{label.Text} : label.Text.split(QLatin1Char('\n'));
+        auto baseline = [&label, &metrics](qsizetype line) {
+            return label.Rect.top() + metrics.ascent()
+                   + static_cast<int>(line) * metrics.lineSpacing();
+        };
         if (style.has(GeoFontStyle::gfsOpaque)) {
             p.fillRect(label.Rect.adjusted(-1, -1, 1, 1), toQColor(label.Font.BkColor()));
         } else if (style.has(GeoFontStyle::gfsHalo)) {
             // The outline of the glyphs stroked 3 pixels wide in the background colour.
-            const QFontMetrics metrics(font);
             QPainterPath path;
-            const QStringList lines = label.Text.split(QLatin1Char('\n'));
-            int y = label.Rect.top() + metrics.ascent();
-            for (const QString& line : lines) {
-                path.addText(label.Rect.left(), y, font, line);
-                y += metrics.lineSpacing();
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                path.addText(label.Rect.left(), baseline(i), font, lines[i]);
             }
             QPen halo(toQColor(label.Font.BkColor()));
             halo.setWidth(3);
@@ -147,11 +153,12 @@ void GeoLabelRenderer::Draw(GeoRenderer& renderer, const std::function<bool()>& 
         }
         p.setPen(toQColor(color));
         p.setBackgroundMode(Qt::TransparentMode);
-        const LaidOutText& text = layout(font, label.Text);
         if (text.SingleLine) {
             p.drawStaticText(label.Rect.topLeft(), text.Prepared);
         } else {
-            p.drawText(label.Rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label.Text);
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                p.drawText(QPoint(label.Rect.left(), baseline(i)), lines[i]);
+            }
         }
         p.restore();
     }

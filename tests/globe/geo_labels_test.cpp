@@ -118,5 +118,40 @@ TEST_F(LabelFixture, OpaqueHaloAndSelectedStyles) {
     EXPECT_EQ(count(clWhite, selected), 0);
 }
 
+// White text with a red halo on black: no fully white text pixel may have the black background
+// beside it, on any line of the title.
+TEST_F(LabelFixture, HaloSurroundsEveryLine) {
+    GeoGlobe big{400, 300};
+    big.Renderer().FillBackground(clBlack);
+    font.SetSize(40.0);
+    font.SetStyle(GeoFontStyle::gfsHalo);
+    for (const char* text : {"Hg", "Hg\\nHg\\nHg"}) {
+        SCOPED_TRACE(text);
+        big.Renderer().FillBackground(clBlack);
+        labels.Clear();
+        labels.Add(big.Renderer(), text, font, QPoint(20, 10), GeoTitleAlignment::taBottomRight, 0,
+                   nullptr, 1, GeoPoint{}, false);
+        labels.Draw(big.Renderer());
+        big.Renderer().EndCanvas();
+        const QImage& pic = big.Picture();
+        int white = 0;
+        int bare = 0;
+        for (int y = 1; y + 1 < pic.height(); ++y) {
+            for (int x = 1; x + 1 < pic.width(); ++x) {
+                const QRgb c = pic.pixel(x, y);
+                if (qRed(c) < 230 || qGreen(c) < 230 || qBlue(c) < 230) {
+                    continue;
+                }
+                ++white;
+                for (const QPoint d : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
+                    bare += (pic.pixel(x + d.x(), y + d.y()) & 0xFFFFFFu) == 0 ? 1 : 0;
+                }
+            }
+        }
+        EXPECT_GT(white, 100);
+        EXPECT_EQ(bare, 0);
+    }
+}
+
 }  // namespace
 }  // namespace zimbalo::globe
