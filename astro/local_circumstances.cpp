@@ -21,6 +21,13 @@ struct Angles {
     double p, h, v;
 };
 
+// The result fields of a place, without its names (copying those would allocate per place).
+struct Results {
+    std::array<double, 6> Zeit, H, P, V;
+    double Magn;
+    char Typ;
+};
+
 // Position angles and altitude at a converged instant (from the values of its last step).
 Angles AnglesAt(const ObserverState& s, const Observer& o) {
     double p = ArcTan2(s.u, s.v);
@@ -164,7 +171,9 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
         typ = atMax.L2p < 0.0 ? 't' : (language == Language::German ? 'r' : 'a');
     }
 
-    StadtType r = place;  // results are committed only when every iteration converged
+    // Results are committed only when every iteration converged; fields that are not computed
+    // keep their older values.
+    Results r{place.Zeit, place.H, place.P, place.V, 0.0, ' '};
     r.Magn = magnitude;
     r.Typ = typ;
     Angles an = AnglesAt(atMax, o);
@@ -212,7 +221,12 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
             return false;
         }
     }
-    place = r;
+    place.Zeit = r.Zeit;
+    place.H = r.H;
+    place.P = r.P;
+    place.V = r.V;
+    place.Magn = r.Magn;
+    place.Typ = r.Typ;
     return true;
 }
 
