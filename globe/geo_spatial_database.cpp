@@ -428,6 +428,15 @@ int GeoSDBObjectSource::doAddObject(const std::shared_ptr<GeoMapPoint>& object) 
     if (layer == nullptr) {
         throw GeoException(QStringLiteral("AddObject: layer is not in the SDB"));
     }
+    // An object already stored here keeps its handle; its record takes its present state.
+    if (object->ObjectSource().get() == this) {
+        auto rec = layer->objects.find(object->Handle());
+        if (rec != layer->objects.end()) {
+            rec->second = sdb_detail::ObjectRecord{EncodeMapObject(*object), object->Bounds()};
+            store->dropDecoded({GUID(), object->Handle()});
+            return object->Handle();
+        }
+    }
     const int handle = layer->nextHandle++;
     layer->objects.emplace(handle,
                            sdb_detail::ObjectRecord{EncodeMapObject(*object), object->Bounds()});

@@ -261,6 +261,14 @@ TEST_F(SpatialDatabase, RemovedObjectsAreNoLongerBoundOrFetched) {
     EXPECT_EQ(db.EditCacheCount(), 0);
     EXPECT_EQ(source->ObjectByHandle(handle), nullptr);
 
+    // Adding an object a second time keeps one record, under its handle, with its new state.
+    auto point = std::make_shared<GeoMapPoint>();
+    const int pointHandle = source->AddObject(point);
+    point->SetObjectData(0, QStringLiteral("renamed"));
+    EXPECT_EQ(source->AddObject(point), pointHandle);
+    EXPECT_EQ(source->ObjectCount(), 1);
+    EXPECT_EQ(source->ObjectByHandle(pointHandle)->ObjectData(0), QStringLiteral("renamed"));
+
     auto other = std::make_shared<GeoMapPoly>();
     source->AddObject(other);
     other->BeginEdit();
