@@ -221,24 +221,17 @@ std::vector<std::string> PlacesOfCountry(const std::string& path, const std::str
                                          CityTable& table) {
     table.Clear();
     std::vector<std::string> names;
-    CityFileReader reader(path);
-    astro::StadtType place;
-    std::string_view line;
-    while (reader.NextLine(line)) {
-        try {
-            ParseCityLine(line, place);
-        } catch (const CityLineError& e) {
-            throw reader.LineError(e.what());
-        }
+    ScanCityFile(path, [&](const astro::StadtType& place, int) {
         if (place.Land == country) {
             if (table.Count() >= CityTable::kCapacity) {
-                throw reader.LineError("more than " + std::to_string(CityTable::kCapacity)
-                                       + " places of \"" + country + "\"");
+                throw CityLineError("more than " + std::to_string(CityTable::kCapacity)
+                                    + " places of \"" + country + "\"");
             }
             table.Append(place);
             names.push_back(place.Stadt);
         }
-    }
+        return true;
+    });
     return names;
 }
 

@@ -78,20 +78,23 @@ private:
 
 /// Streams the city database: parses each line into one reused record and hands it to
 /// `visit`(place, lineNumber), which returns false to stop. The visitor may compute into the
-/// record's result fields; parsing the next line overwrites only the place fields. A malformed line
-/// stops the scan with a `CityFileError` naming the file and the line.
+/// record's result fields; parsing the next line overwrites only the place fields. A malformed
+/// line, or a `CityLineError` thrown by `visit`, stops the scan with a `CityFileError` naming the
+/// file and the line.
 template <typename Visit>
 void ScanCityFile(const std::string& path, Visit&& visit) {
     CityFileReader reader(path);
     astro::StadtType place;
     std::string_view line;
     while (reader.NextLine(line)) {
+        bool more = true;
         try {
             ParseCityLine(line, place);
+            more = visit(place, reader.LineNumber());
         } catch (const CityLineError& e) {
             throw reader.LineError(e.what());
         }
-        if (!visit(place, reader.LineNumber())) {
+        if (!more) {
             return;
         }
     }
