@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "astro/catalogue.h"
+#include "astro/data_folder.h"
 #include "cli/cli.h"
 #include "cli/fd_output.h"
 
@@ -19,7 +20,10 @@ int main(int argc, char** argv) {
     const bool eightBit = cs == "ISO-8859-1" || cs == "ISO-8859-15" || cs == "CP1252";
 
     zimbalo::cli::CliEnvironment env;
-    env.dataFolder = zimbalo::astro::ProgramFolder();
+    // The data lie beside the executable in a build tree and in ../share/zimbalo when installed;
+    // when neither holds them, the messages about the missing files name the program's folder.
+    const std::string programFolder = zimbalo::astro::ProgramFolder();
+    env.dataFolder = zimbalo::astro::FindDataFolder(programFolder).value_or(programFolder);
     env.utf8Terminal = !eightBit;
     const std::vector<std::string> args(argv + 1, argv + argc);
     // Standard output through a buffer that keeps the system's reason of a failed write.
