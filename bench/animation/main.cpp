@@ -1,5 +1,5 @@
 // Speed of the animation: Play over a central event at 1024 x 768 with the Blue Marble texture,
-// the 10-degree graticule, the central line and a layer of 193 labelled points like the capitals.
+// the 10-degree graticule, the central line and the 193 capitals with their names.
 // Per step (10 s of event time) the instant is recomputed, the globe re-rendered, the picture
 // copied to the screen and the overlay drawn.
 //
@@ -34,6 +34,7 @@
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
 #include "overlays/globe_controls.h"
+#include "overlays/point_layers.h"
 
 namespace {
 
@@ -98,39 +99,6 @@ int slider(double t) {
 
 double offsetOf(int position) {
     return (position - 6300) / 6300.0 * 3.5;
-}
-
-/// A layer of 193 labelled points drawn like the capitals (white circles, white titles).
-globe::GeoLayer& AddCapitalsLikeLayer(globe::GeoGlobe& g) {
-    using namespace zimbalo::globe;
-    auto owned = std::make_unique<GeoLayer>(QStringLiteral("Capitals Layer"));
-    GeoLayer& layer = *owned;
-    LayersOf(g)->GlobeLayer().LayerStore().Add(std::move(owned));
-    auto presenter = std::make_unique<GeoPointPresenter>();
-    presenter->SetPresenterID(2);
-    presenter->SetPointType(GeoPointType::ppCircle);
-    presenter->SetPointSize(4);
-    presenter->SetPointUnit(GeoUnitTypes::guPixel);
-    presenter->PointPen().SetColor(clWhite);
-    presenter->PointBrush().SetColor(clBlack);
-    presenter->PointBrush().SetStyle(GeoBrushStyle::gbsSolid);
-    presenter->TitleFont().SetColor(clWhite);
-    presenter->TitleFont().SetSize(60);
-    presenter->TitleFont().SetSizeUnit(GeoUnitTypes::guMinute);
-    presenter->SetTitleAlignment(GeoTitleAlignment::taTop);
-    layer.Presenters().Add(std::move(presenter));
-    constexpr int kPoints = 193;
-    for (int i = 0; i < kPoints; ++i) {
-        const double t = (i + 0.5) / kPoints;
-        const double lat = -55.0 + 120.0 * t;
-        const double lon = std::fmod(i * 137.50776405, 360.0) - 180.0;
-        auto point = std::make_shared<GeoMapPoint>();
-        point->SetPresenterID(2);
-        point->SetObjectData(0, QStringLiteral("Capital %1").arg(i + 1));
-        point->SetLocation({DegToGU(lon), DegToGU(lat), 0});
-        layer.ObjectSource().AddObject(point);
-    }
-    return layer;
 }
 
 struct Scene {
@@ -239,7 +207,10 @@ int main(int argc, char** argv) {
 
         overlays::CenterLineState line;
         overlays::CenterLineLayer(g, database, line, record, deltaT, false);
-        globe::GeoLayer& capitals = AddCapitalsLikeLayer(g);
+        globe::GeoLayer& root = globe::LayersOf(g)->GlobeLayer();
+        overlays::CitiesLayer(root, &database);
+        globe::GeoLayer& capitals = overlays::FindOrCreateLayer(
+            root, &database, QString::fromLatin1(overlays::point_layers::kCitiesLayer));
 
         QImage screen(kWidth, kHeight, QImage::Format_RGB32);
         Scene scene{record, deltaT, g, placement, screen, {}};
