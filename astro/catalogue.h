@@ -46,7 +46,10 @@ BesselRecord DecodeRecord(const std::uint8_t* bytes);
 /// Encodes a record into exactly `kRecordSize` bytes (the catalogue generator writes with it).
 void EncodeRecord(const BesselRecord& record, std::uint8_t* bytes);
 
-/// Why a record cannot be an event, or an empty string when it can.
+/// Why a record cannot be an event, naming the field ("field EventJD: ..."), or an empty string
+/// when it can. Besides the codes and the calendar date, the values must lie within what a real
+/// event can have: T0Hour 0..23, EventJD within a day of the date and T0Hour, Delta T of the year
+/// below a day, every coefficient within a wide bound of its element and degree.
 std::string RecordProblem(const BesselRecord& record);
 
 /// A catalogue file that cannot be used; the message names the file.
@@ -82,8 +85,9 @@ std::string CataloguePath();
 
 /// Reads a catalogue file. A file of whole records up to 1780 is accepted; trailing all-zero
 /// records (a search that found fewer events) are dropped. Throws `CatalogueError` naming the file
-/// when it is missing, unreadable, empty, not a whole number of records, longer than 1780 records,
-/// or holds a record that cannot be an event.
+/// when it is missing, a directory or not a regular file (a device, a pipe), unreadable, empty, not
+/// a whole number of records, longer than 1780 records, or holds a record that cannot be an event
+/// (the message names the record and the field).
 BesselTable LoadCatalogue(const std::string& path);
 
 /// Copy of event k (1-based) of the table.

@@ -1,6 +1,6 @@
-// Small catalogues (one to four records) through the command-line lists `events` and `place`:
-// this is where absurd records used to hang a run. The input overlays records of a real event,
-// so that short inputs and single changed fields stay close to what the loader accepts.
+// Small catalogues (one to four records) through the command-line lists `events` and `place` and
+// the path export: this is where absurd records used to hang a run. The input overlays records of a
+// real event, so that short inputs and single changed fields stay close to what the loader accepts.
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {"place", "--lat", "-33.5", "--lon", "-70.5", "--height", "2500", "--fixed", "--from",
          "-5000", "--to", "9000", "--lang", "fr", "--catalogue", path},
         {"place", "--lat", "90", "--lon", "180", "--from", "-5000", "--to", "9000", "--lang", "en",
-         "--catalogue", path}};
+         "--catalogue", path},
+        {"path", "--event", "1", "--format", "geojson", "--catalogue", path}};
     int first = -1;
     for (const auto& args : commands) {
         std::ostringstream out;
