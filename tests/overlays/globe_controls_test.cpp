@@ -20,15 +20,6 @@ TEST(Zoom, SliderPositionsGiveTheScaleFactors) {
     EXPECT_DOUBLE_EQ(ZoomScaleFactor(zoom::kReset), 1.1e-06);
 }
 
-TEST(Zoom, WheelStepsStayWithinTheSlider) {
-    EXPECT_EQ(WheelPosition(140, true), 130);
-    EXPECT_EQ(WheelPosition(140, false), 150);
-    EXPECT_EQ(WheelPosition(65, true), 60);
-    EXPECT_EQ(WheelPosition(60, true), 60);
-    EXPECT_EQ(WheelPosition(345, false), 350);
-    EXPECT_EQ(WheelPosition(350, false), 350);
-}
-
 TEST(Zoom, ApplyingKeepsTheCentreAndMeasuresTheDrawnGlobe) {
     globe::GeoGlobe g(640, 480);
     GlobePlacement placement(100, 300);
@@ -97,18 +88,6 @@ TEST(Choices, EquatorDrawsTheEquatorAndNoMeridian) {
     EXPECT_EQ(elsewhere, 0);
 }
 
-TEST(Placement, DragMovesTheCentreOnlyWithTheLeftButton) {
-    GlobePlacement p(200, 200);
-    p.MouseDown(QPoint(10, 10));
-    EXPECT_FALSE(p.MouseMove(QPoint(40, 0), false));
-    EXPECT_EQ(p.OriginX(), 200);
-    p.MouseDown(QPoint(10, 10));
-    EXPECT_TRUE(p.MouseMove(QPoint(25, 5), true));
-    EXPECT_TRUE(p.MouseMove(QPoint(30, 30), true));
-    EXPECT_EQ(p.OriginX(), 220);
-    EXPECT_EQ(p.OriginY(), 220);
-}
-
 TEST(Placement, ControlKeysMoveAndCentre) {
     GlobePlacement p(200, 200);
     const QSize panel(500, 401);
@@ -138,10 +117,6 @@ TEST(Placement, TheCentreCannotBeDraggedIntoOverflow) {
     EXPECT_LT(p.OriginY(), 0);
     EXPECT_LE(p.OriginX(), 1 << 20);
     EXPECT_GE(p.OriginY(), -(1 << 20));
-}
-
-TEST(Placement, PopupSitsLeftOfAndAboveThePointer) {
-    EXPECT_EQ(PopupPosition(QPoint(300, 200)), QPoint(240, 183));
 }
 
 // The mouse on a real globe control, as the main window connects it.
