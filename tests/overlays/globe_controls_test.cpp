@@ -125,6 +125,7 @@ protected:
     void SetUp() override {
         m_view.resize(400, 300);
         GlobeMouseHooks hooks;
+        hooks.centreMoved = [this](QPoint centre) { m_moves.push_back(centre); };
         hooks.applyZoom = [this]() {
             ++m_zooms;
             m_placement.ApplyZoom(m_view.Projector(), m_slider);
@@ -154,6 +155,7 @@ protected:
     int m_zooms = 0;
     int m_clicks = 0;
     std::vector<QPoint> m_popups;
+    std::vector<QPoint> m_moves;
 };
 
 TEST_F(GlobeMouseTest, LeftDragSlidesTheGlobeWithoutTurningIt) {
@@ -170,6 +172,7 @@ TEST_F(GlobeMouseTest, LeftDragSlidesTheGlobeWithoutTurningIt) {
     EXPECT_EQ(m_view.Projector().XRotation(), xRotation);
     EXPECT_EQ(m_view.Projector().YRotation(), yRotation);
     EXPECT_EQ(m_zooms, 2);
+    EXPECT_EQ(m_moves, (std::vector<QPoint>{QPoint(230, 140), QPoint(240, 145)}));
     EXPECT_TRUE(m_popups.empty());
 }
 
@@ -179,6 +182,7 @@ TEST_F(GlobeMouseTest, RightDragMovesNothingAndOpensThePopup) {
     Send(QEvent::MouseButtonRelease, QPoint(120, 90), Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(m_placement.OriginX(), 200);
     EXPECT_EQ(m_placement.OriginY(), 150);
+    EXPECT_TRUE(m_moves.empty());
     ASSERT_EQ(m_popups.size(), 1u);
     EXPECT_EQ(m_popups[0], QPoint(120, 90));
     EXPECT_EQ(m_clicks, 0);
