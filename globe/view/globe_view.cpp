@@ -28,9 +28,12 @@ GlobeView::GlobeView(QWidget* parent)
     m_globe->OnInvalidate = [this]() { update(); };
     m_stillTimer = new QTimer(this);
     m_stillTimer->setSingleShot(true);
+    m_stillTimer->setTimerType(Qt::PreciseTimer);
     connect(m_stillTimer, &QTimer::timeout, this, [this]() {
-        // The motion stopped: the picture on the screen is the quick one; filter it now.
+        // The motion stopped: the picture on the screen is the quick one; filter it now (also
+        // when the timer fired a little early).
         if (m_pictureInMotion && !m_inMotion) {
+            m_sinceRender.invalidate();
             m_globe->RequestRedraw();
         }
     });
