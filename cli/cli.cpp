@@ -15,6 +15,7 @@
 #include "astro/catalogue.h"
 #include "astro/time_scales.h"
 #include "cli/fd_output.h"
+#include "cli/path_command.h"
 #include "lists/city_database.h"
 #include "lists/cp1252.h"
 #include "lists/list_runs.h"
@@ -117,16 +118,17 @@ bool DecimalOutOfRange(std::string_view text) {
 }
 
 const std::set<std::string> kValueOptions = {
-    "--from",      "--to",      "--lat",  "--lon",   "--height",
-    "--name",      "--country", "--lang", "--event", "--min-population",
-    "--catalogue", "--cities"};
-const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version"};
+    "--from",      "--to",      "--lat",   "--lon",   "--height",
+    "--name",      "--country", "--lang",  "--event", "--min-population",
+    "--catalogue", "--cities",  "--format"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version", "--ut", "--tt"};
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"events", {"--from", "--to"}},
     {"place",
      {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
     {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
+    {"path", {"--event", "--format", "--ut", "--tt"}},
 };
 
 struct CommandLine {
@@ -418,6 +420,29 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
     return kExitOk;
 }
 
+int RunPath(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    if (!cl.Value("--event")) {
+        throw UsageError("path needs --event");
+    }
+    const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
+    const std::string formatName = cl.Value("--format").value_or("tsv");
+    const auto format = ParsePathFormat(formatName);
+    if (!format) {
+        throw UsageError("--format must be tsv, geojson or kml, not " + Shown(formatName));
+    }
+    if (cl.Has("--ut") && cl.Has("--tt")) {
+        throw UsageError("--ut and --tt exclude each other");
+    }
+    const astro::BesselTable table = LoadTable(cl, env);
+    if (event > table.Count()) {
+        throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
+                         + lists::FormatInt(table.Count()) + " of the catalogue");
+    }
+    WritePath({table[static_cast<int>(event)], static_cast<int>(event), !cl.Has("--tt")}, *format,
+              out);
+    return kExitOk;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -426,12 +451,17 @@ std::string UsageText() {
            "  zimbalo-cli place  --lat DEG --lon DEG [--height M] [--name TEXT] [--country TEXT]\n"
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
+           "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
            "\n"
            "events  lists the catalogued occultations (tab-separated, one per line).\n"
            "place   lists the occultations seen from one place; latitude and longitude in signed\n"
            "        decimal degrees, north and east positive; height in metres (default 0).\n"
            "cities  lists the places of the city database that see event N, in file order.\n"
+           "path    writes the central line and the northern and southern limits of the\n"
+           "        penumbra and umbra of event N for map programs (default tsv); --ut (the\n"
+           "        default) places them on the real Earth with the event's Delta T, --tt with\n"
+           "        Delta T = 0 as the globe shows them in TT.\n"
            "\n"
            "place and cities print the saved-list text (legend, separator, header, lines;\n"
            "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
@@ -463,7 +493,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return finish(kExitOk);
         }
         if (cl.command.empty()) {
-            throw UsageError("no command given; use events, place or cities");
+            throw UsageError("no command given; use events, place, cities or path");
         }
         CheckOptions(cl);
         int code = kExitOk;
@@ -471,6 +501,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             code = RunEvents(cl, out, env);
         } else if (cl.command == "place") {
             code = RunPlace(cl, out, env);
+        } else if (cl.command == "path") {
+            code = RunPath(cl, out, env);
         } else {
             code = RunCities(cl, out, env);
         }
