@@ -2,21 +2,35 @@
 //   cities_run_s  one central event over the whole city database, streamed from the file, every
 //                 place computed and its lines written to a temporary list file;
 //   places_per_s  places computed per second in that run;
-//   history_ms    all catalogued events at one place (Basel), lines written likewise.
+//   history_ms    all catalogued events at one place (Basel), lines written likewise;
+//   cities_window_s   the many-places window (offscreen) over the whole city database with the
+//                     threshold "0" for the same event, from the start button to the last line
+//                     shown in the text box;
+//   history_window_ms the place-history window for Basel over its widest year range, likewise.
 // Usage: lists_bench [CATALOGUE [CITY_FILE]]; defaults from the program's folder.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
 #include "astro/catalogue.h"
+#include "dialogs/user_dialogs.h"
 #include "lists/city_database.h"
 #include "lists/list_runs.h"
+#include "lists/ui/city_hist_window.h"
+#include "lists/ui/city_list_window.h"
 
 namespace {
 
@@ -45,9 +59,89 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Error boxes are counted, nothing is asked.
+class BenchDialogs : public dialogs::UserDialogs {
+public:
+    int failures = 0;
+
+    void inform(const QString&) override {}
+
+    void fail(const QString& text) override {
+        ++failures;
+        std::fprintf(stderr, "lists_bench: %s\n", text.toUtf8().constData());
+    }
+
+    bool ask(const QString&) override { return false; }
+
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+struct WindowFigures {
+    double citiesSeconds = 0.0;
+    double historyMs = 0.0;
+    int lines = 0;
+};
+
+// Both windows, offscreen, timed from the start handler until the lines are shown and painted.
+WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std::string& folder) {
+    QTemporaryDir temp;
+    BenchDialogs dialogs;
+    lists::ListRunControl control;
+    lists::ListWindowContext context;
+    context.catalogue = &table;
+    context.currentRecord = [&table, event] { return table[event]; };
+    context.dataFolder = folder;
+    context.tempFolder = temp.path().toStdString();
+    context.dialogs = &dialogs;
+    context.control = &control;
+
+    WindowFigures figures;
+    lists::TForm_CityList list(context);
+    list.findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(9);
+    list.showCleared();
+    QApplication::processEvents();
+    std::vector<double> runs;
+    for (int i = 0; i < 3; ++i) {
+        const auto start = Clock::now();
+        list.Button_Start_CityListClick();
+        QApplication::processEvents();
+        runs.push_back(Seconds(start));
+    }
+    figures.citiesSeconds = Median(runs);
+    figures.lines = list.findChild<QPlainTextEdit*>("RichEdit_CityList")->blockCount();
+    list.removeTemporaryFiles();
+
+    lists::TForm_CityHist hist(context);
+    hist.findChild<QLineEdit*>("Edit_Ort_Stadt")->setText("Basel");
+    hist.findChild<QLineEdit*>("Edit_Breite")->setText("47.5583");
+    hist.findChild<QLineEdit*>("Edit_Laenge")->setText("7.5733");
+    hist.findChild<QLineEdit*>("Edit_Hoehe")->setText("260");
+    hist.findChild<QComboBox*>("ComboBox_von")->setCurrentIndex(0);
+    hist.findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
+    hist.showCleared();
+    QApplication::processEvents();
+    std::vector<double> histories;
+    for (int i = 0; i < 9; ++i) {
+        const auto start = Clock::now();
+        hist.Button_Start_CityHistClick();
+        QApplication::processEvents();
+        histories.push_back(Seconds(start) * 1000.0);
+    }
+    figures.historyMs = Median(histories);
+    hist.removeTemporaryFiles();
+    if (dialogs.failures > 0) {
+        throw std::runtime_error("a list window reported an error");
+    }
+    return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
     const std::string cataloguePath = argc > 1 ? argv[1] : astro::CataloguePath();
     const std::string cityPath = argc > 2 ? argv[2] : lists::CityFileName(Language::German);
     try {
@@ -91,11 +185,17 @@ int main(int argc, char** argv) {
             std::filesystem::remove(temp);
         }
 
+        const std::string cityFolder = std::filesystem::path(cityPath).parent_path().string() + "/";
+        const WindowFigures windows = TimeWindows(table, event, cityFolder);
+
         std::printf("# event %d, %d places, %d seeing it; history: %d events, %d seen\n", event,
                     result.tested, result.found, history.tested, history.found);
+        std::printf("# the many-places window shows %d lines\n", windows.lines);
         std::printf("cities_run_s %.3f\n", citySeconds);
         std::printf("places_per_s %.0f\n", result.tested / citySeconds);
         std::printf("history_ms %.2f\n", Median(histories));
+        std::printf("cities_window_s %.3f\n", windows.citiesSeconds);
+        std::printf("history_window_ms %.2f\n", windows.historyMs);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lists_bench: %s\n", e.what());

@@ -1,0 +1,123 @@
+#include "app/program.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <QApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QScreen>
+
+#include "app/quit_signals.h"
+#include "app/version_info.h"
+#include "astro/data_folder.h"
+
+namespace zimbalo::app {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: zimbalo [--help] [--version] [Qt options]  (lunar occultations of the planets)";
+
+}  // namespace
+
+QString SettingsNotKeptMessage(const QString& problem) {
+    return QStringLiteral(
+               "Die Einstellungen werden nicht gespeichert / Settings will not be kept:\n")
+           + problem;
+}
+
+Started StartMainWindow(const StartOptions& options) {
+    Started out;
+    dialogs::UserDialogs& dialogs = *options.dialogs;
+    const std::string version = FileVersion().toStdString();
+
+    LoadedSettings loaded;
+    if (options.folders.settingsReady) {
+        loaded = LoadOrCreateSettings(SettingsPath(options.folders), version);
+    } else {
+        loaded.record = DefaultSettings(version);
+        loaded.origin = SettingsOrigin::NotKept;
+        loaded.problem = options.folders.settings + ": the folder cannot be created";
+    }
+    out.settingsOrigin = loaded.origin;
+    if (loaded.origin == SettingsOrigin::NotKept)
+        dialogs.fail(SettingsNotKeptMessage(loaded.problem));
+
+    astro::BesselTable table;
+    try {
+        if (options.folders.data.isEmpty())
+            throw astro::CatalogueError(
+                astro::DataFolderNotFoundMessage(options.folders.program.toStdString()));
+        table =
+            astro::LoadCatalogue((options.folders.data + astro::kCatalogueFileName).toStdString());
+    } catch (const astro::CatalogueError& e) {
+        dialogs.fail(QString::fromStdString(e.what()));
+        out.exitStatus = 1;
+        return out;
+    }
+
+    SettingsRecord settings = loaded.record;
+    SanitizeSettings(settings, table.Count(), options.screens);
+    out.windowState = settings.windowState;
+    out.window = std::make_unique<TForm_Main>(options.folders, settings, std::move(table), dialogs);
+    out.window->CreateListWindows();
+    switch (settings.language) {
+        case 1:
+            out.window->Opt_EnglishClick();
+            break;
+        case 2:
+            out.window->Opt_FrancaisClick();
+            break;
+        default:
+            out.window->Opt_DeutschClick();
+            break;
+    }
+    return out;
+}
+
+int RunProgram(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zimbalo %s\n", FileVersion().toUtf8().constData());
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("%s\n", kUsage);
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zimbalo"));
+    QApplication::setApplicationVersion(FileVersion());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zimbalo.Zimbalo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zimbalo.Zimbalo")));
+    // Number texts never follow the regional settings.
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(c);
+
+    dialogs::QtUserDialogs dialogs;
+    StartOptions options;
+    options.folders = ResolveFolders();
+    options.dialogs = &dialogs;
+    for (const QScreen* screen : QGuiApplication::screens())
+        options.screens.push_back(screen->availableGeometry());
+
+    Started started = StartMainWindow(options);
+    if (!started.window)
+        return started.exitStatus;
+    TForm_Main& window = *started.window;
+    dialogs.setParent(&window);
+    QObject::connect(&window, &TForm_Main::closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    const QuitSignals quitSignals([&window] { window.close(); });
+    if (started.windowState == 2)
+        window.showMaximized();
+    else
+        window.show();
+    return QApplication::exec();
+}
+
+}  // namespace zimbalo::app

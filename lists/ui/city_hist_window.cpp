@@ -1,0 +1,310 @@
+#include "lists/ui/city_hist_window.h"
+
+#include <algorithm>
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "dialogs/user_dialogs.h"
+#include "lists/cp1252.h"
+#include "lists/number_text.h"
+#include "lists/place_input.h"
+
+namespace zimbalo::lists {
+
+namespace {
+
+constexpr ListWindow::Names kNames{
+    "TForm_CityHist",       "RichEdit_CityHist", "Button_Start_CityHist",
+    "Button_Stop_CityHist", "Panel_Top",         ""};
+
+constexpr int kPanelHeight = 150;
+// Width the controls of the top panel need; a narrower window scrolls sideways.
+constexpr int kControlsWidth = 1042;
+
+QString FromCp1252(std::string_view bytes) {
+    return QString::fromUtf8(Cp1252ToUtf8(bytes));
+}
+
+std::string ToCp1252(const QString& text) {
+    return Utf8ToCp1252(text.toStdString());
+}
+
+// Year of an entry such as "+1980".
+int EntryYear(const QComboBox* box, int fallback) {
+    return ParseStrictInt32(box->currentText().toStdString()).value_or(fallback);
+}
+
+}  // namespace
+
+TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent)
+    : ListWindow(ListKind::CityHist, kNames, context, parent) {
+    resize(1174, 699);
+    content()->setMinimumSize(kControlsWidth, 300);
+    QFrame* panel = topPanel();
+    panel->setFixedHeight(kPanelHeight);
+
+    addLabel("Label10", QStringLiteral("Land (auswählen)"), 8, 6, 220);
+    m_land = new QComboBox(panel);
+    m_land->setObjectName(QStringLiteral("ComboBox_Land"));
+    m_land->setEditable(true);
+    m_land->setInsertPolicy(QComboBox::NoInsert);
+    m_land->setMaxVisibleItems(30);
+    m_land->setGeometry(8, 24, 220, 26);
+    addLabel("Label9", QStringLiteral("Stadt (auswählen)"), 236, 6, 220);
+    m_stadt = new QComboBox(panel);
+    m_stadt->setObjectName(QStringLiteral("ComboBox_Stadt"));
+    m_stadt->setEditable(true);
+    m_stadt->setInsertPolicy(QComboBox::NoInsert);
+    m_stadt->setMaxVisibleItems(30);
+    m_stadt->setGeometry(236, 24, 220, 26);
+    auto* take = new QPushButton(QStringLiteral("Übernehmen  ->"), panel);
+    take->setObjectName(QStringLiteral("Button_Uebernehmen"));
+    take->setGeometry(464, 22, 116, 30);
+
+    addLabel("Label8", QStringLiteral("Land/Landschaft  (fakultativ)"), 592, 6, 200);
+    m_ortLand = addEdit("Edit_Ort_Land", QStringLiteral("My country"), 592, 24, 200);
+    addLabel("Label1", QStringLiteral("Ort/Stadt/Bezeichnung"), 802, 6, 230);
+    m_ortStadt = addEdit("Edit_Ort_Stadt", QStringLiteral("My favorite place"), 802, 24, 230);
+
+    addLabel("Label2", QStringLiteral("Geogr. Breite (Grad)"), 8, 60, 180);
+    m_breite = addEdit("Edit_Breite", QStringLiteral("47.5"), 8, 80, 90);
+    m_nord = addRadio("RadioButton_Nord", QStringLiteral("Nord"), 104, 72);
+    m_sued = addRadio("RadioButton_Sued", QStringLiteral("Süd"), 104, 94);
+    addLabel("Label3", QStringLiteral("Geogr. Länge (Grad)"), 200, 60, 180);
+    m_laenge = addEdit("Edit_Laenge", QStringLiteral("7.5"), 200, 80, 90);
+    m_ost = addRadio("RadioButton_Ost", QStringLiteral("Ost"), 296, 72);
+    m_west = addRadio("RadioButton_West", QStringLiteral("West"), 296, 94);
+    addLabel("Label4", QStringLiteral("Höhe (m)"), 392, 60, 80);
+    m_hoehe = addEdit("Edit_Hoehe", QStringLiteral("254"), 392, 80, 70);
+    addLabel("Label11", QStringLiteral("Einwohner"), 476, 60, 100);
+    m_einwohner = addEdit("Edit_Einwohner", QString(), 476, 80, 100);
+    m_einwohner->setEnabled(false);
+    auto* latitudeGroup = new QButtonGroup(this);
+    latitudeGroup->addButton(m_nord);
+    latitudeGroup->addButton(m_sued);
+    auto* longitudeGroup = new QButtonGroup(this);
+    longitudeGroup->addButton(m_ost);
+    longitudeGroup->addButton(m_west);
+    m_nord->setChecked(true);
+    m_ost->setChecked(true);
+
+    addLabel("Label6", QStringLiteral("Suche zwischen den Jahren"), 592, 60, 230);
+    m_von = new QComboBox(panel);
+    m_von->setObjectName(QStringLiteral("ComboBox_von"));
+    m_von->addItems({QStringLiteral("+1980"), QStringLiteral("+2000"), QStringLiteral("+2020")});
+    m_von->setGeometry(592, 80, 80, 26);
+    addLabel("Label7", QStringLiteral("und"), 678, 84, 36);
+    m_bis = new QComboBox(panel);
+    m_bis->setObjectName(QStringLiteral("ComboBox_Bis"));
+    m_bis->addItems({QStringLiteral("+2000"), QStringLiteral("+2020"), QStringLiteral("+2050"),
+                     QStringLiteral("+2100")});
+    m_bis->setGeometry(716, 80, 80, 26);
+    startButton()->setGeometry(812, 78, 106, 30);
+    stopButton()->setGeometry(926, 78, 106, 30);
+
+    // Receives nothing visible; kept so that every control of the window has its name.
+    auto* nirwana = addLabel("Label_Nirwana", QString(), 0, 0, 1);
+    nirwana->setVisible(false);
+
+    setHeaderTop(kPanelHeight - header()->height() - 2);
+
+    connect(m_land, qOverload<int>(&QComboBox::activated), this,
+            &TForm_CityHist::ComboBox_LandClick);
+    connect(take, &QPushButton::clicked, this, &TForm_CityHist::Button_UebernehmenClick);
+    connect(startButton(), &QPushButton::clicked, this,
+            &TForm_CityHist::Button_Start_CityHistClick);
+    connect(stopButton(), &QPushButton::clicked, this, &TForm_CityHist::Button_Stop_CityHistClick);
+}
+
+QLineEdit* TForm_CityHist::addEdit(const char* name, const QString& text, int x, int y, int width) {
+    auto* edit = new QLineEdit(text, topPanel());
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(x, y, width, 26);
+    return edit;
+}
+
+QLabel* TForm_CityHist::addLabel(const char* name, const QString& text, int x, int y, int width) {
+    auto* label = new QLabel(text, topPanel());
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(x, y, width, 18);
+    return label;
+}
+
+QRadioButton* TForm_CityHist::addRadio(const char* name, const QString& text, int x, int y) {
+    auto* radio = new QRadioButton(text, topPanel());
+    radio->setObjectName(QString::fromLatin1(name));
+    radio->setGeometry(x, y, 90, 22);
+    return radio;
+}
+
+std::string TForm_CityHist::cityFile() const {
+    return CityFileName(language(), context().dataFolder);
+}
+
+QString TForm_CityHist::defaultSaveName() const {
+    return QStringLiteral("Zimbalo_CityHist.txt");
+}
+
+void TForm_CityHist::onShown() {
+    m_land->clear();
+    m_stadt->clear();
+    const std::string file = cityFile();
+    try {
+        if (file != m_countriesFile) {
+            m_countriesFile.clear();
+            m_countries = CountryList(file);
+            m_countriesFile = file;
+        }
+    } catch (const std::exception& e) {
+        if (context().dialogs != nullptr) {
+            context().dialogs->fail(QString::fromUtf8(e.what()));
+        }
+        return;
+    }
+    QStringList countries;
+    countries.reserve(static_cast<qsizetype>(m_countries.size()));
+    for (const std::string& country : m_countries) {
+        countries << FromCp1252(country);
+    }
+    m_land->addItems(countries);
+    m_land->setCurrentIndex(-1);
+    m_land->clearEditText();
+}
+
+void TForm_CityHist::ComboBox_LandClick() {
+    m_stadt->clear();
+    const int index = m_land->currentIndex();
+    if (index < 0) {
+        return;
+    }
+    try {
+        const std::vector<std::string> names =
+            PlacesOfCountry(cityFile(), ToCp1252(m_land->itemText(index)), m_cityTable);
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(names.size()));
+        for (const std::string& name : names) {
+            items << FromCp1252(name);
+        }
+        m_stadt->addItems(items);
+        m_stadt->setCurrentIndex(-1);
+        m_stadt->clearEditText();
+    } catch (const std::exception& e) {
+        m_cityTable.Clear();
+        if (context().dialogs != nullptr) {
+            context().dialogs->fail(QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void TForm_CityHist::Button_UebernehmenClick() {
+    startButton()->setFocus();
+    // The entry shown: the selected one, or the first whose name was typed in full.
+    int index = m_stadt->currentIndex();
+    if (index < 0 || m_stadt->itemText(index) != m_stadt->currentText()) {
+        index = m_stadt->findText(m_stadt->currentText(), Qt::MatchExactly);
+    }
+    if (index < 0 || index >= m_cityTable.Count()) {
+        return;
+    }
+    const PlaceInputTexts texts = PlaceInputFromCity(m_cityTable[index + 1]);
+    m_ortLand->setText(m_land->currentText());
+    m_ortStadt->setText(m_stadt->itemText(index));
+    m_breite->setText(FromCp1252(texts.breite));
+    (texts.north ? m_nord : m_sued)->setChecked(true);
+    m_laenge->setText(FromCp1252(texts.laenge));
+    (texts.west ? m_west : m_ost)->setChecked(true);
+    m_hoehe->setText(FromCp1252(texts.hoehe));
+    m_einwohner->setText(FromCp1252(texts.einwohner));
+}
+
+void TForm_CityHist::Button_Start_CityHistClick() {
+    const ListWindowContext& ctx = context();
+    if (running() || (ctx.control != nullptr && ctx.control->running())) {
+        return;
+    }
+    PlaceInputTexts texts;
+    texts.land = ToCp1252(m_ortLand->text());
+    texts.stadt = ToCp1252(m_ortStadt->text());
+    texts.breite = ToCp1252(m_breite->text());
+    texts.laenge = ToCp1252(m_laenge->text());
+    texts.hoehe = ToCp1252(m_hoehe->text());
+    texts.einwohner = ToCp1252(m_einwohner->text());
+    texts.north = m_nord->isChecked();
+    texts.west = m_west->isChecked();
+    const PlaceInputResult place = ReadPlaceInput(texts, language());
+    if (!place.place) {
+        if (ctx.dialogs != nullptr) {
+            ctx.dialogs->inform(FromCp1252(place.message));
+        }
+        return;
+    }
+    // South unless north is chosen, east unless west is chosen: show what is computed.
+    (texts.north ? m_nord : m_sued)->setChecked(true);
+    (texts.west ? m_west : m_ost)->setChecked(true);
+
+    if (ctx.catalogue == nullptr) {
+        return;
+    }
+    CityHistInput input;
+    input.place = *place.place;
+    input.firstYear = EntryYear(m_von, 1980);
+    input.lastYear = EntryYear(m_bis, 2100);
+    input.language = language();
+    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopRequested : nullptr;
+    const Language lang = input.language;
+    const astro::BesselTable& table = *ctx.catalogue;
+    runList(
+        [&](const ListOutput& output, const ListCallback& callback) {
+            return RunCityHist(table, input, output, callback, stop);
+        },
+        [lang](const ListStep& step) { return CityHistStatus(step.number, step.found, lang); });
+}
+
+void TForm_CityHist::Button_Stop_CityHistClick() {
+    requestStop();
+}
+
+CityHistSettings TForm_CityHist::settings() const {
+    CityHistSettings s;
+    s.geometry = geometryState();
+    s.placeName = m_ortStadt->text();
+    s.latitude = m_breite->text();
+    s.longitude = m_laenge->text();
+    s.height = m_hoehe->text();
+    s.north = m_nord->isChecked();
+    s.south = m_sued->isChecked();
+    s.west = m_west->isChecked();
+    s.east = m_ost->isChecked();
+    s.fromIndex = std::max(0, m_von->currentIndex());
+    s.toIndex = std::max(0, m_bis->currentIndex());
+    return s;
+}
+
+void TForm_CityHist::applySettings(const CityHistSettings& s) {
+    restoreGeometryState(s.geometry);
+    const auto keepOrSet = [](QLineEdit* edit, const QString& text) {
+        if (!text.isEmpty()) {
+            edit->setText(text);
+        }
+    };
+    keepOrSet(m_ortStadt, s.placeName);
+    keepOrSet(m_breite, s.latitude);
+    keepOrSet(m_laenge, s.longitude);
+    keepOrSet(m_hoehe, s.height);
+    if (s.north || s.south) {
+        (s.north ? m_nord : m_sued)->setChecked(true);
+    }
+    if (s.west || s.east) {
+        (s.west ? m_west : m_ost)->setChecked(true);
+    }
+    m_von->setCurrentIndex(std::clamp(s.fromIndex, 0, m_von->count() - 1));
+    m_bis->setCurrentIndex(std::clamp(s.toIndex, 0, m_bis->count() - 1));
+}
+
+}  // namespace zimbalo::lists

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lists/city_database.h"
+#include "lists/ui/list_window.h"
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace zimbalo::lists {
+
+/// The place-history window: every catalogued occultation seen from one place between two
+/// years. The place is typed in or taken from the city database by country and city.
+class TForm_CityHist : public ListWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm_CityHist(const ListWindowContext& context, QWidget* parent = nullptr);
+
+    /// Position, size, state, the place's texts, hemispheres and years for the settings record.
+    CityHistSettings settings() const;
+
+    /// Restores what `settings` returned. Empty texts and hemisphere pairs with neither button
+    /// on keep the window's defaults; year entries outside the lists move to the nearest one.
+    void applySettings(const CityHistSettings& settings);
+
+public slots:
+    /// A country was chosen: its places fill the city choice.
+    void ComboBox_LandClick();
+    /// Copies the chosen city into the place's fields.
+    void Button_UebernehmenClick();
+    void Button_Start_CityHistClick();
+    void Button_Stop_CityHistClick();
+
+protected:
+    void onShown() override;
+    QString defaultSaveName() const override;
+
+private:
+    QLineEdit* addEdit(const char* name, const QString& text, int x, int y, int width);
+    QLabel* addLabel(const char* name, const QString& text, int x, int y, int width);
+    QRadioButton* addRadio(const char* name, const QString& text, int x, int y);
+    std::string cityFile() const;
+
+    QComboBox* m_land = nullptr;
+    QComboBox* m_stadt = nullptr;
+    QLineEdit* m_ortLand = nullptr;
+    QLineEdit* m_ortStadt = nullptr;
+    QLineEdit* m_breite = nullptr;
+    QLineEdit* m_laenge = nullptr;
+    QLineEdit* m_hoehe = nullptr;
+    QLineEdit* m_einwohner = nullptr;
+    QRadioButton* m_nord = nullptr;
+    QRadioButton* m_sued = nullptr;
+    QRadioButton* m_ost = nullptr;
+    QRadioButton* m_west = nullptr;
+    QComboBox* m_von = nullptr;
+    QComboBox* m_bis = nullptr;
+    CityTable m_cityTable;
+    // The country list of the last city database read: the file does not change while the
+    // program runs, and each showing of the window offers the list afresh.
+    std::string m_countriesFile;
+    std::vector<std::string> m_countries;
+};
+
+}  // namespace zimbalo::lists
