@@ -120,19 +120,19 @@ void BuildAboutPanel(QWidget& panel) {
     auto* ok = FindOrCreate<QPushButton>(panel, "Button_About_OK");
     ok->setText(QStringLiteral("OK"));
 
-    if (panel.layout() == nullptr) {
-        auto* layout = new QVBoxLayout(&panel);
-        auto* head = new QHBoxLayout;
-        head->addWidget(icon);
-        head->addWidget(title, 1);
-        layout->addLayout(head);
-        layout->addWidget(grid);
-        auto* foot = new QHBoxLayout;
-        foot->addStretch(1);
-        foot->addWidget(ok);
-        foot->addStretch(1);
-        layout->addLayout(foot);
-    }
+    // Any earlier layout of the panel gives way to this one; the controls stay.
+    delete panel.layout();
+    auto* layout = new QVBoxLayout(&panel);
+    auto* head = new QHBoxLayout;
+    head->addWidget(icon);
+    head->addWidget(title, 1);
+    layout->addLayout(head);
+    layout->addWidget(grid);
+    auto* foot = new QHBoxLayout;
+    foot->addStretch(1);
+    foot->addWidget(ok);
+    foot->addStretch(1);
+    layout->addLayout(foot);
     panel.setAutoFillBackground(true);
     panel.resize(panel.sizeHint());
 }

@@ -30,7 +30,8 @@ QString AboutCaption(const QString& fileVersion);
 
 /// Fills the about panel with its controls, each created once: the program icon
 /// (`Image_Zimbalo`), `Label_Zimbalo`, the version grid `StringGrid_VersionsInfo` (2 x 17 cells
-/// of 165 x 19 pixels, bold) and the button `Button_About_OK` ("OK"); sizes the panel to them.
+/// of 165 x 19 pixels, bold) and the button `Button_About_OK` ("OK"), reusing those that exist;
+/// lays them out (replacing any earlier layout) and sizes the panel to them.
 void BuildAboutPanel(QWidget& panel);
 
 /// Where the about panel goes in a parent of `parentWidth` pixels: at the top, centred
