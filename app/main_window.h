@@ -247,12 +247,40 @@ public:
     // ==== Capitals, markers and points of interest (bodies in main_window_points.cpp) ====
     /// Once, after the controls exist: wiring of the marker fields and the PoI panels.
     void SetupPoints();
-    /// Loads "Zimbalo_PoI.txt" from the documents folder into RichEdit_PoIs, if it exists.
+    /// Loads "Zimbalo_PoI.txt" from the documents folder into RichEdit_PoIs, if it exists; a file
+    /// that exists but cannot be read is reported and the box keeps its text.
     void LoadPoIList();
+    /// Path of the points-of-interest list in the documents folder.
+    QString PoIListPath() const;
     void RebuildCapitalsLayer();
     void RebuildMarkerLayer();
+    /// Draws the checked lines of CheckListBox_PoIs in the "PoIs Layer".
     void RebuildListedPoIsLayer();
+    /// Shows the marker's distances from the shadow axis and the axis point of the instant.
     void UpdateMarkerDistances();
+    void CheckBox_CitiesClick();
+    void CheckBox_PoIClick();
+    void Edit_PoI_BreiteChange();
+    void Edit_PoI_LaengeChange();
+    void RadioButton_PoI_NordClick();
+    void RadioButton_PoI_SuedClick();
+    void RadioButton_PoI_OstClick();
+    void RadioButton_PoI_WestClick();
+    void Markierungen_BearbeitenClick();
+    void Button_PoIS_SpeichernClick();
+    void Button_PoIS_AbbrechenClick();
+    void Markierungen_AuswaehlenClick();
+    void Button_PoIs_SelectClick();
+    void Button_PoIs_Select_CancelClick();
+    /// Set at start, after the list is saved and after a bad coordinate in a picked line: the
+    /// next "Auswählen" refills CheckListBox_PoIs from the edit box.
+    bool PoIsRebuildFlag = true;
+
+private:
+    void markerFieldChanged(QLineEdit* field, double bound, bool latitude);
+    void showPoIPanel(QWidget* panel);
+
+public:
     // ==== end of points ====
 
     // ==== Languages and version panel (bodies in main_window_languages.cpp) ====

@@ -1,13 +1,16 @@
 #include "astro/catalogue.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 #include "astro/numeric.h"
+#include "astro/time_scales.h"
 
 namespace zimbalo::astro {
 
@@ -54,6 +57,48 @@ bool IsAllZero(const std::uint8_t* p, std::size_t n) {
     return std::all_of(p, p + n, [](std::uint8_t b) { return b == 0; });
 }
 
+// Shortest text that reads back as the same number ("1e+40", "0.25", "nan").
+std::string NumberText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// What a real event can have. Angles are bounded by their meaning (declination within +-90
+// degrees, hour angle within two turns, at most twice the Earth's rotation per hour); every other
+// bound is at least seven times (mostly hundreds of times) the largest value of the delivered
+// catalogue. Records beyond them are damaged or made up, and their contact times would lie
+// anywhere.
+struct YearRange {
+    int low;
+    int high;
+};
+
+constexpr YearRange kYearRange = {-3000, 7000};  // Delta T stays below one day
+constexpr double kMaxDeltaT = 86400.0;           // seconds
+constexpr double kMaxEventFromT0 = 1.0;          // days
+constexpr double kMaxGamma = 10.0;               // Earth radii
+
+struct CoefficientBound {
+    double low;
+    double high;
+};
+
+// Per element, c0..c3 (t in hours): x, y and L1, L2 in Earth radii, d and M in degrees.
+constexpr CoefficientBound kCoefficientBounds[kElementCount][4] = {
+    {{-10, 10}, {-10, 10}, {-1, 1}, {-0.1, 0.1}},                  // x
+    {{-10, 10}, {-10, 10}, {-1, 1}, {-0.1, 0.1}},                  // y
+    {{-90, 90}, {-1, 1}, {-0.01, 0.01}, {-0.001, 0.001}},          // d
+    {{-720, 720}, {-30, 30}, {-0.01, 0.01}, {-0.001, 0.001}},      // M
+    {{-2, 2}, {-0.01, 0.01}, {-0.001, 0.001}, {-1e-4, 1e-4}},      // L1
+    {{-2, 2}, {-0.01, 0.01}, {-0.001, 0.001}, {-1e-4, 1e-4}},      // L2
+    {{-0.01, 0.01}, {-1e-4, 1e-4}, {-1e-6, 1e-6}, {-1e-8, 1e-8}},  // tan f1
+    {{-0.01, 0.01}, {-1e-4, 1e-4}, {-1e-6, 1e-6}, {-1e-8, 1e-8}},  // tan f2
+};
+
+constexpr const char* kElementNames[kElementCount] = {"x",  "y",  "d",     "M",
+                                                      "L1", "L2", "tanf1", "tanf2"};
+
 }  // namespace
 
 BesselRecord DecodeRecord(const std::uint8_t* b) {
@@ -99,37 +144,65 @@ void EncodeRecord(const BesselRecord& r, std::uint8_t* b) {
 }
 
 std::string RecordProblem(const BesselRecord& r) {
-    if (r.Year < -4000 || r.Year > 9999) {
-        return "year " + std::to_string(r.Year) + " out of range";
+    const auto outside = [](const char* field, double value, double low, double high) {
+        return std::string("field ") + field + ": " + NumberText(value) + " is outside "
+               + NumberText(low) + ".." + NumberText(high);
+    };
+    if (r.Year < kYearRange.low || r.Year > kYearRange.high) {
+        return outside("Year", r.Year, kYearRange.low, kYearRange.high);
     }
     if (r.Month < 1 || r.Month > 12) {
-        return "month " + std::to_string(r.Month) + " out of range 1..12";
+        return outside("Month", r.Month, 1, 12);
     }
     if (r.Day < 1 || r.Day > 31) {
-        return "day " + std::to_string(r.Day) + " out of range 1..31";
+        return outside("Day", r.Day, 1, 31);
     }
     if (r.OccType < 1 || r.OccType > 6) {
-        return "kind of occultation " + std::to_string(r.OccType) + " out of range 1..6";
+        return outside("OccType", r.OccType, 1, 6);
     }
     if (r.Planet < 1 || r.Planet > 7) {
-        return "planet " + std::to_string(r.Planet) + " out of range 1..7";
+        return outside("Planet", r.Planet, 1, 7);
     }
     if (r.T0Hour < 0 || r.T0Hour > 23) {
-        return "reference hour " + std::to_string(r.T0Hour) + " out of range 0..23";
+        return outside("T0Hour", r.T0Hour, 0, 23);
     }
-    if (!std::isfinite(r.EventJD) || !std::isfinite(r.Gamma)) {
-        return "date or gamma not a number";
+    // A day that the calendar does not have (30 February, 5..14 October 1582) comes back from the
+    // round trip as another date.
+    const double dateJD = CalendarToJD(r.Year, r.Month, r.Day, 0.0, 0.0, 0.0);
+    const CalendarDate back = JDToCalendar(dateJD);
+    if (back.year != r.Year || back.month != r.Month || back.day != r.Day) {
+        return "field Day: " + std::to_string(r.Day) + " does not exist in month "
+               + std::to_string(r.Month) + " of " + std::to_string(r.Year);
     }
-    for (const auto& element : r.coef) {
-        for (double c : element) {
-            if (!std::isfinite(c)) {
-                return "element coefficient not a number";
+    const double deltaT = DeltaT(r.Year, r.Month);
+    if (!(std::fabs(deltaT) <= kMaxDeltaT)) {
+        return "field Year: Delta T of " + NumberText(deltaT) + " s for " + std::to_string(r.Year)
+               + " exceeds one day";
+    }
+    // The greatest occultation lies within a few hours of the reference instant T0.
+    const double t0JD = dateJD + r.T0Hour / 24.0;
+    if (!std::isfinite(r.EventJD) || std::fabs(r.EventJD - t0JD) > kMaxEventFromT0) {
+        return "field EventJD: " + NumberText(r.EventJD) + " is not within "
+               + NumberText(kMaxEventFromT0) + " day of the record's date and T0Hour (JD "
+               + NumberText(t0JD) + ")";
+    }
+    if (!(std::fabs(r.Gamma) <= kMaxGamma)) {
+        return outside("Gamma", static_cast<double>(r.Gamma), -kMaxGamma, kMaxGamma);
+    }
+    for (std::size_t e = 0; e < kElementCount; ++e) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            const CoefficientBound& bound = kCoefficientBounds[e][c];
+            const double value = r.coef[e][c];
+            if (!(value >= bound.low && value <= bound.high)) {
+                const std::string field =
+                    std::string(kElementNames[e]) + " coefficient c" + std::to_string(c);
+                return outside(field.c_str(), value, bound.low, bound.high);
             }
         }
     }
     // Without relative motion of the shadow no contact can be computed.
     if (r.coef[kX][1] == 0.0 && r.coef[kY][1] == 0.0) {
-        return "shadow does not move";
+        return "fields x and y coefficient c1: the shadow does not move";
     }
     return {};
 }
@@ -156,24 +229,47 @@ std::string CataloguePath() {
 }
 
 BesselTable LoadCatalogue(const std::string& path) {
+    const std::string name = "Event catalogue \"" + path + "\"";
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        throw CatalogueError("Event catalogue \"" + path + "\" not found.");
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw CatalogueError(name + " not found.");
+    }
+    if (ec) {
+        throw CatalogueError(name + " cannot be read: " + ec.message() + ".");
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        throw CatalogueError(name + " is a directory.");
+    }
+    // Devices and pipes have no size to check, and /dev/zero would never end.
+    if (status.type() != std::filesystem::file_type::regular) {
+        throw CatalogueError(name + " is not a regular file.");
     }
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) {
-        throw CatalogueError("Event catalogue \"" + path + "\" cannot be read: " + ec.message());
+        throw CatalogueError(name + " cannot be read: " + ec.message() + ".");
     }
-    if (size == 0 || size % kRecordSize != 0 || size > kRecordSize * kEventCount) {
-        throw CatalogueError("Event catalogue \"" + path + "\" has " + std::to_string(size)
+    if (size == 0) {
+        throw CatalogueError(name + " has 0 bytes.");
+    }
+    if (size % kRecordSize != 0 || size > kRecordSize * kEventCount) {
+        throw CatalogueError(name + " has " + std::to_string(size)
                              + " bytes; expected whole records of " + std::to_string(kRecordSize)
                              + " bytes, at most " + std::to_string(kEventCount) + " of them.");
     }
     std::vector<std::uint8_t> bytes(size);
-    std::ifstream in(path, std::ios::binary);
-    if (!in
-        || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-        throw CatalogueError("Event catalogue \"" + path + "\" cannot be read.");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw CatalogueError(name + " cannot be opened: " + std::strerror(errno) + ".");
+    }
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    const int readError = std::ferror(file) != 0 ? errno : 0;
+    std::fclose(file);
+    if (got != bytes.size()) {
+        // The file shrank between the size check and the read, or the read failed.
+        throw CatalogueError(name + " cannot be read: "
+                             + (readError != 0 ? std::strerror(readError) : "it ended early")
+                             + ".");
     }
 
     std::size_t count = size / kRecordSize;
@@ -182,7 +278,7 @@ BesselTable LoadCatalogue(const std::string& path) {
         --count;
     }
     if (count == 0) {
-        throw CatalogueError("Event catalogue \"" + path + "\" holds no events.");
+        throw CatalogueError(name + " holds no events.");
     }
     std::vector<BesselRecord> records;
     records.reserve(count);
@@ -190,12 +286,12 @@ BesselTable LoadCatalogue(const std::string& path) {
         records.push_back(DecodeRecord(bytes.data() + i * kRecordSize));
         const std::string problem = RecordProblem(records.back());
         if (!problem.empty()) {
-            throw CatalogueError("Event catalogue \"" + path + "\": record " + std::to_string(i + 1)
-                                 + " is not an event (" + problem + ").");
+            throw CatalogueError(name + ": record " + std::to_string(i + 1) + " is not an event ("
+                                 + problem + ").");
         }
         if (i > 0 && records[i].Year < records[i - 1].Year) {
-            throw CatalogueError("Event catalogue \"" + path + "\": record " + std::to_string(i + 1)
-                                 + " is out of chronological order.");
+            throw CatalogueError(name + ": record " + std::to_string(i + 1)
+                                 + " is out of chronological order (field Year).");
         }
     }
     return BesselTable(std::move(records));

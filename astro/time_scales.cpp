@@ -1,5 +1,6 @@
 #include "astro/time_scales.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -15,6 +16,13 @@ namespace {
 // calendar formulas positive without changing the result.
 constexpr int kShiftYears = 1000;
 constexpr double kShiftDays = 365250.0;
+
+// Largest Julian date (in days either side of 0) that `JDToCalendar` converts as it is: about
+// 2.7 million years.
+constexpr double kCalendarJDLimit = 1.0e9;
+
+// Hours from which `HoursToHMS` shows stars.
+constexpr double kHoursToHMSLimit = 1000.0;
 
 // Delta T in seconds for the years 1961..2020, from observation.
 constexpr std::array<double, 60> kDeltaTTable = {
@@ -109,12 +117,11 @@ SunPosition SunLongitude(double jd) {
 }  // namespace
 
 double CalendarToJD(int year, int month, int day, double hour, double minute, double second) {
-    int n = 0;
+    // The number of 1000-year shifts that lifts the year to 333 or above, computed at once so that
+    // a year far in the past costs no more than any other.
     long long y = year;
-    while (y < 333) {
-        ++n;
-        y += kShiftYears;
-    }
+    const long long n = y < 333 ? (333 - y + kShiftYears - 1) / kShiftYears : 0;
+    y += n * kShiftYears;
     long long m = month;
     if (m < 3) {
         y -= 1;
@@ -129,16 +136,21 @@ double CalendarToJD(int year, int month, int day, double hour, double minute, do
     double jd = std::trunc(365.25 * static_cast<double>(y + 4716))
                 + std::trunc(30.60001 * static_cast<double>(m + 1)) + day + static_cast<double>(b)
                 - 1524.5;
-    jd -= n * kShiftDays;
+    jd -= static_cast<double>(n) * kShiftDays;
     return jd + hour / 24.0 + minute / 1440.0 + second / 86400.0;
 }
 
 CalendarDate JDToCalendar(double jd) {
-    int n = 0;
-    while (jd < 1800000.0) {
-        ++n;
-        jd += kShiftDays;
+    // Beyond the limit the date is that of the limit; this keeps every integer of the calendar
+    // formulas far inside its range, whatever the argument.
+    if (std::isnan(jd)) {
+        jd = 0.0;
     }
+    jd = std::clamp(jd, -kCalendarJDLimit, kCalendarJDLimit);
+    // As many 1000-year shifts as lift the date to JD 1800000 or above, computed at once.
+    const double shifts = jd < 1800000.0 ? std::ceil((1800000.0 - jd) / kShiftDays) : 0.0;
+    const int n = static_cast<int>(shifts);
+    jd += shifts * kShiftDays;
     const auto z = static_cast<long long>(std::trunc(jd + 0.5));
     long long a = z;
     if (z >= 2299161) {
@@ -216,8 +228,21 @@ std::string HoursToHMS(int precision, double hours) {
     const std::int64_t factor = kFactor[p];
 
     const char sign = hours < 0.0 ? '-' : ' ';
-    const auto count = static_cast<std::int64_t>(
-        std::trunc(std::fabs(hours) * 3600.0 * static_cast<double>(factor) + 0.5));
+    // From 1000 hours on the hours no longer fit the layout (their leading digits or the sign
+    // would be cut off), and the count below could overflow: such spans, and values that are not
+    // numbers, show stars in the places of the digits.
+    const double scaled = std::trunc(std::fabs(hours) * 3600.0 * static_cast<double>(factor) + 0.5);
+    if (!(scaled < kHoursToHMSLimit * 3600.0 * static_cast<double>(factor))) {
+        std::string stars = " ";
+        stars += sign;
+        stars += "**:**:**";
+        if (p > 0) {
+            stars += '.';
+            stars.append(p, '*');
+        }
+        return stars;
+    }
+    const auto count = static_cast<std::int64_t>(scaled);
     const std::int64_t s = count % (60 * factor);
     const double seconds = static_cast<double>(s) / static_cast<double>(factor);
     const std::int64_t minutesTotal = (count - s) / (60 * factor);

@@ -22,7 +22,8 @@ struct CalendarDate {
 double CalendarToJD(int year, int month, int day, double hour, double minute, double second);
 
 /// Calendar date and time of day of a Julian date. A time of day that rounds to 24:00:00.000 gives
-/// hour 0 of the same calendar day (the day is not advanced).
+/// hour 0 of the same calendar day (the day is not advanced). Julian dates beyond +-1e9 days
+/// (some 2.7 million years) give the date of that limit, and one that is not a number that of JD 0.
 CalendarDate JDToCalendar(double jd);
 
 /// TT - UT in seconds for a whole year and month (1..12), rounded to tenths of a second.
@@ -43,7 +44,8 @@ double Altitude(double jdUT, double ra, double dec, double lonEast, double lat);
 
 /// Text of a signed time span in hours: two lead characters (a blank, then "-" or a blank), then
 /// hh:mm:ss with `precision` (0..4) decimals of seconds, e.g. "  01:30:00" or " -00:15:00.0".
-/// Precision values outside 0..4 are clamped.
+/// Precision values outside 0..4 are clamped. Spans that round to 1000 hours or more, and values
+/// that are not numbers, keep the layout with "*" in place of every digit (" -**:**:**.*").
 std::string HoursToHMS(int precision, double hours);
 
 /// The TT and UT Julian dates of an instant `t` hours after an event's reference hour.

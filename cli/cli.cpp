@@ -1,7 +1,10 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <optional>
@@ -11,6 +14,8 @@
 
 #include "astro/catalogue.h"
 #include "astro/time_scales.h"
+#include "cli/fd_output.h"
+#include "cli/path_command.h"
 #include "lists/city_database.h"
 #include "lists/cp1252.h"
 #include "lists/list_runs.h"
@@ -41,17 +46,89 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// Standard output cannot be written (full disk, closed descriptor): exit code 1.
+class OutputFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An argument as messages show it: in single quotes, control characters as escapes, cut after
+// 60 bytes.
+std::string Shown(std::string_view text) {
+    constexpr std::size_t kShown = 60;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = "'";
+    for (const char c : text.substr(0, kShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    if (text.size() > kShown) {
+        out += "...";
+    }
+    out += '\'';
+    return out;
+}
+
+// Why standard output failed, in the system's words when the buffer knows them.
+std::string OutputFailureText(std::ostream& out) {
+    const auto* buffer = dynamic_cast<const FdOutputBuffer*>(out.rdbuf());
+    const std::string reason = buffer != nullptr && buffer->Error() != 0
+                                   ? std::strerror(buffer->Error())
+                                   : "the output stream failed";
+    return "cannot write to standard output: " + reason;
+}
+
+// Text of decimal digits with an optional sign: a whole number, in range or not.
+bool LooksInteger(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        text.remove_prefix(1);
+    }
+    return !text.empty()
+           && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A well-formed decimal number too large (or too small) for a double, e.g. "1e400".
+bool DecimalOutOfRange(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.back() < '0' || text.back() > '9') {
+        return false;
+    }
+    // Only digits, ".", an exponent and signs: from_chars would also take "inf" and "nan".
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+';
+    });
+    double value = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return plain && result.ec == std::errc::result_out_of_range
+           && result.ptr == text.data() + text.size();
+}
+
 const std::set<std::string> kValueOptions = {
-    "--from",      "--to",      "--lat",  "--lon",   "--height",
-    "--name",      "--country", "--lang", "--event", "--min-population",
-    "--catalogue", "--cities"};
-const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version"};
+    "--from",      "--to",      "--lat",   "--lon",   "--height",
+    "--name",      "--country", "--lang",  "--event", "--min-population",
+    "--catalogue", "--cities",  "--format"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version", "--ut", "--tt"};
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"events", {"--from", "--to"}},
     {"place",
      {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
     {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
+    {"path", {"--event", "--format", "--ut", "--tt"}},
 };
 
 struct CommandLine {
@@ -78,10 +155,10 @@ CommandLine Parse(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0) {
             if (!cl.command.empty()) {
-                throw UsageError("unexpected argument '" + arg + "'");
+                throw UsageError("unexpected argument " + Shown(arg));
             }
             if (kCommandOptions.count(arg) == 0) {
-                throw UsageError("unknown command '" + arg + "'");
+                throw UsageError("unknown command " + Shown(arg));
             }
             cl.command = arg;
             continue;
@@ -91,6 +168,9 @@ CommandLine Parse(const std::vector<std::string>& args) {
         if (const auto eq = arg.find('='); eq != std::string::npos) {
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
+        }
+        if (cl.Has(name)) {
+            throw UsageError("option " + name + " is given more than once");
         }
         if (kFlagOptions.count(name) != 0) {
             if (inlineValue) {
@@ -106,7 +186,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
                 throw UsageError("option " + name + " needs a value");
             }
         } else {
-            throw UsageError("unknown option '" + name + "'");
+            throw UsageError("unknown option " + Shown(name));
         }
     }
     return cl;
@@ -136,12 +216,15 @@ std::int64_t IntegerOption(const CommandLine& cl, const std::string& option, std
         return fallback;
     }
     const auto v = lists::ParseStrictInt64(*text);
+    const std::string range = lists::FormatInt(low) + ".." + lists::FormatInt(high);
+    if (!v && LooksInteger(*text)) {
+        throw UsageError(option + " " + Shown(*text) + " is out of range (outside " + range + ")");
+    }
     if (!v) {
-        throw UsageError(option + " needs a whole number, not '" + *text + "'");
+        throw UsageError(option + " needs a whole number, not " + Shown(*text));
     }
     if (*v < low || *v > high) {
-        throw UsageError(option + " " + *text + " is outside " + lists::FormatInt(low) + ".."
-                         + lists::FormatInt(high));
+        throw UsageError(option + " " + *text + " is outside " + range);
     }
     return *v;
 }
@@ -152,12 +235,15 @@ double DecimalOption(const CommandLine& cl, const std::string& option, double lo
         throw UsageError(cl.command + " needs " + option);
     }
     const auto v = lists::ParseStrictDecimal(*text);
+    const std::string range = lists::FormatShortest(low) + ".." + lists::FormatShortest(high);
+    if (!v && DecimalOutOfRange(*text)) {
+        throw UsageError(option + " " + Shown(*text) + " is out of range (outside " + range + ")");
+    }
     if (!v) {
-        throw UsageError(option + " needs a decimal number with '.', not '" + *text + "'");
+        throw UsageError(option + " needs a decimal number with '.', not " + Shown(*text));
     }
     if (*v < low || *v > high) {
-        throw UsageError(option + " " + *text + " is outside " + lists::FormatShortest(low) + ".."
-                         + lists::FormatShortest(high));
+        throw UsageError(option + " " + *text + " is outside " + range);
     }
     return *v;
 }
@@ -173,7 +259,7 @@ Language LanguageOption(const CommandLine& cl) {
     if (*text == "fr") {
         return Language::French;
     }
-    throw UsageError("--lang must be de, en or fr, not '" + *text + "'");
+    throw UsageError("--lang must be de, en or fr, not " + Shown(*text));
 }
 
 std::pair<int, int> YearRange(const CommandLine& cl) {
@@ -223,6 +309,10 @@ std::string DateText(int year, int month, int day) {
 
 // UT date and time of a Julian date, rounded to whole seconds.
 std::string DateTimeText(double jd) {
+    // Beyond some 2.7 million years the text stays at that limit (the calendar does the same),
+    // which keeps the count of seconds far inside its range.
+    constexpr double kLimit = 1.0e9;
+    jd = std::isnan(jd) ? 0.0 : std::clamp(jd, -kLimit, kLimit);
     const auto seconds = static_cast<std::int64_t>(lists::RoundHalfEven((jd + 0.5) * 86400.0));
     const std::int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
     const std::int64_t ofDay = seconds - days * 86400;
@@ -260,6 +350,9 @@ lists::ListCallback FixedPrinter(std::ostream& out, const CliEnvironment& env) {
     return [&out, &env](const lists::ListStep& step) {
         if (step.visible) {
             out << TerminalText(step.fixedLine, env) << '\n';
+            if (!out) {
+                throw OutputFailure(OutputFailureText(out));
+            }
         }
     };
 }
@@ -308,9 +401,13 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
                          + lists::FormatInt(table.Count()) + " of the catalogue");
     }
     input.record = table[static_cast<int>(event)];
-    // Open the city database once before writing anything, so that a missing file leaves the
-    // output empty.
-    { lists::CityFileReader probe(input.cityFile); }
+    // Open the city database and read its first line before writing anything, so that a file
+    // that is missing, a directory or unreadable leaves the output empty.
+    {
+        lists::CityFileReader probe(input.cityFile);
+        std::string_view first;
+        probe.NextLine(first);
+    }
 
     const lists::ListKind kind = lists::ListKind::CityList;
     if (cl.Has("--fixed")) {
@@ -323,6 +420,29 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
     return kExitOk;
 }
 
+int RunPath(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    if (!cl.Value("--event")) {
+        throw UsageError("path needs --event");
+    }
+    const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
+    const std::string formatName = cl.Value("--format").value_or("tsv");
+    const auto format = ParsePathFormat(formatName);
+    if (!format) {
+        throw UsageError("--format must be tsv, geojson or kml, not " + Shown(formatName));
+    }
+    if (cl.Has("--ut") && cl.Has("--tt")) {
+        throw UsageError("--ut and --tt exclude each other");
+    }
+    const astro::BesselTable table = LoadTable(cl, env);
+    if (event > table.Count()) {
+        throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
+                         + lists::FormatInt(table.Count()) + " of the catalogue");
+    }
+    WritePath({table[static_cast<int>(event)], static_cast<int>(event), !cl.Has("--tt")}, *format,
+              out);
+    return kExitOk;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -331,35 +451,49 @@ std::string UsageText() {
            "  zimbalo-cli place  --lat DEG --lon DEG [--height M] [--name TEXT] [--country TEXT]\n"
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
+           "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
            "\n"
            "events  lists the catalogued occultations (tab-separated, one per line).\n"
            "place   lists the occultations seen from one place; latitude and longitude in signed\n"
            "        decimal degrees, north and east positive; height in metres (default 0).\n"
            "cities  lists the places of the city database that see event N, in file order.\n"
+           "path    writes the central line and the northern and southern limits of the\n"
+           "        penumbra and umbra of event N for map programs (default tsv); --ut (the\n"
+           "        default) places them on the real Earth with the event's Delta T, --tt with\n"
+           "        Delta T = 0 as the globe shows them in TT.\n"
            "\n"
            "place and cities print the saved-list text (legend, separator, header, lines;\n"
            "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
            "encoding instead. Years select the UT year of greatest occultation (default\n"
            "1980..2100). The catalogue and city database default to the program's data folder,\n"
            "the language to German (de), the population threshold to 0.\n"
-           "Exit codes: 0 done, 1 a file is missing or unreadable, 2 wrong arguments.\n";
+           "Exit codes: 0 done, 1 a file is missing or unreadable or the output cannot be\n"
+           "written, 2 wrong arguments.\n";
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const CliEnvironment& env) {
+    // Every path that writes ends here: output that was not written is a failure.
+    const auto finish = [&](int code) {
+        if (!out.flush()) {
+            err << kProgram << ": " << OutputFailureText(out) << '\n';
+            return kExitFileError;
+        }
+        return code;
+    };
     try {
         const CommandLine cl = Parse(args);
         if (cl.Has("--help")) {
             out << UsageText();
-            return kExitOk;
+            return finish(kExitOk);
         }
         if (cl.Has("--version")) {
             out << kProgram << ' ' << ZIMBALO_VERSION << '\n';
-            return kExitOk;
+            return finish(kExitOk);
         }
         if (cl.command.empty()) {
-            throw UsageError("no command given; use events, place or cities");
+            throw UsageError("no command given; use events, place, cities or path");
         }
         CheckOptions(cl);
         int code = kExitOk;
@@ -367,18 +501,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             code = RunEvents(cl, out, env);
         } else if (cl.command == "place") {
             code = RunPlace(cl, out, env);
+        } else if (cl.command == "path") {
+            code = RunPath(cl, out, env);
         } else {
             code = RunCities(cl, out, env);
         }
-        if (!out.flush()) {
-            err << kProgram << ": cannot write the output\n";
-            return kExitFileError;
-        }
-        return code;
+        return finish(code);
     } catch (const UsageError& e) {
         err << kProgram << ": " << e.what() << " (see --help)\n";
         return kExitUsage;
     } catch (const FileProblem& e) {
+        err << kProgram << ": " << e.what() << '\n';
+        return kExitFileError;
+    } catch (const OutputFailure& e) {
         err << kProgram << ": " << e.what() << '\n';
         return kExitFileError;
     } catch (const lists::CityFileError& e) {
@@ -386,7 +521,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << kProgram << ": " << e.what() << '\n';
         return kExitFileError;
     } catch (const lists::ListFileError& e) {
-        err << kProgram << ": " << e.what() << '\n';
+        // The lists are written to standard output only: a failed line is a failed output.
+        err << kProgram << ": " << (out ? std::string(e.what()) : OutputFailureText(out)) << '\n';
         return kExitFileError;
     }
 }

@@ -9,7 +9,8 @@ namespace zimbalo::cli {
 
 /// Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFileError = 1;  ///< a file is missing, unreadable or malformed
+inline constexpr int kExitFileError = 1;  ///< a file is missing, unreadable or malformed, or the
+                                          ///< output cannot be written
 inline constexpr int kExitUsage = 2;      ///< the arguments are wrong
 
 /// What the program takes from its surroundings.

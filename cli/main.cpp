@@ -3,11 +3,13 @@
 #include <iostream>
 #include <langinfo.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "astro/catalogue.h"
 #include "astro/data_folder.h"
 #include "cli/cli.h"
+#include "cli/fd_output.h"
 
 int main(int argc, char** argv) {
     // Only the character type follows the environment (to learn the terminal's encoding); number
@@ -24,8 +26,8 @@ int main(int argc, char** argv) {
     env.dataFolder = zimbalo::astro::FindDataFolder(programFolder).value_or(programFolder);
     env.utf8Terminal = !eightBit;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    std::ios::sync_with_stdio(false);
-    const int code = zimbalo::cli::RunCli(args, std::cout, std::cerr, env);
-    std::cout.flush();
-    return code;
+    // Standard output through a buffer that keeps the system's reason of a failed write.
+    zimbalo::cli::FdOutputBuffer buffer(STDOUT_FILENO);
+    std::ostream out(&buffer);
+    return zimbalo::cli::RunCli(args, out, std::cerr, env);
 }

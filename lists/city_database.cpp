@@ -1,8 +1,10 @@
 #include "lists/city_database.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <sys/stat.h>
 #include <utility>
 
 #include "astro/catalogue.h"
@@ -12,15 +14,34 @@ namespace zimbalo::lists {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 1 << 16;
-
 const char* const kFieldNames[7] = {"",          "country", "place",     "latitude",
                                     "longitude", "height",  "population"};
 
+// The field as a message shows it: control characters as escapes ("\r", "\x01"), so that a
+// stray carriage return or NUL is seen and does not garble the terminal.
 std::string Quoted(std::string_view text) {
     constexpr std::size_t kShown = 40;
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "\"";
-    out += text.substr(0, kShown);
+    for (const char c : text.substr(0, kShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else if (c == '\\' || c == '"') {
+            out += '\\';
+            out += c;
+        } else {
+            out += c;
+        }
+    }
     if (text.size() > kShown) {
         out += "...";
     }
@@ -103,13 +124,25 @@ astro::StadtType ParseCityLine(std::string_view line) {
     return place;
 }
 
-CityFileReader::CityFileReader(std::string path) : m_path(std::move(path)) {
+CityFileReader::CityFileReader(std::string path, std::size_t chunk, std::size_t maxLineLength)
+    : m_path(std::move(path)),
+      m_chunk(std::max<std::size_t>(chunk, 1)),
+      m_maxLineLength(maxLineLength) {
     m_file = std::fopen(m_path.c_str(), "rb");
     if (m_file == nullptr) {
         throw CityFileError("City database \"" + m_path
                             + "\" cannot be opened: " + std::strerror(errno) + ".");
     }
-    m_buffer.resize(kReadChunk);
+
+    // A directory opens for reading, but only fails at the first read.
+    struct stat info {};
+
+    if (::fstat(::fileno(m_file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(m_file);
+        m_file = nullptr;
+        throw CityFileError("City database \"" + m_path + "\" is a directory.");
+    }
+    m_buffer.resize(m_chunk);
 }
 
 CityFileReader::~CityFileReader() {
@@ -133,10 +166,10 @@ bool CityFileReader::Refill() {
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_buffer.size() - m_end < kReadChunk / 2) {
-        m_buffer.resize(m_buffer.size() + kReadChunk);
+    if (m_buffer.size() - m_end < m_chunk) {
+        m_buffer.resize(m_end + m_chunk);
     }
-    const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_buffer.size() - m_end, m_file);
+    const std::size_t got = std::fread(m_buffer.data() + m_end, 1, m_chunk, m_file);
     m_end += got;
     if (got == 0) {
         if (std::ferror(m_file) != 0) {
@@ -149,6 +182,20 @@ bool CityFileReader::Refill() {
     return true;
 }
 
+// The line from m_begin to `end` (a CR before it dropped); reading goes on at `next`.
+std::string_view CityFileReader::TakeLine(std::size_t end, std::size_t next) {
+    ++m_lineNumber;
+    if (end > m_begin && m_buffer[end - 1] == '\r') {
+        --end;
+    }
+    if (end - m_begin > m_maxLineLength) {
+        throw LineError("the line is longer than " + std::to_string(m_maxLineLength) + " bytes");
+    }
+    const std::string_view line(m_buffer.data() + m_begin, end - m_begin);
+    m_begin = next;
+    return line;
+}
+
 bool CityFileReader::NextLine(std::string_view& line) {
     std::size_t searchFrom = m_begin;
     for (;;) {
@@ -156,28 +203,21 @@ bool CityFileReader::NextLine(std::string_view& line) {
         const auto* nl = static_cast<const char*>(std::memchr(start, '\n', m_end - searchFrom));
         if (nl != nullptr) {
             const auto pos = static_cast<std::size_t>(nl - m_buffer.data());
-            std::size_t stop = pos;
-            if (stop > m_begin && m_buffer[stop - 1] == '\r') {
-                --stop;
-            }
-            line = std::string_view(m_buffer.data() + m_begin, stop - m_begin);
-            m_begin = pos + 1;
-            ++m_lineNumber;
+            line = TakeLine(pos, pos + 1);
             return true;
         }
+        // Without a line end in sight, a line that is already too long (a CR at its end may
+        // still be dropped) ends the reading: memory stays bounded even for a file without
+        // line ends, such as /dev/zero.
         const std::size_t scanned = m_end - m_begin;
+        if (scanned > m_maxLineLength + 1) {
+            line = TakeLine(m_end, m_end);
+        }
         if (!Refill()) {
             if (m_begin == m_end) {
                 return false;
             }
-            // A last line without a line end.
-            std::size_t stop = m_end;
-            if (m_buffer[stop - 1] == '\r') {
-                --stop;
-            }
-            line = std::string_view(m_buffer.data() + m_begin, stop - m_begin);
-            m_begin = m_end;
-            ++m_lineNumber;
+            line = TakeLine(m_end, m_end);  // a last line without a line end
             return true;
         }
         searchFrom = m_begin + scanned;

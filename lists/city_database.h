@@ -44,11 +44,22 @@ void ParseCityLine(std::string_view line, astro::StadtType& place);
 /// The place of one line; throws `CityLineError`.
 astro::StadtType ParseCityLine(std::string_view line);
 
-/// Reads a text file line by line through a fixed buffer, so that the file is never held in
-/// memory. Throws `CityFileError` naming the file when it cannot be opened or read.
+/// Bytes read from a city database at a time.
+inline constexpr std::size_t kCityReadChunk = 1 << 16;
+
+/// Longest line (without its line end) a city database may have, 1 MiB: some 10000 times the
+/// longest line of the delivered files, and a bound on the memory a file without line ends (such
+/// as /dev/zero) can take.
+inline constexpr std::size_t kMaxCityLineLength = 1 << 20;
+
+/// Reads a text file line by line through a buffer of `chunk` bytes (more only for a line
+/// longer than that), so that the file is never held in memory. Throws `CityFileError` naming the
+/// file when it cannot be opened or read, is a directory, or has a line longer than
+/// `maxLineLength` bytes.
 class CityFileReader {
 public:
-    explicit CityFileReader(std::string path);
+    explicit CityFileReader(std::string path, std::size_t chunk = kCityReadChunk,
+                            std::size_t maxLineLength = kMaxCityLineLength);
     ~CityFileReader();
     CityFileReader(const CityFileReader&) = delete;
     CityFileReader& operator=(const CityFileReader&) = delete;
@@ -66,9 +77,12 @@ public:
 
 private:
     bool Refill();
+    std::string_view TakeLine(std::size_t end, std::size_t next);
 
     std::string m_path;
     std::FILE* m_file = nullptr;
+    std::size_t m_chunk;
+    std::size_t m_maxLineLength;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;
     std::size_t m_end = 0;

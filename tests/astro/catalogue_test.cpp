@@ -4,11 +4,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "astro/numeric.h"
+#include "astro/time_scales.h"
 
 namespace zimbalo::astro {
 namespace {
@@ -29,6 +32,29 @@ BesselRecord SampleRecord(int year) {
             r.coef[e][c] = static_cast<double>(e * 10 + c) + 0.125;
         }
     }
+    return r;
+}
+
+// A record with values a real event has (the loader checks them), on 8 December of `year`.
+BesselRecord LoadableRecord(int year) {
+    BesselRecord r;
+    r.Year = static_cast<std::int16_t>(year);
+    r.Month = 12;
+    r.Day = 8;
+    r.OccType = 2;
+    r.Planet = 3;
+    r.Gamma = -0.25f;
+    r.T0Hour = 5;
+    r.EventJD = CalendarToJD(year, 12, 8, 5.0, 10.0, 0.0);
+    r.NS = -7;
+    r.coef[kX] = {0.3, 0.55, 1e-5, -8e-6};
+    r.coef[kY] = {-0.2, 0.1, -2e-4, 3e-6};
+    r.coef[kD] = {25.0, -0.01, 1e-5, 1e-7};
+    r.coef[kM] = {120.0, 15.0, 1e-5, -1e-7};
+    r.coef[kL1] = {0.28, 1e-5, -3e-7, 1e-10};
+    r.coef[kL2] = {-0.27, 1e-6, -1e-7, 1e-10};
+    r.coef[kTanF1] = {1e-4, 1e-8, 1e-11, 1e-13};
+    r.coef[kTanF2] = {5e-5, 1e-8, 1e-11, 1e-13};
     return r;
 }
 
@@ -77,8 +103,8 @@ TEST(BesselRecord, FieldsSitAtTheirLittleEndianOffsets) {
 }
 
 TEST(LoadCatalogue, ReadsWholeRecordsAndDropsZeroTail) {
-    std::vector<BesselRecord> records = {SampleRecord(1980), SampleRecord(1981),
-                                         SampleRecord(1981)};
+    std::vector<BesselRecord> records = {LoadableRecord(1980), LoadableRecord(1981),
+                                         LoadableRecord(1981)};
     records[2].Planet = 7;
     auto bytes = Encode(records);
     bytes.resize(bytes.size() + 2 * kRecordSize, 0);  // two zero-filled records
@@ -101,21 +127,21 @@ TEST(LoadCatalogue, RejectsUnusableFilesNamingThem) {
             EXPECT_NE(std::string(e.what()).find(file.path()), std::string::npos) << e.what();
         }
     };
-    auto good = Encode({SampleRecord(1990)});
+    auto good = Encode({LoadableRecord(1990)});
     auto partial = good;
     partial.pop_back();
     expectError(partial, "a partial record");
     expectError({}, "an empty file");
     expectError(std::vector<std::uint8_t>(kRecordSize, 0), "only zero records");
     expectError(std::vector<std::uint8_t>(kRecordSize * (kEventCount + 1), 0), "too many records");
-    BesselRecord bad = SampleRecord(1990);
+    BesselRecord bad = LoadableRecord(1990);
     bad.Month = 13;
-    expectError(Encode({SampleRecord(1990), bad}), "month 13");
-    bad = SampleRecord(1990);
+    expectError(Encode({LoadableRecord(1990), bad}), "month 13");
+    bad = LoadableRecord(1990);
     bad.coef[kY][2] = std::nan("");
     expectError(Encode({bad}), "a NaN coefficient");
-    expectError(Encode({SampleRecord(1991), SampleRecord(1990)}), "records out of order");
-    auto zeroInMiddle = Encode({SampleRecord(1990), SampleRecord(1990), SampleRecord(1991)});
+    expectError(Encode({LoadableRecord(1991), LoadableRecord(1990)}), "records out of order");
+    auto zeroInMiddle = Encode({LoadableRecord(1990), LoadableRecord(1990), LoadableRecord(1991)});
     std::fill(zeroInMiddle.begin() + kRecordSize, zeroInMiddle.begin() + 2 * kRecordSize, 0);
     expectError(zeroInMiddle, "a zero record between events");
 
@@ -125,6 +151,94 @@ TEST(LoadCatalogue, RejectsUnusableFilesNamingThem) {
     } catch (const CatalogueError& e) {
         EXPECT_NE(std::string(e.what()).find("/nonexistent/folder/Bessel.bin"), std::string::npos);
     }
+}
+
+// Values that are finite but that no event can have: each used to hang or abort a list run
+// further down. The message names the record and the field.
+TEST(LoadCatalogue, RefusesValuesNoEventCanHaveNamingRecordAndField) {
+    struct Case {
+        const char* field;
+        void (*damage)(BesselRecord&);
+    };
+
+    const Case cases[] = {
+        {"field EventJD", [](BesselRecord& r) { r.EventJD = -1e300; }},
+        {"field EventJD", [](BesselRecord& r) { r.EventJD = -1e15; }},
+        {"field EventJD", [](BesselRecord& r) { r.EventJD = 1e19; }},
+        {"field EventJD", [](BesselRecord& r) { r.EventJD += 2.0; }},
+        {"field EventJD", [](BesselRecord& r) { r.EventJD = std::nan(""); }},
+        {"field L1 coefficient c0", [](BesselRecord& r) { r.coef[kL1][0] = 1.65e40; }},
+        {"field L2 coefficient c2", [](BesselRecord& r) { r.coef[kL2][2] = -1e18; }},
+        {"field x coefficient c3", [](BesselRecord& r) { r.coef[kX][3] = HUGE_VAL; }},
+        {"field tanf2 coefficient c0", [](BesselRecord& r) { r.coef[kTanF2][0] = 0.5; }},
+        {"field d coefficient c0", [](BesselRecord& r) { r.coef[kD][0] = 95.0; }},
+        {"field T0Hour", [](BesselRecord& r) { r.T0Hour = 24; }},
+        {"field Gamma", [](BesselRecord& r) { r.Gamma = 1e30f; }},
+        // 29 February 1991 and 10 October 1582 are not in the calendar.
+        {"field Day",
+         [](BesselRecord& r) {
+             r.Year = 1991;
+             r.Month = 2;
+             r.Day = 29;
+         }},
+        {"field Day",
+         [](BesselRecord& r) {
+             r.Year = 1582;
+             r.Month = 10;
+             r.Day = 10;
+         }},
+        // Delta T of more than a day: far outside the years its formulas cover.
+        {"field Year", [](BesselRecord& r) { r.Year = 9999; }},
+    };
+    for (const Case& c : cases) {
+        BesselRecord bad = LoadableRecord(1991);
+        c.damage(bad);
+        TempFile file(Encode({LoadableRecord(1990), bad, LoadableRecord(7000)}));
+        try {
+            LoadCatalogue(file.path());
+            ADD_FAILURE() << "accepted a damaged " << c.field;
+        } catch (const CatalogueError& e) {
+            EXPECT_NE(
+                std::string(e.what()).find(std::string("record 2 is not an event (") + c.field),
+                std::string::npos)
+                << e.what();
+        }
+    }
+    // The limits leave room: a leap day and year 7000 are events.
+    BesselRecord leap = LoadableRecord(1992);
+    leap.Month = 2;
+    leap.Day = 29;
+    leap.EventJD = CalendarToJD(1992, 2, 29, 5.0, 0.0, 0.0);
+    TempFile file(Encode({LoadableRecord(1990), leap, LoadableRecord(7000)}));
+    EXPECT_EQ(LoadCatalogue(file.path()).Count(), 3);
+}
+
+// Only a regular file can be a catalogue; anything else is named for what it is.
+TEST(LoadCatalogue, SaysWhatKindOfFileItIs) {
+    const auto message = [](const std::string& path) -> std::string {
+        try {
+            LoadCatalogue(path);
+        } catch (const CatalogueError& e) {
+            return e.what();
+        }
+        return "accepted";
+    };
+    const std::filesystem::path dir = std::filesystem::temp_directory_path()
+                                      / ("zimbalo_catalogue_kinds_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    EXPECT_EQ(message(dir.string()), "Event catalogue \"" + dir.string() + "\" is a directory.");
+    EXPECT_EQ(message("/dev/null"), "Event catalogue \"/dev/null\" is not a regular file.");
+    EXPECT_EQ(message("/dev/zero"), "Event catalogue \"/dev/zero\" is not a regular file.");
+    // A pipe is never opened: a read from it could wait forever.
+    const std::string pipe = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(message(pipe), "Event catalogue \"" + pipe + "\" is not a regular file.");
+    const std::string empty = (dir / "empty.bin").string();
+    std::ofstream(empty).close();
+    EXPECT_EQ(message(empty), "Event catalogue \"" + empty + "\" has 0 bytes.");
+    const std::string missing = (dir / "missing.bin").string();
+    EXPECT_EQ(message(missing), "Event catalogue \"" + missing + "\" not found.");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(EvaluateElements, PolynomialsRatesAndUnits) {

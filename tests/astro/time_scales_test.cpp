@@ -1,6 +1,7 @@
 #include "astro/time_scales.h"
 
 #include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,47 @@ TEST(JDToCalendar, RoundTripsIncludingNegativeYears) {
             EXPECT_NEAR(c.second, 30.25, 0.0015) << y << "-" << m;
         }
     }
+}
+
+// Any number gives a valid date at once: no loop grows with the distance from the present and no
+// integer overflows. Beyond some 2.7 million years the date stays at that limit.
+TEST(JDToCalendar, AnyNumberGivesAValidDate) {
+    const double jds[] = {-1e300,
+                          -1e15,
+                          -1e10,
+                          -1e9,
+                          1e9,
+                          1e10,
+                          1e19,
+                          1e300,
+                          HUGE_VAL,
+                          -HUGE_VAL,
+                          std::numeric_limits<double>::quiet_NaN(),
+                          std::numeric_limits<double>::lowest(),
+                          std::numeric_limits<double>::max()};
+    for (double jd : jds) {
+        const CalendarDate c = JDToCalendar(jd);
+        EXPECT_TRUE(c.month >= 1 && c.month <= 12 && c.day >= 1 && c.day <= 31) << jd;
+        EXPECT_TRUE(c.hour >= 0.0 && c.hour <= 23.0 && c.minute >= 0.0 && c.minute <= 59.0) << jd;
+        EXPECT_TRUE(c.second >= 0.0 && c.second < 60.0) << jd;
+    }
+    EXPECT_EQ(JDToCalendar(1e19).year, JDToCalendar(1e9).year);
+    EXPECT_EQ(JDToCalendar(-1e300).year, JDToCalendar(-1e9).year);
+    EXPECT_GT(JDToCalendar(1e9).year, 2700000);
+    EXPECT_LT(JDToCalendar(-1e9).year, -2700000);
+
+    // Far years inside the limit still round-trip (the shift by 1000-year steps is exact).
+    for (int y : {-2000000, -123456, 123456, 2000000}) {
+        const CalendarDate c = JDToCalendar(CalendarToJD(y, 2, 28, 7, 45, 30.0));
+        EXPECT_EQ(c.year, y);
+        EXPECT_EQ(c.month, 2);
+        EXPECT_EQ(c.day, 28);
+        EXPECT_EQ(c.hour, 7.0);
+        EXPECT_EQ(c.minute, 45.0);
+        EXPECT_NEAR(c.second, 30.0, 0.05) << y;
+    }
+    // The smallest year shifts at once too.
+    EXPECT_LT(CalendarToJD(std::numeric_limits<int>::min(), 1, 1, 0, 0, 0), -7.8e11);
 }
 
 TEST(JDToCalendar, TimeRoundingUpTo24HoursKeepsTheDay) {
@@ -143,7 +185,13 @@ INSTANTIATE_TEST_SUITE_P(
                       HmsCase{0, 0.5 / 3600.0, "  00:00:01"},  // halves round up
                       HmsCase{2, 1.0 / 3600.0 * 59.996, "  00:01:00.00"},
                       HmsCase{3, 10.0 + 1.0 / 60.0 + 2.5 / 3600.0, "  10:01:02.500"},
-                      HmsCase{0, 123.5, " 123:30:00"}, HmsCase{0, -23.999, " -23:59:56"}));
+                      HmsCase{0, 123.5, " 123:30:00"}, HmsCase{0, -23.999, " -23:59:56"},
+                      // Three-digit hours take the lead's places; from 1000 hours the digits
+                      // would be cut off, so stars keep the layout (the count would overflow too).
+                      HmsCase{0, -999.5, "-999:30:00"}, HmsCase{0, 999.99999, "  **:**:**"},
+                      HmsCase{1, -1e18, " -**:**:**.*"}, HmsCase{4, 1e300, "  **:**:**.****"},
+                      HmsCase{2, -HUGE_VAL, " -**:**:**.**"},
+                      HmsCase{0, std::numeric_limits<double>::quiet_NaN(), "  **:**:**"}));
 
 TEST(InstantOfEvent, UniversalTimeRoundedToSeconds) {
     const EventInstant tt = InstantOfEvent(2000, 1, 1, 12, 0.0, 0.0);

@@ -52,7 +52,12 @@ TEST(ParseCityLine, RefusesMalformedLines) {
     EXPECT_THAT(message("A\tB\t1\t\t3\t4"), HasSubstr("field 4 (longitude) \"\""));
     EXPECT_THAT(message("A\tB\t1\t2\t 3\t4"), HasSubstr("field 5 (height)"));
     // Field 6 is the rest of the line: a sixth tab makes it non-numeric.
-    EXPECT_THAT(message("A\tB\t1\t2\t3\t4\t5"), HasSubstr("field 6 (population) \"4\t5\""));
+    EXPECT_THAT(message("A\tB\t1\t2\t3\t4\t5"), HasSubstr("field 6 (population) \"4\\t5\""));
+    // Control characters show as escapes, so that a stray CR or NUL can be seen.
+    EXPECT_THAT(message(std::string("A\tB\t1\r\t2\t3\t4", 12)),
+                HasSubstr("field 3 (latitude) \"1\\r\" is not"));
+    EXPECT_THAT(message(std::string("A\tB\t1\t2\t3\t\0\x1F\x7F\\\"", 15)),
+                HasSubstr("field 6 (population) \"\\x00\\x1F\\x7F\\\\\\\"\" is not"));
     EXPECT_THAT(message("A\tB\t1\t2\t3\t2147483648"), HasSubstr("out of range"));
     EXPECT_EQ(message("A\tB\t1\t2\t3\t2147483647"), "accepted");
     EXPECT_THAT(message("A\tB\t1\t2\t-2147483649\t1"), HasSubstr("field 5 (height)"));
@@ -107,6 +112,52 @@ TEST(CityFile, LinesLongerThanTheReadBuffer) {
     });
     EXPECT_EQ(count, 3001);
     EXPECT_EQ(longest, longName.size());
+}
+
+// A line longer than the limit is refused with its number, whatever the size of the read buffer,
+// and a file without any line end takes bounded memory.
+TEST(CityFile, RefusesOverlongLinesWithTheirNumber) {
+    ScratchFolder dir;
+    const std::string path = dir.Path("long.txt");
+    const auto lines = [](const std::string& file, std::size_t chunk, std::size_t limit) {
+        CityFileReader reader(file, chunk, limit);
+        std::string_view line;
+        std::string all;
+        while (reader.NextLine(line)) {
+            all += std::string(line) + "|";
+        }
+        return all;
+    };
+    // Lines of exactly the limit pass, CR LF or LF not counted; one byte more does not.
+    WriteBytes(path, "12345\r\n1234\n12345\r\n123456\r\nabc");
+    for (std::size_t chunk : {1, 2, 3, 7, 64}) {
+        try {
+            lines(path, chunk, 5);
+            ADD_FAILURE() << "accepted a long line, chunk " << chunk;
+        } catch (const CityFileError& e) {
+            EXPECT_THAT(e.what(), HasSubstr("long.txt\", line 4: the line is longer than 5 bytes"))
+                << chunk;
+        }
+    }
+    WriteBytes(path, "12345\r\n1234\n\r\n12345");
+    for (std::size_t chunk : {1, 2, 3, 7, 64}) {
+        EXPECT_EQ(lines(path, chunk, 5), "12345|1234||12345|") << chunk;
+    }
+    WriteBytes(path, "1\n123456");  // the last line, without a line end
+    EXPECT_THROW(lines(path, 4, 5), CityFileError);
+
+    try {
+        ScanCityFile("/dev/zero", [](astro::StadtType&, int) { return true; });
+        ADD_FAILURE() << "read /dev/zero to its end";
+    } catch (const CityFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("\"/dev/zero\", line 1: the line is longer than 1048576"));
+    }
+    try {
+        CountryList(dir.Folder().string());
+        ADD_FAILURE() << "read a directory";
+    } catch (const CityFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("\" is a directory."));
+    }
 }
 
 TEST(CityFile, ErrorsNameTheFileAndLine) {
