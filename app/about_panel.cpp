@@ -10,6 +10,11 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+// The icon is compiled into this static library; register it before the first use.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(zimbalo_icons);
+}
+
 namespace zimbalo::app {
 namespace {
 
@@ -83,6 +88,7 @@ QString AboutCaption(const QString& fileVersion) {
 }
 
 void BuildAboutPanel(QWidget& panel) {
+    InitIconResource();
     auto* icon = FindOrCreate<QLabel>(panel, "Image_Zimbalo");
     icon->setPixmap(QPixmap(QStringLiteral(":/icons/zimbalo-48.png")));
     icon->setFixedSize(kIconSize, kIconSize);
