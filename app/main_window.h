@@ -242,6 +242,20 @@ public:
     void ComboBox_GradNetzChange();
     /// Re-applies scale and centre to the projector (also after resizes and drags).
     void Zoom_TrackBarChange();
+    /// Draws the shadow of the current instant over the globe and writes grid row 11.
+    void GlobeAfterRender(QPainter& painter);
+    /// The sub-planetary cross changes the overlay only: the globe is not rendered again.
+    void CheckBox_SSPClick();
+    void Button_Center_GlobeClick();
+    void Button_Resize_GlobeClick();
+    void Button_Exit_GlobeClick();
+    /// Shows Panel_GlobeControl for a right-button release at a pixel of the globe control.
+    void ShowGlobeControl(QPoint globePixel);
+    /// Pixels per Earth radius of the drawn globe (0 before the first zoom).
+    double PixelsPerRadius() const;
+    /// The overlays' own state: the central line, the globe's placement.
+    struct OverlayState;
+    std::shared_ptr<OverlayState> m_overlays;
     // ==== end of globe overlays ====
 
     // ==== Capitals, markers and points of interest (bodies in main_window_points.cpp) ====

@@ -31,6 +31,10 @@ QFont listFont() {
 }  // namespace
 
 void TForm_Main::SetupPoints() {
+    // Titles under 8 pixels are dropped (the capitals' names when zoomed out, where they would
+    // only be a smear), and none grows beyond 40 pixels.
+    Globe->Renderer().SetMinTextHeight(8);
+    Globe->Renderer().SetMaxTextHeight(40);
     RichEdit_PoIs->setFont(listFont());
     RichEdit_PoIs->setLineWrapMode(QPlainTextEdit::NoWrap);
     RichEdit_PoIs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

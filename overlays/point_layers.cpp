@@ -106,6 +106,15 @@ int PointLayerCount(GeoLayer& root, const QString& name) {
 void CitiesLayer(GeoLayer& root, globe::GeoSpatialDatabase* database) {
     GeoLayer& layer = freshLayer(root, database, QString::fromLatin1(point_layers::kCitiesLayer),
                                  MakeCitiesPresenter());
+    // The capitals lie under the marker and the picked points, also when the box is checked
+    // after those layers were made: the red points the user placed stay visible.
+    globe::GeoLayerStore& store = root.LayerStore();
+    for (const char* above : {point_layers::kMarkerLayer, point_layers::kPoIsLayer}) {
+        GeoLayer* red = store.LayerByName(QString::fromLatin1(above));
+        if (red != nullptr && store.IndexOf(red) < store.IndexOf(&layer)) {
+            store.Move(&layer, store.IndexOf(red));
+        }
+    }
     for (const City_Type& city : CapitalsTable) {
         AddLabelledPoint(layer, point_layers::kCitiesPresenterID, QString::fromUtf8(city.capital),
                          city.longitude, city.latitude);

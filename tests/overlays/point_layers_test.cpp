@@ -179,6 +179,23 @@ TEST_F(PointLayers, FormatLineGivesTwoMessagesAndSetsTheRebuildFlag) {
     EXPECT_EQ(m_dialogs.informed.value(0), QStringLiteral("Error in coordinate point: ") + format);
 }
 
+TEST_F(PointLayers, CapitalsLieUnderTheRedPoints) {
+    bool rebuild = false;
+    PoIsLayer(root(), &m_db, {}, m_dialogs, Language::German, rebuild);
+    MarkerLayer(root(), &m_db, 0.0, 0.0);
+    CitiesLayer(root(), &m_db);  // the box checked last
+    globe::GeoLayerStore& store = root().LayerStore();
+    ASSERT_EQ(store.Count(), 3);
+    EXPECT_EQ(store.GetLayer(0)->Name(), kCities);
+    // Store order is drawing order: the rebuild order of a new event keeps it.
+    newEvent();
+    CitiesLayer(root(), &m_db);
+    MarkerLayer(root(), &m_db, 0.0, 0.0);
+    PoIsLayer(root(), &m_db, {}, m_dialogs, Language::German, rebuild);
+    EXPECT_EQ(store.GetLayer(0)->Name(), kCities);
+    EXPECT_EQ(store.GetLayer(2)->Name(), kPoIs);
+}
+
 TEST_F(PointLayers, WithoutUsableStoreTheLayersLiveInMemory) {
     m_db.SetActive(false);
     CitiesLayer(root(), &m_db);

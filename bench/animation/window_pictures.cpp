@@ -1,0 +1,115 @@
+// Pictures of the main window: a total occultation of Venus and one of Saturn, each at two
+// instants, each of the four textures once, the globe reset and the sub-planetary cross on.
+// Settings, documents and temporary files go to a fresh temporary folder.
+//
+// Usage: window_pictures out-folder [venus event] [saturn event]
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "dialogs/user_dialogs.h"
+
+namespace {
+
+/// Messages go to the terminal; questions are answered no.
+class PrintedDialogs : public zimbalo::dialogs::UserDialogs {
+public:
+    void inform(const QString& text) override {
+        std::fprintf(stderr, "inform: %s\n", qPrintable(text));
+    }
+
+    void fail(const QString& text) override {
+        std::fprintf(stderr, "fail: %s\n", qPrintable(text));
+    }
+
+    bool ask(const QString&) override { return false; }
+
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace zimbalo;
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window_pictures out-folder [venus event] [saturn event]\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const int venus = argc > 2 ? std::atoi(argv[2]) : 597;
+    const int saturn = argc > 3 ? std::atoi(argv[3]) : 225;
+    QDir().mkpath(out);
+    QTemporaryDir root;
+    app::StartOptions options;
+    options.folders.program = QCoreApplication::applicationDirPath() + "/";
+    options.folders.data = options.folders.program;
+    options.folders.settings = root.path() + "/config/Zimbalo/";
+    options.folders.documents = root.path() + "/documents/Zimbalo/";
+    options.folders.temporary = root.path() + "/tmp/";
+    options.folders.settingsReady = QDir().mkpath(options.folders.settings);
+    options.folders.documentsReady = QDir().mkpath(options.folders.documents);
+    QDir().mkpath(options.folders.temporary);
+    PrintedDialogs dialogs;
+    options.dialogs = &dialogs;
+    options.screens = {QRect(0, 0, 1280, 1024)};
+    app::Started started = app::StartMainWindow(options);
+    if (!started.window) {
+        std::fprintf(stderr, "window_pictures: no window\n");
+        return 1;
+    }
+    app::TForm_Main& w = *started.window;
+    w.show();
+    QCoreApplication::processEvents();
+    w.CheckBox_SSP->setChecked(true);
+    w.CheckBox_Cities->setChecked(true);
+
+    struct Shot {
+        const char* name;
+        int event;
+        double hoursFromClosest;
+        int texture;
+        int zoom;  ///< slider position after the reset (350: small enough to show the label)
+    };
+
+    const Shot shots[] = {
+        {"venus_1", venus, -0.6, 0, 300},
+        {"venus_2", venus, 0.5, 1, 300},
+        {"saturn_1", saturn, -0.5, 2, 300},
+        {"saturn_2", saturn, 0.7, 3, 350},
+    };
+    for (const Shot& s : shots) {
+        w.ComboBox_Globus->setCurrentIndex(s.texture);
+        w.ScrollBar_Bedeckung->setValue(s.event);
+        w.Time_ScrollBar->setValue(w.Time_ScrollBar->value()
+                                   + static_cast<int>(s.hoursFromClosest * 6300 / 3.5));
+        w.Button_Resize_Globe->click();
+        w.Zoom_TrackBar->setValue(s.zoom);
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents();
+        }
+        const QString file = out + "/" + s.name + ".png";
+        if (!w.grab().save(file)) {
+            std::fprintf(stderr, "window_pictures: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+        std::printf("%s event %d slider %d\n", qPrintable(file), s.event,
+                    w.Time_ScrollBar->value());
+    }
+    w.close();
+    return 0;
+}
