@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -186,21 +187,28 @@ void TForm_Main::buildLeftColumn() {
     ScrollBox_Links->setFrameShape(QFrame::NoFrame);
     ScrollBox_Links->setWidgetResizable(true);
     Panel1 = named(new QWidget, "Panel1");
+    // The column's controls are laid out for a small sans-serif face, as the grid's column
+    // widths expect.
+    QFont small(QStringLiteral("Arial"));
+    small.setPointSize(8);
+    Panel1->setFont(small);
+    Panel1->setFixedWidth(kLeftColumnWidth);
     auto* col = new QVBoxLayout(Panel1);
-    col->setContentsMargins(4, 2, 4, 2);
-    col->setSpacing(2);
+    col->setContentsMargins(3, 1, 3, 1);
+    col->setSpacing(1);
 
     GroupBox_Bedeckung =
         named(new QGroupBox(QStringLiteral("Bedeckung im Jahr ..."), Panel1), "GroupBox_Bedeckung");
     {
         auto* l = new QHBoxLayout(GroupBox_Bedeckung);
-        l->setContentsMargins(4, 2, 4, 4);
+        l->setContentsMargins(4, 0, 4, 2);
         ScrollBar_Bedeckung = named(new QScrollBar(Qt::Horizontal), "ScrollBar_Bedeckung");
         ScrollBar_Bedeckung->setRange(1, 1780);
         ScrollBar_Bedeckung->setPageStep(10);
         Label_Jahr = named(new QLabel(QStringLiteral("Jahr")), "Label_Jahr");
         Edit_Jahr = named(new QLineEdit, "Edit_Jahr");
-        Edit_Jahr->setFixedWidth(44);
+        Edit_Jahr->setFixedWidth(40);
+        ScrollBar_Bedeckung->setMinimumWidth(60);
         l->addWidget(ScrollBar_Bedeckung, 1);
         l->addWidget(Label_Jahr);
         l->addWidget(Edit_Jahr);
@@ -292,6 +300,11 @@ void TForm_Main::buildLeftColumn() {
                                    QStringLiteral("DEMIS_World_3"), QStringLiteral("Politisch"),
                                    QStringLiteral("World_white")});
         ComboBox_GradNetz = named(new QComboBox, "ComboBox_GradNetz");
+        for (QComboBox* box : {ComboBox_Globus, ComboBox_GradNetz}) {
+            box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            box->setMinimumContentsLength(8);
+            box->view()->setMinimumWidth(150);
+        }
         ComboBox_GradNetz->addItems(
             {QStringLiteral("kein Gitter"), QStringLiteral("nur \u00C4quator"),
              QStringLiteral("10 Grad Gitter"), QStringLiteral("20 Grad Gitter"),
@@ -302,8 +315,11 @@ void TForm_Main::buildLeftColumn() {
         CheckBox_SSP = named(new QCheckBox(QStringLiteral("Subplanetarer Punkt")), "CheckBox_SSP");
         l->addWidget(ComboBox_Globus, 0, 0);
         l->addWidget(ComboBox_GradNetz, 0, 1);
-        l->addWidget(CheckBox_Cities, 1, 0);
-        l->addWidget(CheckBox_SSP, 1, 1);
+        auto* boxes = new QHBoxLayout;
+        boxes->setSpacing(4);
+        boxes->addWidget(CheckBox_Cities);
+        boxes->addWidget(CheckBox_SSP, 1);
+        l->addLayout(boxes, 1, 0, 1, 2);
     }
     col->addWidget(GroupBox_Globus);
 

@@ -1,0 +1,165 @@
+// Starts the real main window offscreen with the delivered data and prints
+//   first_picture_ms  process start to the first full globe picture (catalogue, settings,
+//                     window, texture and the first render included)
+//   peak_rss_mb       the process's peak resident memory
+// Usage: bench_startup [--texture 0..3] [--size WxH] [--grab out.png] [--play N]
+// The settings, documents and temporary folders are fresh temporary folders; --texture picks the
+// globe texture (default 1, the largest image), --grab saves a picture of the window after the
+// first picture (and after --play N steps of Play, which also prints play_steps_per_s).
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "app/program.h"
+#include "app/version_info.h"
+#include "dialogs/user_dialogs.h"
+#include "globe/view/globe_view.h"
+
+namespace {
+
+/// Milliseconds since the process started (from /proc, so the loader's work counts too).
+double msSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Field 22 (starttime, clock ticks since boot) follows the command name in parentheses.
+    const auto close = content.rfind(')');
+    if (close == std::string::npos)
+        return -1.0;
+    const char* p = content.c_str() + close + 2;
+    for (int field = 3; field < 22; ++field) {
+        p = std::strchr(p, ' ');
+        if (p == nullptr)
+            return -1.0;
+        ++p;
+    }
+    const double startTicks = std::strtod(p, nullptr);
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptime = 0.0;
+    uptimeFile >> uptime;
+    return (uptime - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+double peakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+/// Messages go to the error stream; questions are answered with No, save dialogs cancelled.
+class PrintedDialogs : public zimbalo::dialogs::UserDialogs {
+public:
+    QStringList failed;
+
+    void inform(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+
+    void fail(const QString& text) override {
+        failed << text;
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+
+    bool ask(const QString&) override { return false; }
+
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto entered = std::chrono::steady_clock::now();
+    const double beforeMain = msSinceProcessStart();
+    int texture = 1;
+    int width = 1024;
+    int height = 773;
+    int playSteps = 0;
+    QString grab;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--texture") == 0)
+            texture = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--size") == 0)
+            std::sscanf(argv[i + 1], "%dx%d", &width, &height);
+        else if (std::strcmp(argv[i], "--grab") == 0)
+            grab = QString::fromLocal8Bit(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--play") == 0)
+            playSteps = std::atoi(argv[i + 1]);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    using namespace zimbalo::app;
+    QTemporaryDir root;
+    AppFolders folders;
+    folders.program = QCoreApplication::applicationDirPath() + "/";
+    folders.data = folders.program;
+    folders.settings = root.path() + "/config/Zimbalo/";
+    folders.documents = root.path() + "/documents/Zimbalo/";
+    folders.temporary = root.path() + "/tmp/";
+    folders.settingsReady = QDir().mkpath(folders.settings);
+    folders.documentsReady = QDir().mkpath(folders.documents);
+    QDir().mkpath(folders.temporary);
+    SettingsRecord settings = DefaultSettings(FileVersion().toStdString());
+    settings.textureIndex = texture;
+    settings.width = width;
+    settings.height = height;
+    SaveSettings(SettingsPath(folders), settings);
+
+    PrintedDialogs dialogs;
+    StartOptions options;
+    options.folders = folders;
+    options.dialogs = &dialogs;
+    Started started = StartMainWindow(options);
+    if (!started.window) {
+        std::fprintf(stderr, "bench_startup: %s\n", qPrintable(dialogs.failed.join('\n')));
+        return 1;
+    }
+    TForm_Main& window = *started.window;
+    window.show();
+    QElapsedTimer guard;
+    guard.start();
+    while (window.Globe->RenderCount() == 0 && guard.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const double sinceMain =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - entered)
+            .count();
+    std::printf("first_picture_ms %.0f\n", beforeMain + sinceMain);
+    std::printf("peak_rss_mb %.1f\n", peakRssMb());
+    if (!grab.isEmpty())
+        window.grab().save(grab);
+
+    if (playSteps > 0) {
+        // Play runs until the slider has moved the given number of steps, then stops itself.
+        const int start = window.Time_ScrollBar->value();
+        int renders = window.Globe->RenderCount();
+        QObject::connect(window.Time_ScrollBar, &QScrollBar::valueChanged, &window,
+                         [&window, start, playSteps](int value) {
+                             if (value - start >= playSteps * 5)
+                                 window.Button_StopClick();
+                         });
+        QElapsedTimer played;
+        played.start();
+        window.Button_PlayClick();
+        const double seconds = static_cast<double>(played.elapsed()) / 1000.0;
+        renders = window.Globe->RenderCount() - renders;
+        std::printf("play_steps_per_s %.1f\n", playSteps / seconds);
+        std::printf("play_renders %d\n", renders);
+        std::printf("peak_rss_mb_after_play %.1f\n", peakRssMb());
+        if (!grab.isEmpty())
+            window.grab().save(QString(grab).replace(".png", "_play.png"));
+    }
+    window.close();
+    return 0;
+}

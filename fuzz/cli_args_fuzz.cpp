@@ -1,0 +1,114 @@
+// Command lines made of the input's NUL-separated pieces, run in a data folder holding a small
+// catalogue and city file. Every run ends with exit code 0, 1 or 2; a message exactly when it
+// fails; a usage error on one line and without output. Arguments naming paths are skipped, so
+// that a run reads only the folder's files (never a device or a pipe that would block).
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "astro/catalogue.h"
+#include "astro/time_scales.h"
+#include "cli/cli.h"
+#include "fuzz_support.h"
+
+using namespace zimbalo;
+using fuzz::Check;
+
+namespace {
+
+std::string g_folder;
+
+astro::BesselRecord Event(int year, double hourAngle) {
+    astro::BesselRecord r;
+    r.Year = static_cast<std::int16_t>(year);
+    r.Month = 3;
+    r.Day = 14;
+    r.T0Hour = 12;
+    r.OccType = 2;
+    r.Planet = 4;
+    r.Gamma = 0.1f;
+    r.EventJD = astro::CalendarToJD(year, 3, 14, 12.0, 0.0, 0.0);
+    r.coef[astro::kX] = {0.0, 0.55, 0.0, 0.0};
+    r.coef[astro::kY] = {0.1, 0.1, 0.0, 0.0};
+    r.coef[astro::kD] = {5.0, 0.003, 0.0, 0.0};
+    r.coef[astro::kM] = {hourAngle, 15.0, 0.0, 0.0};
+    r.coef[astro::kL1] = {0.2730, 0.0, 0.0, 0.0};
+    r.coef[astro::kL2] = {-0.2715, 0.0, 0.0, 0.0};
+    r.coef[astro::kTanF1] = {0.0000046, 0.0, 0.0, 0.0};
+    r.coef[astro::kTanF2] = {0.0000046, 0.0, 0.0, 0.0};
+    return r;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char pattern[] = "/tmp/zimbalo_fuzz_cli_XXXXXX";
+    Check(::mkdtemp(pattern) != nullptr, "mkdtemp");
+    g_folder = std::string(pattern) + "/";
+    std::string catalogue(3 * astro::kRecordSize, '\0');
+    const astro::BesselRecord events[] = {Event(2000, 350.0), Event(2010, 180.0),
+                                          Event(2024, 350.0)};
+    for (std::size_t i = 0; i < 3; ++i) {
+        astro::EncodeRecord(events[i],
+                            reinterpret_cast<std::uint8_t*>(&catalogue[i * astro::kRecordSize]));
+    }
+    WriteFile(g_folder + astro::kCatalogueFileName, catalogue);
+    const std::string cities =
+        "Land\tMillion\t1070\t1030\t100\t1000000\r\n"
+        "Land\tNobody\t1100\t0\t100\t0\r\n"
+        "Far\tAntipode\t1070\t-16970\t0\t2000000\r\n";
+    for (const char* name : {"2017_data_DE.txt", "2017_data_EN.txt", "2017_data_FR.txt"}) {
+        WriteFile(g_folder + name, cities);
+    }
+    WriteFile(g_folder + "bad.txt", "Land\tBad\t1\t2\t3\n");
+    Check(::chdir(g_folder.c_str()) == 0, "chdir");
+    std::atexit([] { std::filesystem::remove_all(g_folder); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> args;
+    std::string current;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(data[i]);
+        }
+    }
+    args.push_back(current);
+    if (args.size() > 16) {
+        return 0;
+    }
+    for (const std::string& a : args) {
+        if (a.find('/') != std::string::npos) {
+            return 0;
+        }
+    }
+    cli::CliEnvironment env;
+    env.dataFolder = g_folder;
+    env.utf8Terminal = (size % 2) == 0;
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = cli::RunCli(args, out, err, env);
+    Check(code == cli::kExitOk || code == cli::kExitFileError || code == cli::kExitUsage,
+          "exit code");
+    const std::string message = err.str();
+    Check((code == cli::kExitOk) == message.empty(), "a message exactly on failure");
+    if (code == cli::kExitUsage) {
+        Check(out.str().empty(), "no output on a usage error");
+        Check(message.find('\n') == message.size() - 1, "a usage error on one line");
+        Check(message.find('\r') == std::string::npos, "control characters escaped");
+    }
+    return 0;
+}
