@@ -13,7 +13,8 @@ namespace zimbalo::globe {
 
 GeoGlobe::GeoGlobe(int width, int height)
     : m_renderer(std::make_unique<GeoDefaultRenderer>(*this, width, height)),
-      m_projector(std::make_unique<GeoProjector>(*this)) {
+      m_projector(std::make_unique<GeoProjector>(*this)),
+      m_pool(std::make_unique<GeoRenderPool>()) {
     m_projector->SetScaleFactor(0.0);
     m_graticule.OnChange = [this]() {
         if (!m_loading) {
@@ -99,8 +100,21 @@ void GeoGlobe::SetGlobeOptions(unsigned options) {
     RequestRedraw();
 }
 
+void GeoGlobe::SetTextureFilter(GeoTextureFilter filter) {
+    if (filter != m_textureFilter) {
+        m_textureFilter = filter;
+        RequestRedraw();
+    }
+}
+
+void GeoGlobe::SetRenderThreads(int threads) {
+    m_pool = std::make_unique<GeoRenderPool>(threads);
+}
+
 void GeoGlobe::SetSurfaceTextureName(const QString& name) {
     const QString previous = m_surfaceTextureName;
+    // The levels of the old texture go first, so that old and new are never held together.
+    m_textureMapper.ClearPyramid();
     m_surfaceTextureName = name.trimmed();
     if (m_surfaceTextureName.isEmpty()) {
         m_texture.Clear();
@@ -213,7 +227,7 @@ void GeoGlobe::DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transpa
         return;
     }
     m_textureMapper.Draw(m_renderer->Surface(), m_projector->Model(), m_projector->ScaleFactor(),
-                         texture, alpha, transparent);
+                         texture, alpha, transparent, m_textureFilter, m_pool.get());
 }
 
 void GeoGlobe::drawGraticule() {

@@ -10,6 +10,7 @@
 #include "globe/geo_graticule.h"
 #include "globe/geo_labels.h"
 #include "globe/geo_projector.h"
+#include "globe/geo_render_pool.h"
 #include "globe/geo_renderer.h"
 #include "globe/geo_texture.h"
 #include "globe/geo_units.h"
@@ -112,6 +113,19 @@ public:
 
     GeoBitmap& SurfaceTexture() { return m_texture; }
 
+    /// How textures are sampled: bilinear from pre-filtered levels (the default, for pictures
+    /// that stay on the screen) or the nearest texel (cheaper, for pictures in motion). A change
+    /// asks for a redraw.
+    GeoTextureFilter TextureFilter() const { return m_textureFilter; }
+
+    void SetTextureFilter(GeoTextureFilter filter);
+
+    /// The threads that share the texture pass (created with the globe: one per core).
+    GeoRenderPool& RenderPool() { return *m_pool; }
+
+    /// Replaces the pool by one of `threads` threads in all (0: one per core; 1: no worker).
+    void SetRenderThreads(int threads);
+
     /// Milliseconds between interim updates of long renders (0: renders run to completion).
     int PeriodicUpdateTime() const { return m_periodicUpdateTime; }
 
@@ -188,6 +202,8 @@ private:
     GeoLabelRenderer m_labels;
     GeoBitmap m_texture;
     GeoTextureMapper m_textureMapper;
+    GeoTextureFilter m_textureFilter = GeoTextureFilter::Bilinear;
+    std::unique_ptr<GeoRenderPool> m_pool;
     std::unique_ptr<GeoLayerPass> m_layerPass;
     QString m_surfaceTextureName;
     QImage m_backgroundImage;

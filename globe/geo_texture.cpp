@@ -11,6 +11,7 @@
 
 #include "globe/geo_exception.h"
 #include "globe/geo_projector.h"
+#include "globe/geo_render_pool.h"
 #include "globe/geo_renderer.h"
 
 // libjpeg's header needs size_t and FILE declared first.
@@ -210,6 +211,133 @@ struct Edge {
     }
 };
 
+/// Texture coordinates in fixed point: 32 bits of texel, 32 bits of fraction.
+constexpr int kFixedShift = 32;
+constexpr double kFixedOne = 4294967296.0;
+constexpr std::int64_t kFixedHalf = std::int64_t{1} << (kFixedShift - 1);
+
+inline std::int64_t toFixed(double v) {
+    return static_cast<std::int64_t>(v * kFixedOne + 0.5);
+}
+
+/// Writes one texel into a pixel: as it is (alpha 255), blended with alpha, or not at all when it
+/// is the transparent colour.
+inline void putTexel(const GeoTextureFill& f, std::uint32_t& pixel, std::uint32_t texel) {
+    if (f.HasTransparent && (texel | 0xFF000000u) == f.TransparentPixel) {
+        return;
+    }
+    pixel = f.Alpha >= 255 ? (texel | 0xFF000000u) : BlendPixel(pixel, texel, std::max(f.Alpha, 0));
+}
+
+/// a + (b - a) w / 256 in each of the three colour channels, w in 0 .. 255.
+inline std::uint32_t lerpPixel(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+    const std::uint32_t iw = 256u - w;
+    const std::uint32_t rb = (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+    const std::uint32_t g = (((a & 0x0000FF00u) * iw + (b & 0x0000FF00u) * w) >> 8) & 0x0000FF00u;
+    return rb | g;
+}
+
+/// The bilinear texel at fixed-point (u, v) (texel centres at whole numbers), the column and row
+/// after it given (already clamped to the image).
+inline std::uint32_t bilinearTexel(const std::uint32_t* texels, std::int64_t tw, std::int64_t u,
+                                   std::int64_t v, std::int64_t col1, std::int64_t row1) {
+    const std::int64_t col = u >> kFixedShift;
+    const std::int64_t row = v >> kFixedShift;
+    const auto wu = static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu;
+    const auto wv = static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu;
+    const std::uint32_t* r0 = texels + row * tw;
+    const std::uint32_t* r1 = texels + row1 * tw;
+    const std::uint32_t top = lerpPixel(r0[col], r0[col1], wu);
+    const std::uint32_t bottom = lerpPixel(r1[col], r1[col1], wu);
+    return lerpPixel(top, bottom, wv) | 0xFF000000u;
+}
+
+/// One span, from column start to end - 1, at fixed-point texture position (u, v) stepping by
+/// (stepU, stepV) per pixel.
+inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, int end,
+                        std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV) {
+    const std::int64_t tw = f.TextureWidth;
+    const std::int64_t th = f.TextureHeight;
+    const std::uint32_t* texels = f.Texels;
+    // The texel of pixel k is the integer part of u + k stepU, added up exactly as below, so the
+    // first and the last pixel bound the texels of the whole span.
+    const std::int64_t steps = end - start - 1;
+    const std::int64_t uLast = u + stepU * steps;
+    const std::int64_t vLast = v + stepV * steps;
+    if (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw
+        && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th) {
+        if (f.Alpha >= 255 && !f.HasTransparent) {
+            for (int x = start; x < end; ++x) {
+                dst[x] = texels[(v >> kFixedShift) * tw + (u >> kFixedShift)];
+                u += stepU;
+                v += stepV;
+            }
+            return;
+        }
+        for (int x = start; x < end; ++x) {
+            putTexel(f, dst[x], texels[(v >> kFixedShift) * tw + (u >> kFixedShift)]);
+            u += stepU;
+            v += stepV;
+        }
+        return;
+    }
+    // Rounding at the image's edge: coordinates clamped below at 0, texels beyond the last one
+    // left out.
+    const std::int64_t texelCount = tw * th;
+    for (int x = start; x < end; ++x) {
+        const std::int64_t col = u > 0 ? (u >> kFixedShift) : 0;
+        const std::int64_t row = v > 0 ? (v >> kFixedShift) : 0;
+        const std::int64_t index = col + tw * row;
+        if (index < texelCount) {
+            putTexel(f, dst[x], texels[index]);
+        }
+        u += stepU;
+        v += stepV;
+    }
+}
+
+inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, int end,
+                         std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV) {
+    const std::int64_t tw = f.TextureWidth;
+    const std::int64_t th = f.TextureHeight;
+    const std::uint32_t* texels = f.Texels;
+    // Texel centres lie half a texel in: sample at (u - 1/2, v - 1/2) between the four centres.
+    u -= kFixedHalf;
+    v -= kFixedHalf;
+    const std::int64_t steps = end - start - 1;
+    const std::int64_t uLast = u + stepU * steps;
+    const std::int64_t vLast = v + stepV * steps;
+    const bool opaque = f.Alpha >= 255 && !f.HasTransparent;
+    if (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw - 1
+        && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1) {
+        // All four texels of every pixel lie inside the image.
+        for (int x = start; x < end; ++x) {
+            const std::uint32_t t =
+                bilinearTexel(texels, tw, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
+            if (opaque) {
+                dst[x] = t;
+            } else {
+                putTexel(f, dst[x], t);
+            }
+            u += stepU;
+            v += stepV;
+        }
+        return;
+    }
+    // Near the image's edges the position is held inside and the texel after the last repeats it.
+    const std::int64_t uMax = (tw - 1) << kFixedShift;
+    const std::int64_t vMax = (th - 1) << kFixedShift;
+    for (int x = start; x < end; ++x) {
+        const std::int64_t cu = std::clamp(u, std::int64_t{0}, uMax);
+        const std::int64_t cv = std::clamp(v, std::int64_t{0}, vMax);
+        const std::int64_t col1 = std::min((cu >> kFixedShift) + 1, tw - 1);
+        const std::int64_t row1 = std::min((cv >> kFixedShift) + 1, th - 1);
+        putTexel(f, dst[x], bilinearTexel(texels, tw, cu, cv, col1, row1));
+        u += stepU;
+        v += stepV;
+    }
+}
+
 inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, double va, double xb,
                      double ub, double vb) {
     int xl = static_cast<int>(xa);
@@ -224,42 +352,19 @@ inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, doubl
     if (length < 1 || xr <= 0 || xl >= f.TargetWidth) {
         return;
     }
-    const double du = (ur - ul) / length;
-    const double dv = (vr - vl) / length;
+    // One division per span; from there on additions.
+    const double inverse = 1.0 / length;
+    const double du = (ur - ul) * inverse;
+    const double dv = (vr - vl) * inverse;
     const int start = std::max(xl, 0);
     const int end = std::min(xr, f.TargetWidth);
-    double u = ul + du * (start - xl);
-    double v = vl + dv * (start - xl);
+    const std::int64_t u = toFixed(ul + du * (start - xl));
+    const std::int64_t v = toFixed(vl + dv * (start - xl));
     std::uint32_t* dst = f.Target + f.TargetStride * y;
-    const std::int64_t texelCount =
-        static_cast<std::int64_t>(f.TextureWidth) * static_cast<std::int64_t>(f.TextureHeight);
-    const std::int64_t tw = f.TextureWidth;
-    if (f.Alpha >= 255 && !f.HasTransparent) {
-        for (int x = start; x < end; ++x) {
-            const std::int64_t col = u > 0.0 ? static_cast<std::int64_t>(u) : 0;
-            const std::int64_t row = v > 0.0 ? static_cast<std::int64_t>(v) : 0;
-            const std::int64_t index = col + tw * row;
-            if (index < texelCount) {
-                dst[x] = f.Texels[index];
-            }
-            u += du;
-            v += dv;
-        }
-        return;
-    }
-    for (int x = start; x < end; ++x) {
-        const std::int64_t col = u > 0.0 ? static_cast<std::int64_t>(u) : 0;
-        const std::int64_t row = v > 0.0 ? static_cast<std::int64_t>(v) : 0;
-        const std::int64_t index = col + tw * row;
-        if (index < texelCount) {
-            const std::uint32_t texel = f.Texels[index];
-            if (!(f.HasTransparent && (texel | 0xFF000000u) == f.TransparentPixel)) {
-                dst[x] = f.Alpha >= 255 ? (texel | 0xFF000000u)
-                                        : BlendPixel(dst[x], texel, std::max(f.Alpha, 0));
-            }
-        }
-        u += du;
-        v += dv;
+    if (f.Bilinear) {
+        bilinearSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv));
+    } else {
+        nearestSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv));
     }
 }
 
@@ -273,6 +378,11 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
     const int minY = std::min({a.Y, b.Y, c.Y});
     const int maxY = std::max({a.Y, b.Y, c.Y});
     if (BoxOutside(minX, minY, maxX, maxY, f.TargetWidth, f.TargetHeight)) {
+        return;
+    }
+    const int rowBegin = std::max(f.RowBegin, 0);
+    const int rowEnd = std::min(f.RowEnd, f.TargetHeight);
+    if (maxY < rowBegin || minY >= rowEnd) {
         return;
     }
     int top = 0;
@@ -312,13 +422,14 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
                 break;
             }
         }
-        if (y >= f.TargetHeight) {
+        if (y >= rowEnd) {
             break;
         }
-        if (y < 0) {
-            // Lines above the picture draw nothing: jump to the first visible line or the next
-            // vertex, whichever comes first.
-            y = std::min({0, ea.yEnd, eb.yEnd});
+        if (y < rowBegin) {
+            // Lines above the band draw nothing: jump to its first line or the next vertex,
+            // whichever comes first. Each line's values depend on the line alone, so a band
+            // draws its lines exactly as the whole picture would.
+            y = std::min({rowBegin, ea.yEnd, eb.yEnd});
             continue;
         }
         const double ka = y - ea.y0;
@@ -327,6 +438,97 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
                  eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv);
         ++y;
     }
+}
+
+// ---- pre-filtered levels
+
+namespace {
+
+/// Mean of four pixels per channel, rounded.
+inline std::uint32_t average4(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+    const std::uint32_t rb = (((a & 0x00FF00FFu) + (b & 0x00FF00FFu) + (c & 0x00FF00FFu)
+                               + (d & 0x00FF00FFu) + 0x00020002u)
+                              >> 2)
+                             & 0x00FF00FFu;
+    const std::uint32_t g =
+        ((((a >> 8) & 0xFFu) + ((b >> 8) & 0xFFu) + ((c >> 8) & 0xFFu) + ((d >> 8) & 0xFFu) + 2u)
+         >> 2)
+        << 8;
+    return 0xFF000000u | rb | g;
+}
+
+QImage halve(const QImage& src) {
+    const int w = (src.width() + 1) / 2;
+    const int h = (src.height() + 1) / 2;
+    QImage dst(w, h, QImage::Format_RGB32);
+    if (dst.isNull()) {
+        throw GeoException(std::string("Failed to allocate DIB Handle"));
+    }
+    const int sw = src.width();
+    const int sh = src.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* s0 = reinterpret_cast<const std::uint32_t*>(src.constScanLine(2 * y));
+        const auto* s1 =
+            reinterpret_cast<const std::uint32_t*>(src.constScanLine(std::min(2 * y + 1, sh - 1)));
+        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int x0 = 2 * x;
+            const int x1 = std::min(x0 + 1, sw - 1);
+            out[x] = average4(s0[x0], s0[x1], s1[x0], s1[x1]);
+        }
+    }
+    return dst;
+}
+
+}  // namespace
+
+bool GeoTexturePyramid::IsBuiltFrom(const QImage& base) const {
+    return m_baseBits != nullptr && base.constBits() == m_baseBits && base.size() == m_baseSize
+           && base.cacheKey() == m_baseKey;
+}
+
+void GeoTexturePyramid::Build(const QImage& base) {
+    if (IsBuiltFrom(base)) {
+        return;
+    }
+    Clear();
+    if (base.isNull()) {
+        return;
+    }
+    const QImage* previous = &base;
+    while (previous->width() > 8 && previous->height() > 8) {
+        m_levels.push_back(halve(*previous));
+        previous = &m_levels.back();
+    }
+    m_baseBits = base.constBits();
+    m_baseSize = base.size();
+    m_baseKey = base.cacheKey();
+}
+
+std::size_t GeoTexturePyramid::Bytes() const {
+    std::size_t bytes = 0;
+    for (const QImage& level : m_levels) {
+        bytes += static_cast<std::size_t>(level.sizeInBytes());
+    }
+    return bytes;
+}
+
+void GeoTexturePyramid::Clear() {
+    m_levels.clear();
+    m_baseBits = nullptr;
+    m_baseSize = QSize();
+    m_baseKey = 0;
+}
+
+int TextureLevelFor(double textureArea, double screenArea, int levels) {
+    if (levels <= 1 || !(screenArea > 0.0) || !(textureArea > screenArea)) {
+        return 0;
+    }
+    // Texels per pixel along a side: the square root of the area ratio; its log2, rounded, picks
+    // the level whose texels come closest to one per pixel.
+    const double lambda = 0.5 * std::log2(textureArea / screenArea);
+    const int level = static_cast<int>(std::floor(lambda + 0.5));
+    return std::clamp(level, 0, levels - 1);
 }
 
 // ---- the mapper
@@ -369,8 +571,10 @@ void GeoTextureMapper::prepareVertex(int face, Vertex& v) {
 }
 
 void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
-                            const GeoBitmap& texture, int alpha, GeoColor transparent) {
+                            const GeoBitmap& texture, int alpha, GeoColor transparent,
+                            GeoTextureFilter filter, GeoRenderPool* pool) {
     m_trianglesFilled = 0;
+    m_triangles.clear();
     if (texture.IsEmpty() || target.isNull() || target.format() != QImage::Format_RGB32) {
         return;
     }
@@ -411,6 +615,20 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     m_fill.Alpha = alpha;
     m_fill.HasTransparent = transparent != clNone;
     m_fill.TransparentPixel = PixelOf(transparent);
+    m_fill.RowBegin = 0;
+    m_fill.RowEnd = target.height();
+    m_fill.Bilinear = false;
+    // A keyed colour must stay exact: textures with a transparent colour take the nearest texel.
+    m_bilinear = filter == GeoTextureFilter::Bilinear && !m_fill.HasTransparent;
+    if (m_bilinear) {
+        std::size_t k = m_pyramids[0].IsBuiltFrom(texture.Image()) ? 0 : 1;
+        if (!m_pyramids[k].IsBuiltFrom(texture.Image())) {
+            k = 1 - m_lastPyramid;  // replace the one not used last
+            m_pyramids[k].Build(texture.Image());
+        }
+        m_lastPyramid = k;
+        m_pyramid = &m_pyramids[k];
+    }
 
     for (int face = 0; face < 8; ++face) {
         Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, n, 0), &vertex(face, 0, n)};
@@ -425,6 +643,46 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         subdivide(face, depth, 0, 0, n, 0, 0, n);
     }
     m_model = nullptr;
+
+    // The triangles are filled in the order they were found, band by band: a pixel is written by
+    // the same triangles in the same order whatever the bands, so the picture is the same.
+    const int height = target.height();
+    const int threads = pool != nullptr ? pool->Threads() : 1;
+    if (threads <= 1 || height < 64) {
+        fillBand(0, height);
+        return;
+    }
+    // Several bands per thread, handed out one by one, even out the unequal rows of the disc.
+    constexpr int kBandRows = 32;
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    pool->Run(bands, [&](int band) {
+        fillBand(band * kBandRows, std::min(height, (band + 1) * kBandRows));
+    });
+}
+
+void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
+    GeoTextureFill fill = m_fill;
+    fill.RowBegin = rowBegin;
+    fill.RowEnd = rowEnd;
+    for (const Triangle& t : m_triangles) {
+        if (t.maxY < rowBegin || t.minY >= rowEnd) {
+            continue;
+        }
+        if (m_bilinear) {
+            fill.Bilinear = true;
+            if (t.level > 0) {
+                const QImage& level = m_pyramid->Level(t.level);
+                fill.Texels = reinterpret_cast<const std::uint32_t*>(level.constBits());
+                fill.TextureWidth = level.width();
+                fill.TextureHeight = level.height();
+            } else {
+                fill.Texels = m_fill.Texels;
+                fill.TextureWidth = m_fill.TextureWidth;
+                fill.TextureHeight = m_fill.TextureHeight;
+            }
+        }
+        FillTexturedTriangle(fill, t.v[0], t.v[1], t.v[2]);
+    }
 }
 
 void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic,
@@ -434,9 +692,32 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
     const Vertex& c = vertex(face, ic, jc);
     if (depth == 0) {
         if (a.visible && b.visible && c.visible) {
-            FillTexturedTriangle(m_fill, GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
-                                 GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
-                                 GeoTexVertex{c.px, c.py, double(c.column), double(c.row)});
+            Triangle t;
+            t.v = {GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
+                   GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
+                   GeoTexVertex{c.px, c.py, double(c.column), double(c.row)}};
+            t.minY = std::min({a.py, b.py, c.py});
+            t.maxY = std::max({a.py, b.py, c.py});
+            if (BoxOutside(std::min({a.px, b.px, c.px}), t.minY, std::max({a.px, b.px, c.px}),
+                           t.maxY, m_fill.TargetWidth, m_fill.TargetHeight)) {
+                ++m_trianglesFilled;
+                return;
+            }
+            if (m_bilinear) {
+                // The level whose texels come closest to one per pixel of this triangle; its
+                // coordinates are those of level 0 halved once per level.
+                const double texArea = std::abs((b.column - a.column) * double(c.row - a.row)
+                                                - (c.column - a.column) * double(b.row - a.row));
+                const double screenArea = std::abs((b.px - a.px) * double(c.py - a.py)
+                                                   - (c.px - a.px) * double(b.py - a.py));
+                t.level = TextureLevelFor(texArea, screenArea, m_pyramid->Levels());
+                const double k = std::ldexp(1.0, -t.level);
+                for (GeoTexVertex& tv : t.v) {
+                    tv.U *= k;
+                    tv.V *= k;
+                }
+            }
+            m_triangles.push_back(t);
             ++m_trianglesFilled;
         }
         return;

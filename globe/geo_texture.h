@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -12,7 +13,13 @@
 namespace zimbalo::globe {
 
 class GeoBitmap;
+class GeoRenderPool;
 class GeoSphericalPrj;
+
+/// How the texture's pixels are taken: the nearest texel (cheap, for pictures in motion) or a
+/// bilinear blend of four texels from the pre-filtered level that suits the triangle's shrinking
+/// (for still pictures).
+enum class GeoTextureFilter { Nearest, Bilinear };
 
 /// Decodes a JPEG file with libjpeg straight into the 32-bit layout (QImage::Format_RGB32).
 /// Throws GeoException with the decoder's message (or the system's for unreadable files).
@@ -57,23 +64,77 @@ struct GeoTextureFill {
     int Alpha = 255;
     bool HasTransparent = false;
     std::uint32_t TransparentPixel = 0;
+    int RowBegin = 0;       ///< first target row drawn (a band of the picture)
+    int RowEnd = INT_MAX;   ///< the row after the last one drawn
+    bool Bilinear = false;  ///< blend four texels instead of taking the nearest
 };
 
 /// Fills a screen triangle with the texture: scan lines from the top vertex down, spans from the
-/// truncated x of one edge up to (not including) the other's, texture coordinates interpolated.
+/// truncated x of one edge up to (not including) the other's, texture coordinates interpolated
+/// along the span in fixed point. Nearest: texel (trunc U, trunc V). Bilinear: texel centres at
+/// U + 0.5, V + 0.5, the four around the point blended (clamped at the image's edges). Only rows
+/// RowBegin .. RowEnd - 1 are drawn; every row comes out the same whatever the band.
 void FillTexturedTriangle(const GeoTextureFill& fill, const GeoTexVertex& a, const GeoTexVertex& b,
                           const GeoTexVertex& c);
+
+/// The pre-filtered levels of a texture: level k (k >= 1) is half the size of level k - 1 (rounded
+/// up), each texel the mean of the 2 x 2 texels below it. Level 0 is the texture itself (not
+/// copied); all levels together take a third more memory than the texture.
+class GeoTexturePyramid {
+public:
+    /// Builds the levels of an image down to a side of 8 texels; returns at once when the image
+    /// is the one built last (same data, size and content key).
+    void Build(const QImage& base);
+
+    /// Whether the levels were built from this image.
+    bool IsBuiltFrom(const QImage& base) const;
+
+    /// Number of levels, level 0 (the texture) included; 0 before Build.
+    int Levels() const { return m_baseBits == nullptr ? 0 : static_cast<int>(m_levels.size()) + 1; }
+
+    /// Level k, 1 .. Levels() - 1 (level 0 is the texture itself, which the pyramid does not
+    /// hold, so that the texture is never shared and never copied on a write).
+    const QImage& Level(int k) const { return m_levels[static_cast<std::size_t>(k - 1)]; }
+
+    /// Bytes held by the levels above 0.
+    std::size_t Bytes() const;
+
+    void Clear();
+
+private:
+    const uchar* m_baseBits = nullptr;
+    QSize m_baseSize;
+    qint64 m_baseKey = 0;
+    std::vector<QImage> m_levels;
+};
+
+/// Level to sample for a triangle whose texture area (in texels of level 0) covers a screen area
+/// (in pixels): log2 of the linear shrinking, rounded, clamped to 0 .. levels - 1.
+int TextureLevelFor(double textureArea, double screenArea, int levels);
 
 /// Maps an equirectangular texture onto the sphere by octahedron subdivision. Keeps its vertex
 /// cache between frames so that each subdivision vertex is computed once per frame.
 class GeoTextureMapper {
 public:
-    /// Draws the texture into the target picture for the model's current view.
+    /// Draws the texture into the target picture for the model's current view. Bilinear
+    /// filtering applies to opaque textures without a transparent colour (a keyed colour must not
+    /// bleed into its neighbours); others take the nearest texel. With a pool the picture is
+    /// filled in bands on its threads, giving the same bytes as one thread.
     void Draw(QImage& target, const GeoSphericalPrj& model, double scale, const GeoBitmap& texture,
-              int alpha, GeoColor transparent);
+              int alpha, GeoColor transparent, GeoTextureFilter filter = GeoTextureFilter::Nearest,
+              GeoRenderPool* pool = nullptr);
 
     /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices).
     int TrianglesFilled() const { return m_trianglesFilled; }
+
+    /// Bytes of the pre-filtered levels kept for bilinear filtering.
+    std::size_t PyramidBytes() const { return m_pyramids[0].Bytes() + m_pyramids[1].Bytes(); }
+
+    /// Forgets the pre-filtered levels (the next bilinear picture builds them again).
+    void ClearPyramid() {
+        m_pyramids[0].Clear();
+        m_pyramids[1].Clear();
+    }
 
 private:
     /// A vertex of the subdivision: its geometry (fixed for a depth), texel (fixed for a texture
@@ -111,6 +172,16 @@ private:
 
     void prepareVertex(int face, Vertex& v);
 
+    /// A triangle to fill: its screen vertices with texture coordinates of its level.
+    struct Triangle {
+        std::array<GeoTexVertex, 3> v;
+        int minY = 0;
+        int maxY = 0;
+        int level = 0;
+    };
+
+    void fillBand(int rowBegin, int rowEnd) const;
+
     std::array<Mesh, 8> m_meshes;
     Mesh* m_mesh = nullptr;
     int m_n = 0;
@@ -121,6 +192,13 @@ private:
     const GeoSphericalPrj* m_model = nullptr;
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
+    std::vector<Triangle> m_triangles;
+    // Levels of the two textures drawn last (the surface texture and a layer's surface image
+    // may alternate in every picture); m_pyramid points to the one of the current texture.
+    std::array<GeoTexturePyramid, 2> m_pyramids;
+    std::size_t m_lastPyramid = 0;
+    const GeoTexturePyramid* m_pyramid = nullptr;
+    bool m_bilinear = false;
 };
 
 }  // namespace zimbalo::globe

@@ -1,7 +1,12 @@
-// Speed of the globe picture: a 1024 x 768 frame with the 5400 x 2700 texture and the 10-degree
-// graticule at two scales, turning the globe by one degree per frame. Prints "name value" lines.
+// Speed of the globe picture: a frame (1024 x 768 by default) with the 5400 x 2700 texture and the
+// 10-degree graticule at two scales, turning the globe by one degree per frame. Prints "name value"
+// lines: medians of wall time per frame (frame_ms_*) and of CPU time per frame over all threads
+// (frame_cpu_ms_*).
 //
-// Usage: globe_render [texture.jpg]   (default: BlueMarble_5.4x2.7k.jpg beside the executable)
+// Usage: globe_render [--size WxH] [--frames N] [texture.jpg]
+//        [--threads N]  (threads of the texture pass, all included; default one per core)
+//        [--default-only]  (only the frames at the default scale, for instruction counts)
+//        (default texture: BlueMarble_5.4x2.7k.jpg beside the executable)
 
 #include <algorithm>
 #include <chrono>
@@ -28,9 +33,17 @@ namespace {
 using zimbalo::globe::GeoGlobe;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 768;
-constexpr int kFrames = 200;
+int kWidth = 1024;
+int kHeight = 768;
+int kFrames = 200;
+bool kDefaultOnly = false;
+int kThreads = 0;
+
+/// The default scale (2.7e-6 at 1024 x 768) grown with the picture's diagonal, as a resize of the
+/// window does, so that the globe fills every picture size alike.
+double defaultScale() {
+    return 2.7e-06 * std::hypot(kWidth, kHeight) / std::hypot(1024.0, 768.0);
+}
 
 /// CPU time of this thread in milliseconds (for runs on a busy machine: ZIMBALO_BENCH_CPU=1).
 double threadCpuMs() {
@@ -40,6 +53,13 @@ double threadCpuMs() {
 }
 
 const bool kCpuTime = qEnvironmentVariableIsSet("ZIMBALO_BENCH_CPU");
+
+/// CPU time of the whole process (all threads) in milliseconds.
+double processCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -51,22 +71,31 @@ double median(std::vector<double> values) {
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-/// Median milliseconds per frame at a scale, turning YRotation by 1 degree between frames.
-double frameMs(GeoGlobe& globe, double scale) {
+struct FrameFigures {
+    double wallMs = 0.0;  ///< median wall time per frame
+    double cpuMs = 0.0;   ///< median CPU time per frame, all threads
+};
+
+/// Medians per frame at a scale, turning YRotation by 1 degree between frames.
+FrameFigures frameMs(GeoGlobe& globe, double scale) {
     globe.Projector().SetScaleFactor(scale);
     globe.Projector().SetXOrigin(kWidth / 2);
     globe.Projector().SetYOrigin(kHeight / 2);
     globe.Render();  // warm-up: caches and first-touch of memory
     std::vector<double> times;
-    times.reserve(kFrames);
+    std::vector<double> cpu;
+    times.reserve(static_cast<std::size_t>(kFrames));
+    cpu.reserve(static_cast<std::size_t>(kFrames));
     for (int i = 0; i < kFrames; ++i) {
         globe.Projector().SetYRotation(globe.Projector().YRotation() + 1.0);
         const auto start = Clock::now();
         const double cpuStart = threadCpuMs();
+        const double processStart = processCpuMs();
         globe.Render();
         times.push_back(kCpuTime ? threadCpuMs() - cpuStart : msSince(start));
+        cpu.push_back(processCpuMs() - processStart);
     }
-    return median(times);
+    return {median(times), median(cpu)};
 }
 
 /// Median milliseconds of a plain fill of the back buffer.
@@ -140,7 +169,7 @@ LabelFigures labelsMs(GeoGlobe& globe) {
         layer.ObjectSource().AddObject(point);
     }
 
-    globe.Projector().SetScaleFactor(2.7e-06);
+    globe.Projector().SetScaleFactor(defaultScale());
     globe.Projector().SetXOrigin(kWidth / 2);
     globe.Projector().SetYOrigin(kHeight / 2);
     globe.Render();
@@ -172,9 +201,25 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
-    const QString texture =
-        argc > 1 ? QString::fromLocal8Bit(argv[1])
-                 : QCoreApplication::applicationDirPath() + "/BlueMarble_5.4x2.7k.jpg";
+    QString texture = QCoreApplication::applicationDirPath() + "/BlueMarble_5.4x2.7k.jpg";
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--size") && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &kWidth, &kHeight) != 2 || kWidth <= 0
+                || kHeight <= 0) {
+                std::fprintf(stderr, "globe_render: --size takes WxH, for example 1920x1080\n");
+                return 2;
+            }
+        } else if (arg == QLatin1String("--frames") && i + 1 < argc) {
+            kFrames = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == QLatin1String("--threads") && i + 1 < argc) {
+            kThreads = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == QLatin1String("--default-only")) {
+            kDefaultOnly = true;
+        } else {
+            texture = arg;
+        }
+    }
     if (!QFileInfo::exists(texture)) {
         std::fprintf(stderr, "globe_render: texture not found: %s\n", qPrintable(texture));
         return 1;
@@ -183,20 +228,41 @@ int main(int argc, char** argv) {
         const double decode = decodeMs(texture);
 
         GeoGlobe globe(kWidth, kHeight);
+        globe.SetRenderThreads(kThreads);
         globe.SetSurfaceTextureName(texture);
         globe.Projector().SetXRotation(23.5);
         globe.Graticule().SetLatitudeStep(10);
         globe.Graticule().SetLongitudeStep(10);
 
-        const double frameDefault = frameMs(globe, 2.7e-06);
-        const double frameFar = frameMs(globe, 1.1e-06);
+        // The picture in motion takes the nearest texel; the still picture is filtered.
+        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Nearest);
+        const FrameFigures frameDefault = frameMs(globe, defaultScale());
+        if (kDefaultOnly) {
+            std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
+            std::printf("frame_cpu_ms_default %.3f\n", frameDefault.cpuMs);
+            return 0;
+        }
+        const FrameFigures frameFar = frameMs(globe, defaultScale() * 1.1 / 2.7);
+        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Bilinear);
+        const FrameFigures frameBilinear = frameMs(globe, defaultScale());
+        const std::size_t pyramidBytes = globe.TextureMapper().PyramidBytes();
+        const auto textureBytes =
+            static_cast<std::size_t>(globe.SurfaceTexture().Image().sizeInBytes());
+        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Nearest);
         const LabelFigures labels = labelsMs(globe);
         const double fill = fillMs(globe);
 
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        std::printf("frame_ms_default %.3f\n", frameDefault);
-        std::printf("frame_ms_far %.3f\n", frameFar);
+        std::printf("size %dx%d\n", kWidth, kHeight);
+        std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
+        std::printf("frame_cpu_ms_default %.3f\n", frameDefault.cpuMs);
+        std::printf("frame_ms_far %.3f\n", frameFar.wallMs);
+        std::printf("frame_ms_bilinear %.3f\n", frameBilinear.wallMs);
+        std::printf("frame_cpu_ms_bilinear %.3f\n", frameBilinear.cpuMs);
+        std::printf("render_threads %d\n", globe.RenderPool().Threads());
+        std::printf("texture_mb %.1f\n", static_cast<double>(textureBytes) / 1048576.0);
+        std::printf("texture_levels_mb %.1f\n", static_cast<double>(pyramidBytes) / 1048576.0);
         if (labels.ms >= 0.0) {
             std::printf("labels_ms %.3f\n", labels.ms);
             std::printf("labels_per_frame %.1f\n", labels.perFrame);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtGlobal>
 
@@ -25,6 +26,39 @@ GlobeView::GlobeView(QWidget* parent)
     setMouseTracking(true);
     resize(150, 150);
     m_globe->OnInvalidate = [this]() { update(); };
+    m_stillTimer = new QTimer(this);
+    m_stillTimer->setSingleShot(true);
+    m_stillTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_stillTimer, &QTimer::timeout, this, [this]() {
+        // The motion stopped: the picture on the screen is the quick one; filter it now (also
+        // when the timer fired a little early).
+        if (m_pictureInMotion && !m_inMotion) {
+            m_sinceRender.invalidate();
+            m_globe->RequestRedraw();
+        }
+    });
+}
+
+void GlobeView::SetStillRedrawDelay(int ms) {
+    m_stillDelay = std::max(ms, 0);
+    if (m_stillDelay == 0) {
+        m_stillTimer->stop();
+        if (m_pictureInMotion && !m_inMotion) {
+            m_globe->RequestRedraw();
+        }
+    }
+}
+
+void GlobeView::SetInMotion(bool on) {
+    if (on == m_inMotion) {
+        return;
+    }
+    m_inMotion = on;
+    if (!on && m_pictureInMotion) {
+        m_stillTimer->stop();
+        m_sinceRender.invalidate();  // the next picture is a still one
+        m_globe->RequestRedraw();
+    }
 }
 
 GlobeView::~GlobeView() {
@@ -62,8 +96,21 @@ void GlobeView::paintEvent(QPaintEvent*) {
         do {
             globe.SetAbortRestart(false);
             if ((globe.UpdateCount() == 0 && globe.IsStale()) || !globe.Renderer().DoubleBuffer()) {
+                const bool quick = m_inMotion
+                                   || (m_stillDelay > 0 && m_sinceRender.isValid()
+                                       && m_sinceRender.elapsed() < m_stillDelay);
+                // A stale picture asks for no further paint when the filter changes.
+                if (globe.IsStale()) {
+                    globe.SetTextureFilter(quick ? GeoTextureFilter::Nearest
+                                                 : GeoTextureFilter::Bilinear);
+                }
                 globe.Render();
                 ++m_renderCount;
+                m_pictureInMotion = quick;
+                m_sinceRender.restart();
+                if (quick && !m_inMotion) {
+                    m_stillTimer->start(m_stillDelay);
+                }
             }
             if (globe.AbortRestart()) {
                 continue;

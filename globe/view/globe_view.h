@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -12,6 +13,7 @@
 #include "globe/geo_globe.h"
 
 class QPainter;
+class QTimer;
 
 namespace zimbalo::globe {
 class GeoLayer;
@@ -80,6 +82,24 @@ public:
     /// Number of renders of the picture so far (paints that only copy the back buffer don't count).
     int RenderCount() const { return m_renderCount; }
 
+    /// Pictures in motion and still pictures. A picture rendered less than StillRedrawDelay()
+    /// milliseconds after the one before belongs to a motion (Play, a drag, the wheel, a resize):
+    /// it takes the nearest texel, which is cheaper, and once no new picture has come for that
+    /// long the still picture is rendered once more with filtered texels. 0 switches this off:
+    /// every picture is filtered (unless InMotion is set).
+    int StillRedrawDelay() const { return m_stillDelay; }
+
+    void SetStillRedrawDelay(int ms);
+
+    /// Set by an owner that knows a motion is going on (an animation): pictures take the nearest
+    /// texel while it is set; clearing it renders the filtered picture.
+    bool InMotion() const { return m_inMotion; }
+
+    void SetInMotion(bool on);
+
+    /// Whether the picture on the screen was rendered with the nearest texel (motion).
+    bool PictureInMotion() const { return m_pictureInMotion; }
+
     /// Whether a zoom box is being dragged, and its rectangle.
     bool RubberBandActive() const { return m_rubberBandActive; }
 
@@ -128,6 +148,11 @@ private:
     QPainter* m_canvas = nullptr;
     bool m_painting = false;
     int m_renderCount = 0;
+    int m_stillDelay = 200;
+    bool m_inMotion = false;
+    bool m_pictureInMotion = false;
+    QElapsedTimer m_sinceRender;
+    QTimer* m_stillTimer = nullptr;
     GeoMouseButton m_zoomButton = GeoMouseButton::mzbRight;
     GeoMouseButton m_selectButton = GeoMouseButton::mzbLeft;
     GeoMouseButton m_rotateButton = GeoMouseButton::mzbLeft;
