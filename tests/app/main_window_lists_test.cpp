@@ -93,5 +93,35 @@ TEST_F(WindowTest, LanguageSwitchHidesTheListWindowsAndChangesTheirLanguage) {
         << w.Form_CityList->statusText().toStdString();
 }
 
+// Pictures of both list windows after a run, scrolled right, in German and French, as the program
+// shows them (captions included). Run on demand with ZIMBALO_SCREENSHOTS=<folder> and
+// --gtest_also_run_disabled_tests.
+TEST_F(WindowTest, DISABLED_ListWindowPictures) {
+    const QString folder = qEnvironmentVariable("ZIMBALO_SCREENSHOTS");
+    ASSERT_FALSE(folder.isEmpty());
+    TForm_Main& w = start();
+    w.ScrollBar_Bedeckung->setValue(1566);
+    for (QAction* language : {w.Opt_Deutsch, w.Opt_Francais}) {
+        language->trigger();
+        const QString suffix = language == w.Opt_Deutsch ? "de" : "fr";
+        w.Sichtbarkeit->trigger();
+        w.Form_CityList->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(3);
+        w.Form_CityList->Button_Start_CityListClick();
+        auto* box = w.Form_CityList->findChild<QPlainTextEdit*>("RichEdit_CityList");
+        box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum() / 2);
+        QCoreApplication::processEvents();
+        w.Form_CityList->grab().save(folder + "/app_citylist_" + suffix + ".png");
+
+        w.CityHist->trigger();
+        w.Form_CityHist->findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
+        w.Form_CityHist->Button_Start_CityHistClick();
+        box = w.Form_CityHist->findChild<QPlainTextEdit*>("RichEdit_CityHist");
+        box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum() / 2);
+        QCoreApplication::processEvents();
+        w.Form_CityHist->grab().save(folder + "/app_cityhist_" + suffix + ".png");
+    }
+    EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
+}
+
 }  // namespace
 }  // namespace zimbalo::app
