@@ -37,6 +37,12 @@ class GlobeView;
 class GeoSpatialDatabase;
 }  // namespace zimbalo::globe
 
+namespace zimbalo::lists {
+class ListRunControl;
+class TForm_CityHist;
+class TForm_CityList;
+}  // namespace zimbalo::lists
+
 namespace zimbalo::app {
 
 /// The state the main window keeps of what it shows; the list windows read it.
@@ -317,6 +323,15 @@ public:
     void ListWindowsToSettings(SettingsRecord& settings) const;
     /// Removes the list runs' temporary files (at close).
     void RemoveListTempFiles();
+    /// Gives both list windows the language in force: a going list run stops, both windows are
+    /// hidden and take the language's captions, header and city database. The language menu
+    /// items call it after their own handler.
+    void ListWindowsLanguageChanged();
+    /// The two list windows (null before CreateListWindows) and their shared run control over
+    /// StopRequested.
+    lists::TForm_CityHist* Form_CityHist = nullptr;
+    lists::TForm_CityList* Form_CityList = nullptr;
+    lists::ListRunControl* ListRuns = nullptr;
     // ==== end of list windows ====
 
 private:

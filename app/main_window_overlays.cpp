@@ -20,7 +20,7 @@ namespace zimbalo::app {
 
 struct TForm_Main::OverlayState {
     overlays::CenterLineState centerLine;
-    /// Mirrors GlobeOriginX/Y at every zoom routine; a drag moves it first.
+    /// Mirrors GlobeOriginX/Y at every zoom routine; a drag moves it and hands the new centre on.
     overlays::GlobePlacement placement;
 };
 
@@ -34,12 +34,11 @@ void TForm_Main::SetupOverlays() {
     Globe->Renderer().SetMaxTextHeight(40);
 
     overlays::GlobeMouseHooks hooks;
-    hooks.applyZoom = [this] {
-        // A drag moved the placement: it becomes the window's centre before the zoom routine.
-        m_state.GlobeOriginX = m_overlays->placement.OriginX();
-        m_state.GlobeOriginY = m_overlays->placement.OriginY();
-        Zoom_TrackBarChange();
+    hooks.centreMoved = [this](QPoint centre) {
+        m_state.GlobeOriginX = centre.x();
+        m_state.GlobeOriginY = centre.y();
     };
+    hooks.applyZoom = [this] { Zoom_TrackBarChange(); };
     hooks.sliderPosition = [this] { return Zoom_TrackBar->value(); };
     hooks.setSliderPosition = [this](int position) { Zoom_TrackBar->setValue(position); };
     hooks.showPopup = [this](QPoint pixel) { ShowGlobeControl(pixel); };

@@ -130,8 +130,11 @@ void InstallGlobeMouse(globe::GlobeView& view, GlobePlacement& placement, GlobeM
         place->MouseDown(event.position().toPoint());
     };
     view.OnMouseMove = [place, shared](QMouseEvent& event) {
-        place->MouseMove(event.position().toPoint(),
-                         (event.buttons() & Qt::LeftButton) != Qt::NoButton);
+        const bool moved = place->MouseMove(event.position().toPoint(),
+                                            (event.buttons() & Qt::LeftButton) != Qt::NoButton);
+        if (moved && shared->centreMoved) {
+            shared->centreMoved(QPoint(place->OriginX(), place->OriginY()));
+        }
         if (shared->applyZoom) {
             shared->applyZoom();
         }

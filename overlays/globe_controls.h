@@ -122,6 +122,7 @@ QPoint PopupPosition(QPoint pos);
 /// What the globe control's mouse asks of the main window.
 struct GlobeMouseHooks {
     std::function<void()> applyZoom;             ///< the zoom routine (scale and centre)
+    std::function<void(QPoint)> centreMoved;     ///< a drag moved the placement's centre here
     std::function<int()> sliderPosition;         ///< the zoom slider's position
     std::function<void(int)> setSliderPosition;  ///< moves the zoom slider
     std::function<void(QPoint)> showPopup;       ///< right button released at a pixel of the globe

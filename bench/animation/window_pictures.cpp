@@ -2,15 +2,21 @@
 // instants, each of the four textures once, the globe reset and the sub-planetary cross on.
 // Settings, documents and temporary files go to a fresh temporary folder.
 //
+// Then plays the Venus event from 40 minutes before its closest approach to the end of the time
+// slider, as the Play button does, and prints the steps per second of the whole window.
+//
 // Usage: window_pictures out-folder [venus event] [saturn event]
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <time.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,6 +26,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "dialogs/user_dialogs.h"
+#include "globe/view/globe_view.h"
 
 namespace {
 
@@ -40,6 +47,12 @@ public:
         return std::nullopt;
     }
 };
+
+double ThreadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
 
 }  // namespace
 
@@ -110,6 +123,28 @@ int main(int argc, char** argv) {
         std::printf("%s event %d slider %d\n", qPrintable(file), s.event,
                     w.Time_ScrollBar->value());
     }
+    // Play as the button does (each step recomputes, repaints and processes the window's
+    // messages), timed over the whole run.
+    w.ComboBox_Globus->setCurrentIndex(0);
+    w.ScrollBar_Bedeckung->setValue(venus);
+    w.Zoom_TrackBar->setValue(140);
+    const int start = w.Time_ScrollBar->value() - static_cast<int>(0.67 * 6300 / 3.5);
+    w.Time_ScrollBar->setValue(std::max(start, 0));
+    QCoreApplication::processEvents();
+    const int from = w.Time_ScrollBar->value();
+    const int renders = w.Globe->RenderCount();
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = ThreadCpuSeconds();
+    w.Button_PlayClick();
+    const double cpu = ThreadCpuSeconds() - cpuStart;
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const int steps = (w.Time_ScrollBar->value() - from) / 5;
+    std::printf("play_steps %d\n", steps);
+    std::printf("play_renders %d\n", w.Globe->RenderCount() - renders);
+    std::printf("play_steps_per_s %.1f\n", steps / seconds);
+    // On a busy machine: the rate the program's own thread would reach alone.
+    std::printf("play_steps_per_cpu_s %.1f\n", steps / cpu);
     w.close();
     return 0;
 }

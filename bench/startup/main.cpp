@@ -121,13 +121,17 @@ int main(int argc, char** argv) {
     StartOptions options;
     options.folders = folders;
     options.dialogs = &dialogs;
+    QElapsedTimer phase;
+    phase.start();
     Started started = StartMainWindow(options);
+    const qint64 windowMs = phase.restart();
     if (!started.window) {
         std::fprintf(stderr, "bench_startup: %s\n", qPrintable(dialogs.failed.join('\n')));
         return 1;
     }
     TForm_Main& window = *started.window;
     window.show();
+    const qint64 showMs = phase.restart();
     QElapsedTimer guard;
     guard.start();
     while (window.Globe->RenderCount() == 0 && guard.elapsed() < 30000)
@@ -137,6 +141,12 @@ int main(int argc, char** argv) {
             .count();
     std::printf("first_picture_ms %.0f\n", beforeMain + sinceMain);
     std::printf("peak_rss_mb %.1f\n", peakRssMb());
+    // Where the time went: before main (loader, libraries), creating the window (settings,
+    // catalogue, controls), showing it (first activation: texture, first calculation), and
+    // the first render and paint.
+    std::printf("phases_ms before_main %.0f window %lld show %lld render %lld\n", beforeMain,
+                static_cast<long long>(windowMs), static_cast<long long>(showMs),
+                static_cast<long long>(phase.elapsed()));
     if (!grab.isEmpty())
         window.grab().save(grab);
 

@@ -256,7 +256,7 @@ void TForm_CityHist::Button_Start_CityHistClick() {
     input.firstYear = EntryYear(m_von, 1980);
     input.lastYear = EntryYear(m_bis, 2100);
     input.language = language();
-    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopRequested : nullptr;
+    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopFlag() : nullptr;
     const Language lang = input.language;
     const astro::BesselTable& table = *ctx.catalogue;
     runList(

@@ -90,7 +90,7 @@ void TForm_CityList::Button_Start_CityListClick() {
     input.language = language();
     input.cityFile = CityFileName(input.language, ctx.dataFolder);
     input.threshold = PopulationThreshold(m_population->currentIndex());
-    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopRequested : nullptr;
+    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopFlag() : nullptr;
     const Language lang = input.language;
     runList(
         [&](const ListOutput& output, const ListCallback& callback) {

@@ -65,7 +65,6 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     setMenuBar(m_menuBar);
     m_listMenu = m_menuBar->addMenu(QStringLiteral("Liste"));
     m_listMenu->setObjectName(QStringLiteral("Liste1"));
-    m_listMenu->menuAction()->setObjectName(QStringLiteral("Liste1"));
     m_saveAction = m_listMenu->addAction(QStringLiteral("Speichern unter"));
     m_saveAction->setObjectName(QStringLiteral("Speichern1"));
     m_listMenu->addSeparator();
@@ -285,6 +284,10 @@ void ListWindow::Timer1Timer() {
     const QPoint panelOrigin = m_topPanel->mapTo(m_content, QPoint(0, 0));
     const int x = boxOrigin.x() - panelOrigin.x() + static_cast<int>(kTextMargin)
                   - m_textBox->horizontalScrollBar()->value();
+    // A caption set may give the header a new text without resizing it.
+    if (m_header->width() != m_header->sizeHint().width()) {
+        m_header->adjustSize();
+    }
     if (x != m_header->x()) {
         m_header->move(x, m_header->y());
     }
@@ -299,7 +302,7 @@ void ListWindow::runList(
     }
     m_running = true;
     if (control != nullptr) {
-        control->stopRequested.store(false);
+        control->clearStop();
         control->setRunning(true);
     }
     updateStartButton();

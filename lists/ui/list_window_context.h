@@ -28,13 +28,22 @@ class ListRunControl : public QObject {
     Q_OBJECT
 
 public:
-    explicit ListRunControl(QObject* parent = nullptr) : QObject(parent) {}
+    /// A control over `sharedFlag` (the main window's stop flag), or over a flag of its own
+    /// when null. The flag must outlive the control.
+    explicit ListRunControl(std::atomic<bool>* sharedFlag = nullptr, QObject* parent = nullptr)
+        : QObject(parent), m_flag(sharedFlag != nullptr ? sharedFlag : &m_ownFlag) {}
 
     /// The flag the runs poll after every place or event.
-    std::atomic<bool> stopRequested{false};
+    std::atomic<bool>& stopFlag() { return *m_flag; }
+
+    /// True once a stop was asked since the last start.
+    bool stopRequested() const { return m_flag->load(); }
 
     /// Asks a going run to end after its current place or event.
-    void requestStop() { stopRequested.store(true); }
+    void requestStop() { m_flag->store(true); }
+
+    /// Clears the flag (each start does).
+    void clearStop() { m_flag->store(false); }
 
     /// True while a list run is going in either window.
     bool running() const { return m_running; }
@@ -52,6 +61,8 @@ signals:
     void runningChanged(bool running);
 
 private:
+    std::atomic<bool> m_ownFlag{false};
+    std::atomic<bool>* m_flag;
     bool m_running = false;
 };
 

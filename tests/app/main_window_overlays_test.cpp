@@ -138,16 +138,5 @@ TEST_F(WindowTest, AResizeKeepsTheCentreAndTheZoom) {
     EXPECT_NEAR(w.PixelsPerRadius(), w.Globe->Projector().Model().Radius(), 1e-9);
 }
 
-TEST_F(WindowTest, WheelNotchesZoomWithinTheSlider) {
-    TForm_Main& w = start();
-    for (int i = 0; i < 40; ++i) {
-        QWheelEvent event(QPointF(100, 100), w.Globe->mapToGlobal(QPointF(100, 100)), QPoint(),
-                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.Globe, &event);
-    }
-    EXPECT_EQ(w.Zoom_TrackBar->value(), 350);
-    EXPECT_DOUBLE_EQ(w.Globe->Projector().ScaleFactor(), 6e-07);
-}
-
 }  // namespace
 }  // namespace zimbalo::app

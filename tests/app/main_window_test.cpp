@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/version_info.h"
 #include "globe/view/globe_view.h"
 #include "window_fixture.h"
 
@@ -142,6 +143,37 @@ TEST_F(WindowTest, CloseWritesTheSettingsAndRemovesTheTemporaryFiles) {
     EXPECT_EQ(again.ScrollBar_Bedeckung->value(), 321);
     EXPECT_EQ(again.Time_ScrollBar->value(), 7000);
     EXPECT_TRUE(again.CheckBox_ET_UT->isChecked());
+}
+
+TEST_F(WindowTest, ExitAsksRunningListsToStopAndClosesLikeTheCloseBox) {
+    TForm_Main& w = start();
+    const QString store = w.LayerStorePath();
+    w.ScrollBar_Bedeckung->setValue(99);
+    bool closed = false;
+    QObject::connect(&w, &TForm_Main::closed, [&closed] { closed = true; });
+    w.Exit1->trigger();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(w.State().StopRequested);
+    EXPECT_TRUE(w.State().Closing);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(QFile::exists(store));
+    QFile file(SettingsPath(folders));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll();
+    EXPECT_EQ(ReadSettings(std::vector<std::uint8_t>(data.begin(), data.end()))->currentIndex, 99);
+    // A second close (the close box after Exit, or a signal) changes nothing.
+    w.close();
+    EXPECT_TRUE(dialogs.failed.isEmpty());
+}
+
+TEST_F(WindowTest, EveryActivationHidesTheAboutPanelAndSetsTheBaseTitle) {
+    TForm_Main& w = start();
+    w.Panel_About->show();
+    w.FormActivate();
+    EXPECT_FALSE(w.Panel_About->isVisible());
+    EXPECT_EQ(w.windowTitle(), w.BaseTitle());
+    EXPECT_TRUE(w.BaseTitle().startsWith("Zimbalo " + FileVersion()));
+    EXPECT_EQ(w.Time_ScrollBar->value(), 6300) << "only the first activation sets the instant";
 }
 
 }  // namespace

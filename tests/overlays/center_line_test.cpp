@@ -251,17 +251,6 @@ TEST_F(CenterLineLayerTest, TheStoredLineIsTheComputedOneAndIsDrawnYellow) {
     EXPECT_GT(yellow, 200);
 }
 
-TEST_F(CenterLineLayerTest, ATrackAcrossTheDateLineStaysOneChain) {
-    const BesselRecord* r = FirstEvent([](const BesselRecord& e) {
-        return IsCentralType(e.OccType) && CrossesDateLine(CenterLinePoints(e, 0.0));
-    });
-    ASSERT_NE(r, nullptr);
-    CenterLineLayer(m_globe, m_database, m_state, *r, 0.0, false);
-    ASSERT_NE(m_state.line, nullptr);
-    EXPECT_EQ(m_state.line->Chains().Count(), 1);
-    EXPECT_EQ(m_state.line->Chains().Chain(0).Count(), kCenterLinePoints);
-}
-
 TEST_F(CenterLineLayerTest, ClosingOnlyEmptiesTheStore) {
     const BesselRecord* central = FirstEvent([](const BesselRecord& e) { return e.OccType == 2; });
     CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, false);
