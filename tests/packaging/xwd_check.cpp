@@ -149,7 +149,9 @@ int main(int argc, char** argv) {
         const QImage out = width > 0 && width < shown.width()
                                ? shown.scaledToWidth(width, Qt::SmoothTransformation)
                                : shown;
-        if (!out.save(QString::fromLocal8Bit(argv[3]))) {
+        // 256 colours keep the picture small enough to live in the repository.
+        const QImage small = out.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
+        if (!small.save(QString::fromLocal8Bit(argv[3]), nullptr, 0)) {
             std::fprintf(stderr, "%s cannot be written\n", argv[3]);
             return 1;
         }
