@@ -1,5 +1,7 @@
 #include "app/about_panel.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -77,6 +79,14 @@ void FillVersionGrid(QTableWidget& grid, const TFileVersionInfo& info) {
             item->setText(column == 0 ? label : value);
         }
     }
+    // Long values (description, copyright) widen the value column rather than being cut off.
+    for (int column = 0; column < 2; ++column) {
+        grid.resizeColumnToContents(column);
+        grid.setColumnWidth(column, std::max(grid.columnWidth(column), kColumnWidth));
+    }
+    const int frame = 2 * grid.frameWidth();
+    grid.setFixedSize(grid.columnWidth(0) + grid.columnWidth(1) + frame,
+                      kVersionGridRows * kRowHeight + frame);
 }
 
 void FillVersionGrid(QTableWidget& grid) {
