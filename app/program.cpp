@@ -104,6 +104,11 @@ int RunProgram(int argc, char** argv) {
     dialogs::QtUserDialogs dialogs;
     StartOptions options;
     options.folders = ResolveFolders();
+    // Started from a terminal, the missing data is also told there (the dialog may go unseen).
+    if (options.folders.data.isEmpty())
+        std::fprintf(
+            stderr, "%s\n",
+            astro::DataFolderNotFoundMessage(options.folders.program.toStdString()).c_str());
     options.dialogs = &dialogs;
     options.firstStartLanguage = SystemStartLanguage();
     for (const QScreen* screen : QGuiApplication::screens())
