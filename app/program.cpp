@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/quit_signals.h"
+#include "app/start_language.h"
 #include "app/version_info.h"
 #include "astro/data_folder.h"
 
@@ -34,9 +35,11 @@ Started StartMainWindow(const StartOptions& options) {
 
     LoadedSettings loaded;
     if (options.folders.settingsReady) {
-        loaded = LoadOrCreateSettings(SettingsPath(options.folders), version);
+        loaded = LoadOrCreateSettings(SettingsPath(options.folders), version,
+                                      static_cast<std::uint8_t>(options.firstStartLanguage));
     } else {
         loaded.record = DefaultSettings(version);
+        loaded.record.language = static_cast<std::uint8_t>(options.firstStartLanguage);
         loaded.origin = SettingsOrigin::NotKept;
         loaded.problem = options.folders.settings + ": the folder cannot be created";
     }
@@ -101,7 +104,13 @@ int RunProgram(int argc, char** argv) {
     dialogs::QtUserDialogs dialogs;
     StartOptions options;
     options.folders = ResolveFolders();
+    // Started from a terminal, the missing data is also told there (the dialog may go unseen).
+    if (options.folders.data.isEmpty())
+        std::fprintf(
+            stderr, "%s\n",
+            astro::DataFolderNotFoundMessage(options.folders.program.toStdString()).c_str());
     options.dialogs = &dialogs;
+    options.firstStartLanguage = SystemStartLanguage();
     for (const QScreen* screen : QGuiApplication::screens())
         options.screens.push_back(screen->availableGeometry());
 
