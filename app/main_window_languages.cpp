@@ -2,7 +2,6 @@
 // and the two list windows, and the about panel with the version grid.
 
 #include <QAction>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -19,21 +18,6 @@
 
 namespace zimbalo::app {
 namespace {
-
-// The list windows of `main`: its own window children, or top-level windows when they were
-// created without a parent.
-template <typename Window>
-Window* ListWindowOf(TForm_Main& main) {
-    if (auto* child = main.findChild<Window*>(QString(), Qt::FindDirectChildrenOnly)) {
-        return child;
-    }
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<Window*>(widget)) {
-            return window;
-        }
-    }
-    return nullptr;
-}
 
 // The captions of one window, in set order; for the main window either its captions and items
 // (`hints` false) or its hints.
@@ -74,13 +58,13 @@ void TForm_Main::ApplyCaptionSet(int language) {
     Append(m_captionProblems, ApplyCaptions(*this, Select(set, CaptionWindow::Main, true)));
     setWindowTitle(BaseTitle());
 
-    if (auto* hist = ListWindowOf<lists::TForm_CityHist>(*this)) {
+    if (lists::TForm_CityHist* hist = Form_CityHist) {
         Append(m_captionProblems,
                ApplyCaptions(*hist, Select(set, CaptionWindow::CityHist, false)));
         hist->setLanguage(lang);  // hides the window (a running list is stopped first)
         hist->hide();
     }
-    if (auto* list = ListWindowOf<lists::TForm_CityList>(*this)) {
+    if (lists::TForm_CityList* list = Form_CityList) {
         Append(m_captionProblems,
                ApplyCaptions(*list, Select(set, CaptionWindow::CityList, false)));
         list->setLanguage(lang);

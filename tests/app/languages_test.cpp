@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -85,24 +84,6 @@ QStringList Expected(const Caption& c) {
         items.append(Q(item));
     }
     return items;
-}
-
-lists::TForm_CityHist* HistWindow() {
-    for (QWidget* w : QApplication::allWidgets()) {
-        if (auto* hist = qobject_cast<lists::TForm_CityHist*>(w)) {
-            return hist;
-        }
-    }
-    return nullptr;
-}
-
-lists::TForm_CityList* ListWindow() {
-    for (QWidget* w : QApplication::allWidgets()) {
-        if (auto* list = qobject_cast<lists::TForm_CityList*>(w)) {
-            return list;
-        }
-    }
-    return nullptr;
 }
 
 void SwitchTo(TForm_Main& w, Language language) {
@@ -191,11 +172,10 @@ TEST_F(WindowTest, EveryCaptionLandsOnItsControlInEachLanguage) {
 
 TEST_F(WindowTest, ListWindowsTakeTheirCaptionsAndHide) {
     TForm_Main& w = start();
-    lists::TForm_CityHist* hist = HistWindow();
-    lists::TForm_CityList* list = ListWindow();
-    if (hist == nullptr || list == nullptr) {
-        GTEST_SKIP() << "the list windows are not created by the main window";
-    }
+    lists::TForm_CityHist* hist = w.Form_CityHist;
+    lists::TForm_CityList* list = w.Form_CityList;
+    ASSERT_NE(hist, nullptr);
+    ASSERT_NE(list, nullptr);
     auto* population = list->findChild<QComboBox*>(QStringLiteral("ComboBox_Population"));
     ASSERT_NE(population, nullptr);
     population->setCurrentIndex(6);
