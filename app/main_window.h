@@ -262,6 +262,11 @@ public:
     /// The overlays' own state: the central line, the globe's placement.
     struct OverlayState;
     std::shared_ptr<OverlayState> m_overlays;
+    /// Shows or hides the limits of the path (checked at start; not kept in the settings).
+    QCheckBox* CheckBox_Limits = nullptr;
+    void CheckBox_LimitsClick();
+    /// Draws the limits of the current event after the central line's rebuild emptied the store.
+    void RebuildLimits();
     // ==== end of globe overlays ====
 
     // ==== Capitals, markers and points of interest (bodies in main_window_points.cpp) ====
