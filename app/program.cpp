@@ -114,6 +114,18 @@ int RunProgram(int argc, char** argv) {
     for (const QScreen* screen : QGuiApplication::screens())
         options.screens.push_back(screen->availableGeometry());
 
+    // SIGTERM/SIGINT close the window as its close box does. Before the event loop runs (a
+    // start-up message about a damaged texture or unreadable settings is up) they end those
+    // messages instead, and the program closes right after start-up rather than waiting for OK.
+    TForm_Main* running = nullptr;
+    bool endRequested = false;
+    const QuitSignals quitSignals([&running, &endRequested] {
+        endRequested = true;
+        if (running)
+            running->close();
+        else
+            QCoreApplication::exit(0);
+    });
     Started started = StartMainWindow(options);
     if (!started.window)
         return started.exitStatus;
@@ -121,11 +133,15 @@ int RunProgram(int argc, char** argv) {
     dialogs.setParent(&window);
     QObject::connect(&window, &TForm_Main::closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    const QuitSignals quitSignals([&window] { window.close(); });
     if (started.windowState == 2)
         window.showMaximized();
     else
         window.show();
+    if (endRequested) {
+        window.close();  // keeps the settings as a close at any other time does
+        return 0;
+    }
+    running = &window;
     return QApplication::exec();
 }
 

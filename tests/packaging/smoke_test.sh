@@ -25,11 +25,12 @@ cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -u
 work=$1
+title=$3  # what the title of the awaited window starts with
 "$2/bin/zimbalo" >"$work/out.txt" 2>&1 &
 pid=$!
 shown=0
 for _ in $(seq 1 120); do  # up to 60 s: a sanitizer build starts slowly
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Zimbalo [0-9]'; then
+    if xwininfo -root -tree 2>/dev/null | grep -q "\"$title"; then
         shown=1
         break
     fi
@@ -57,10 +58,12 @@ SESSION
 chmod +x "$work/session.sh"
 
 cd /
-env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-    XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$work" "$prefix" \
-    || { cat "$work/out.txt"; fail "the program did not show its window"; }
+session() {
+    env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+        XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$work" "$@"
+}
+session "$prefix" 'Zimbalo [0-9]' || { cat "$work/out.txt"; fail "the program did not show its window"; }
 
 "$check" check "$work/screen.xwd" || { cat "$work/out.txt"; fail "the screen lacks what it should show"; }
 status=$(cat "$work/status.txt")
@@ -72,4 +75,13 @@ size=$(stat -c %s "$settings")
 [ "$size" = 243 ] || fail "the settings record has $size bytes, not 243"
 left=$(find "$work/tmp" -maxdepth 1 \( -name 'Temporary_*.tmp' -o -name 'Zimbalo_temp_*.txt' \) | head -5)
 [ -z "$left" ] || fail "temporary files left: $left"
+
+# A damaged texture is reported at start; SIGTERM while that message is up still ends the program.
+if [ -z "${3:-}" ]; then
+    : >"$prefix/share/zimbalo/BlueMarble_5.4x2.7k.jpg"
+    rm -rf "$work/home" && mkdir -p "$work/home"
+    session "$prefix" 'Zimbalo"' || { cat "$work/out.txt"; fail "no message about the damaged texture"; }
+    status=$(cat "$work/status.txt")
+    [ "$status" = 0 ] || fail "with the start-up message up, SIGTERM gave: $status"
+fi
 echo "smoke test passed"
