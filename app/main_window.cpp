@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include "app/info_panel.h"
+#include "app/user_manual.h"
 #include "app/version_info.h"
 #include "astro/time_scales.h"
 #include "globe/geo_exception.h"
@@ -852,7 +853,9 @@ void TForm_Main::Exit1Click() {
     close();
 }
 
-void TForm_Main::Hilfe2Click() {}
+void TForm_Main::Hilfe2Click() {
+    OpenUserManual(m_folders.data, m_state.language, m_dialogs);
+}
 
 void TForm_Main::FormClose() {
     if (m_closed)

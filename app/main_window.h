@@ -3,6 +3,8 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
@@ -260,6 +262,11 @@ public:
     /// The overlays' own state: the central line, the globe's placement.
     struct OverlayState;
     std::shared_ptr<OverlayState> m_overlays;
+    /// Shows or hides the limits of the path (checked at start; not kept in the settings).
+    QCheckBox* CheckBox_Limits = nullptr;
+    void CheckBox_LimitsClick();
+    /// Draws the limits of the current event after the central line's rebuild emptied the store.
+    void RebuildLimits();
     // ==== end of globe overlays ====
 
     // ==== Capitals, markers and points of interest (bodies in main_window_points.cpp) ====
@@ -302,13 +309,29 @@ public:
     // ==== end of points ====
 
     // ==== Languages and version panel (bodies in main_window_languages.cpp) ====
+    /// Switches the captions, hints and list items of this window and both list windows to
+    /// `language` (0 German, 1 English, 2 French; other values give German), rebuilds the
+    /// time-scale caption and the title, and hides the list windows.
     void ApplyCaptionSet(int language);
     void Opt_DeutschClick();
     void Opt_EnglishClick();
     void Opt_FrancaisClick();
+    /// Shows Panel_About at the top of the window with the program's version.
     void Version1Click();
+    void Button_About_OKClick();
     /// Refills the version grid of Panel_About (on every activation).
     void FillVersionGrid();
+
+    /// Problems of the last caption switch: captions that found no control (empty when all
+    /// landed).
+    const std::vector<std::string>& CaptionProblems() const { return m_captionProblems; }
+
+private:
+    /// Gives Panel_About its icon and layout and wires its button (once).
+    void setupAboutPanel();
+    std::vector<std::string> m_captionProblems;
+
+public:
     // ==== end of languages ====
 
     // ==== List windows (bodies in main_window_lists.cpp) ====

@@ -3,8 +3,11 @@
 
 #include <exception>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
@@ -15,11 +18,13 @@
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
 #include "overlays/globe_controls.h"
+#include "overlays/limits_layer.h"
 
 namespace zimbalo::app {
 
 struct TForm_Main::OverlayState {
     overlays::CenterLineState centerLine;
+    overlays::LimitsLayerState limits;
     /// Mirrors GlobeOriginX/Y at every zoom routine; a drag moves it and hands the new centre on.
     overlays::GlobePlacement placement;
 };
@@ -67,6 +72,25 @@ void TForm_Main::SetupOverlays() {
     connect(Button_Resize_Globe, &QPushButton::clicked, this,
             [this] { Button_Resize_GlobeClick(); });
     connect(Button_Exit_Globe, &QPushButton::clicked, this, [this] { Button_Exit_GlobeClick(); });
+
+    CheckBox_Limits = new QCheckBox(overlays::LimitsCaption(m_state.language));
+    CheckBox_Limits->setObjectName(QStringLiteral("CheckBox_Limits"));
+    CheckBox_Limits->setChecked(true);
+    if (auto* grid = qobject_cast<QGridLayout*>(GroupBox_Globus->layout())) {
+        grid->addWidget(CheckBox_Limits, grid->rowCount(), 0);
+    }
+    connect(CheckBox_Limits, &QCheckBox::toggled, this, [this] { CheckBox_LimitsClick(); });
+    // The language menu's check mark follows every caption set.
+    const std::pair<QAction*, Language> languages[] = {{Opt_Deutsch, Language::German},
+                                                       {Opt_English, Language::English},
+                                                       {Opt_Francais, Language::French}};
+    for (const auto& [action, language] : languages) {
+        connect(action, &QAction::toggled, this, [this, language = language](bool on) {
+            if (on) {
+                CheckBox_Limits->setText(overlays::LimitsCaption(language));
+            }
+        });
+    }
 }
 
 void TForm_Main::RebuildCentralLine() {
@@ -80,6 +104,24 @@ void TForm_Main::RebuildCentralLine() {
         // A layer store that could not be opened: the globe is shown without the line.
         qWarning("Central line: %s", e.what());
     }
+    RebuildLimits();
+}
+
+void TForm_Main::RebuildLimits() {
+    if (!m_layerStore) {
+        return;
+    }
+    try {
+        overlays::LimitsLayer(Globe->Globe(), *m_layerStore, m_overlays->limits, m_record,
+                              m_state.DeltaTSeconds, CheckBox_Limits->isChecked(), m_state.Closing);
+    } catch (const std::exception& e) {
+        qWarning("Path limits: %s", e.what());
+    }
+}
+
+void TForm_Main::CheckBox_LimitsClick() {
+    overlays::ShowLimitsLayer(Globe->Globe(), CheckBox_Limits->isChecked());
+    Globe->update();
 }
 
 void TForm_Main::Combobox_GlobusChange() {

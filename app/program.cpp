@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "app/quit_signals.h"
+#include "app/start_language.h"
 #include "app/version_info.h"
 #include "astro/data_folder.h"
 
@@ -34,9 +35,11 @@ Started StartMainWindow(const StartOptions& options) {
 
     LoadedSettings loaded;
     if (options.folders.settingsReady) {
-        loaded = LoadOrCreateSettings(SettingsPath(options.folders), version);
+        loaded = LoadOrCreateSettings(SettingsPath(options.folders), version,
+                                      static_cast<std::uint8_t>(options.firstStartLanguage));
     } else {
         loaded.record = DefaultSettings(version);
+        loaded.record.language = static_cast<std::uint8_t>(options.firstStartLanguage);
         loaded.origin = SettingsOrigin::NotKept;
         loaded.problem = options.folders.settings + ": the folder cannot be created";
     }
@@ -101,10 +104,28 @@ int RunProgram(int argc, char** argv) {
     dialogs::QtUserDialogs dialogs;
     StartOptions options;
     options.folders = ResolveFolders();
+    // Started from a terminal, the missing data is also told there (the dialog may go unseen).
+    if (options.folders.data.isEmpty())
+        std::fprintf(
+            stderr, "%s\n",
+            astro::DataFolderNotFoundMessage(options.folders.program.toStdString()).c_str());
     options.dialogs = &dialogs;
+    options.firstStartLanguage = SystemStartLanguage();
     for (const QScreen* screen : QGuiApplication::screens())
         options.screens.push_back(screen->availableGeometry());
 
+    // SIGTERM/SIGINT close the window as its close box does. Before the event loop runs (a
+    // start-up message about a damaged texture or unreadable settings is up) they end those
+    // messages instead, and the program closes right after start-up rather than waiting for OK.
+    TForm_Main* running = nullptr;
+    bool endRequested = false;
+    const QuitSignals quitSignals([&running, &endRequested] {
+        endRequested = true;
+        if (running)
+            running->close();
+        else
+            QCoreApplication::exit(0);
+    });
     Started started = StartMainWindow(options);
     if (!started.window)
         return started.exitStatus;
@@ -112,11 +133,15 @@ int RunProgram(int argc, char** argv) {
     dialogs.setParent(&window);
     QObject::connect(&window, &TForm_Main::closed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    const QuitSignals quitSignals([&window] { window.close(); });
     if (started.windowState == 2)
         window.showMaximized();
     else
         window.show();
+    if (endRequested) {
+        window.close();  // keeps the settings as a close at any other time does
+        return 0;
+    }
+    running = &window;
     return QApplication::exec();
 }
 

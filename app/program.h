@@ -18,6 +18,8 @@ struct StartOptions {
     AppFolders folders;
     dialogs::UserDialogs* dialogs = nullptr;
     std::vector<QRect> screens;  ///< available screen areas, for the saved window places
+    /// Language of a start without a usable settings file (the program takes the locale's).
+    Language firstStartLanguage = Language::German;
 };
 
 /// The window that start-up made, or the exit status when it could not start.

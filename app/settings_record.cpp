@@ -295,9 +295,11 @@ std::vector<std::string> SanitizeSettings(SettingsRecord& r, int eventCount,
     return replaced;
 }
 
-LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& version) {
+LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& version,
+                                    std::uint8_t firstLanguage) {
     LoadedSettings out;
     out.record = DefaultSettings(version);
+    out.record.language = firstLanguage;
     QFile file(path);
     bool useDefaults = true;
     if (file.exists()) {

@@ -123,8 +123,10 @@ struct LoadedSettings {
 /// Start-up step for the settings: reads `path` when it exists; a file of another version or one
 /// that is broken is replaced by the defaults, written at once; a missing file is created with
 /// the defaults. Never throws: when the file cannot be written the defaults are used for this run
-/// and `origin` says NotKept.
-LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& version);
+/// and `origin` says NotKept. Defaults take `firstLanguage` (0 German, 1 English, 2 French) as
+/// their language; a record read from the file keeps its own.
+LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& version,
+                                    std::uint8_t firstLanguage = 0);
 
 /// Writes the record to `path` atomically (a temporary file in the same folder renamed over the
 /// old one), so a crash or a full disk mid-write leaves the old file whole. Returns the system's

@@ -83,6 +83,8 @@ GeoGraticule::GeoGraticule() {
 }
 
 void GeoGraticule::notify() const {
+    m_linesValid = false;
+    m_partsValid = false;
     if (OnChange) {
         OnChange();
     }
@@ -118,18 +120,47 @@ int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) con
         return 0;
     }
     renderer.SetPen(m_pen);
-    int drawn = 0;
-    for (const GeoGraticuleLine& line : GraticuleLines(m_latitudeStep, m_longitudeStep)) {
-        const std::vector<GeoPoint> points = SampleGeoLine(line.From, line.To, line.Segments);
-        if (!projector.RectVisible(BoundsOf(points)).Visible) {
-            continue;
+    if (!m_linesValid) {
+        // The geography of the lines depends on the steps alone.
+        m_lines.clear();
+        for (const GeoGraticuleLine& line : GraticuleLines(m_latitudeStep, m_longitudeStep)) {
+            SampledLine sampled;
+            sampled.points = SampleGeoLine(line.From, line.To, line.Segments);
+            sampled.earth.reserve(sampled.points.size());
+            for (const GeoPoint& p : sampled.points) {
+                sampled.earth.push_back(GeoSphericalPrj::EarthFixed(p));
+            }
+            sampled.bounds = BoundsOf(sampled.points);
+            m_lines.push_back(std::move(sampled));
         }
-        renderer.BeginParts(false);
-        renderer.AddOpenChain(points);
-        renderer.EndParts();
-        ++drawn;
+        m_linesValid = true;
+        m_partsValid = false;
     }
-    return drawn;
+    const GeoSphericalPrj& model = projector.Model();
+    const ViewKey key{model.Forward(),          model.Radius(),   model.XOrigin(),
+                      model.YOrigin(),          renderer.Width(), renderer.Height(),
+                      renderer.PenWidthPixels()};
+    if (!m_partsValid || !(key == m_viewKey)) {
+        // A new view: project the visible lines, cut at the horizon and clipped, and keep them.
+        m_parts.clear();
+        m_visibleLines = 0;
+        for (const SampledLine& line : m_lines) {
+            if (!projector.RectVisible(line.bounds).Visible) {
+                continue;
+            }
+            renderer.BeginParts(false);
+            renderer.AddOpenChain(line.points, line.earth);
+            for (std::vector<QPoint>& part : renderer.TakeParts()) {
+                m_parts.push_back(std::move(part));
+            }
+            ++m_visibleLines;
+        }
+        m_viewKey = key;
+        m_partsValid = true;
+        ++m_projections;
+    }
+    renderer.DrawOpenParts(m_parts);
+    return m_visibleLines;
 }
 
 }  // namespace zimbalo::globe

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <vector>
+
+#include <QPoint>
 
 #include "globe/geo_attributes.h"
 #include "globe/geo_units.h"
@@ -59,10 +62,43 @@ public:
     std::function<void()> OnChange;
 
     /// Draws the lines with the graticule pen; returns how many lines were visible and drawn.
+    /// The lines' points are sampled once per choice of steps and projected once per view: a
+    /// picture whose view did not change draws the pixels kept from the last one.
     int Draw(GeoRenderer& renderer, const GeoProjector& projector) const;
+
+    /// Times the lines were projected (a new view, new steps or a new pen width), for checks.
+    int Projections() const { return m_projections; }
 
 private:
     void notify() const;
+
+    /// A line's sampled points, their Earth-fixed vectors and bounding rectangle.
+    struct SampledLine {
+        std::vector<GeoPoint> points;
+        std::vector<std::array<double, 3>> earth;
+        GeoRect bounds;
+    };
+
+    /// What the projected lines depend on.
+    struct ViewKey {
+        std::array<std::array<double, 3>, 3> forward{};
+        double radius = 0.0;
+        int xOrigin = 0;
+        int yOrigin = 0;
+        int width = 0;
+        int height = 0;
+        int penWidth = 0;
+
+        bool operator==(const ViewKey&) const = default;
+    };
+
+    mutable std::vector<SampledLine> m_lines;
+    mutable bool m_linesValid = false;
+    mutable std::vector<std::vector<QPoint>> m_parts;
+    mutable int m_visibleLines = 0;
+    mutable ViewKey m_viewKey;
+    mutable bool m_partsValid = false;
+    mutable int m_projections = 0;
 
     GeoGraticuleDraw m_drawMode = GeoGraticuleDraw::gdBehind;
     GeoPen m_pen{clSilver, GeoPenStyle::gpsSolid, 1.0, GeoUnitTypes::guPixel};

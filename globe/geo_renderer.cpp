@@ -485,7 +485,41 @@ void GeoRenderer::addProjectedRun(std::span<const QPoint> pixels) {
     AddPart(pixels.subspan(start));
 }
 
-void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points) {
+std::vector<std::vector<QPoint>> GeoRenderer::TakeParts() {
+    m_partsOpen = false;
+    std::vector<std::vector<QPoint>> parts = std::move(m_parts);
+    m_parts.clear();
+    return parts;
+}
+
+void GeoRenderer::DrawOpenParts(std::span<const std::vector<QPoint>> parts) {
+    if (!m_parts.empty()) {
+        EndParts();
+    }
+    if (parts.empty()) {
+        return;
+    }
+    QPainter& p = Canvas();
+    if (m_alpha >= 255) {
+        for (const auto& part : parts) {
+            p.drawPolyline(part.data(), static_cast<int>(part.size()));
+        }
+    } else {
+        QPainterPath path;
+        for (const auto& part : parts) {
+            addToPath(path, part);
+        }
+        const QBrush saved = p.brush();
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        p.setBrush(saved);
+    }
+    ++m_counters.PolyPolylineCalls;
+    m_counters.PartsDrawn += static_cast<int>(parts.size());
+}
+
+void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points,
+                               std::span<const std::array<double, 3>> earth) {
     if (points.size() < 2) {
         return;
     }
@@ -502,8 +536,9 @@ void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points) {
         }
         m_projected.clear();
     };
-    auto project = [&](const GeoPoint& p) {
-        const GeoProjected q = model.Project(p);
+    const bool haveEarth = earth.size() == points.size();
+    auto project = [&](const GeoPoint& p, const std::array<double, 3>* e) {
+        const GeoProjected q = e != nullptr ? model.ProjectEarthFixed(*e) : model.Project(p);
         if (model.IsVisible(q, p.Height)) {
             m_projected.emplace_back(model.PixelX(q.sx), model.PixelY(q.sy));
         } else {
@@ -512,7 +547,7 @@ void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points) {
         }
     };
 
-    project(points[0]);
+    project(points[0], haveEarth ? &earth[0] : nullptr);
     for (std::size_t i = 1; i < points.size(); ++i) {
         const GeoPoint& a = points[i - 1];
         const GeoPoint& b = points[i];
@@ -530,11 +565,13 @@ void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points) {
             const auto height = static_cast<std::int32_t>(
                 a.Height + roundToInt64(static_cast<double>(b.Height - a.Height) * f));
             const std::int64_t nearSide = ra > 0 ? gu::MaxLongitude - 2 : -gu::MaxLongitude + 2;
-            project(GeoPoint{NormalizeLongitude(nearSide + kCentralMeridian), latitude, height});
+            project(GeoPoint{NormalizeLongitude(nearSide + kCentralMeridian), latitude, height},
+                    nullptr);
             flushRun();
-            project(GeoPoint{NormalizeLongitude(-nearSide + kCentralMeridian), latitude, height});
+            project(GeoPoint{NormalizeLongitude(-nearSide + kCentralMeridian), latitude, height},
+                    nullptr);
         }
-        project(b);
+        project(b, haveEarth ? &earth[i] : nullptr);
     }
     flushRun();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -212,7 +213,16 @@ public:
     void EndParts();
 
     /// Adds an open geographic chain: split at the antimeridian, projected, cut at the horizon.
-    void AddOpenChain(std::span<const GeoPoint> points);
+    /// When given, earth holds the Earth-fixed vectors of the points (computed once by a caller
+    /// that draws the same chain again), which saves their trigonometry.
+    void AddOpenChain(std::span<const GeoPoint> points,
+                      std::span<const std::array<double, 3>> earth = {});
+
+    /// Takes the pending parts out (after clipping), leaving none to draw.
+    std::vector<std::vector<QPoint>> TakeParts();
+
+    /// Draws open parts (pixels after clipping) with the current pen, all in one go.
+    void DrawOpenParts(std::span<const std::vector<QPoint>> parts);
 
     /// Adds a filled geographic chain: points behind the globe are pulled onto the limb.
     void AddFilledChain(std::span<const GeoPoint> points);

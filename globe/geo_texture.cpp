@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <sys/mman.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <QFile>
 
 #include "globe/geo_exception.h"
@@ -252,6 +256,37 @@ inline std::uint32_t bilinearTexel(const std::uint32_t* texels, std::int64_t tw,
     return lerpPixel(top, bottom, wv) | 0xFF000000u;
 }
 
+/// The bilinear texel at fixed-point (u, v) where the column and the row after it lie inside
+/// the image: the two texel pairs are read side by side and blended in 16-bit lanes.
+inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::int64_t tw, std::int64_t u,
+                                    std::int64_t v) {
+#ifdef __SSE2__
+    const std::int64_t col = u >> kFixedShift;
+    const std::int64_t row = v >> kFixedShift;
+    const auto wu = static_cast<int>(static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu);
+    const auto wv = static_cast<int>(static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu);
+    const std::uint32_t* r0 = texels + row * tw + col;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0)), zero);
+    const __m128i bottom =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + tw)), zero);
+    // Rows first: top (256 - wv) + bottom wv, in 8.8 fixed point per channel.
+    const __m128i rows = _mm_srli_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - wv))),
+                      _mm_mullo_epi16(bottom, _mm_set1_epi16(static_cast<short>(wv)))),
+        8);
+    // Then the columns: the left texel's lanes times (256 - wu), the right one's times wu.
+    const auto iw = static_cast<short>(256 - wu);
+    const auto w = static_cast<short>(wu);
+    const __m128i weighted = _mm_mullo_epi16(rows, _mm_set_epi16(w, w, w, w, iw, iw, iw, iw));
+    const __m128i sum = _mm_srli_epi16(_mm_add_epi16(weighted, _mm_srli_si128(weighted, 8)), 8);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, zero))) | 0xFF000000u;
+#else
+    return bilinearTexel(texels, tw, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
+#endif
+}
+
 /// One span, from column start to end - 1, at fixed-point texture position (u, v) stepping by
 /// (stepU, stepV) per pixel.
 inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, int end,
@@ -312,8 +347,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
         && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1) {
         // All four texels of every pixel lie inside the image.
         for (int x = start; x < end; ++x) {
-            const std::uint32_t t =
-                bilinearTexel(texels, tw, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
+            const std::uint32_t t = bilinearInside(texels, tw, u, v);
             if (opaque) {
                 dst[x] = t;
             } else {

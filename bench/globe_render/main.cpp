@@ -6,6 +6,7 @@
 // Usage: globe_render [--size WxH] [--frames N] [texture.jpg]
 //        [--threads N]  (threads of the texture pass, all included; default one per core)
 //        [--default-only]  (only the frames at the default scale, for instruction counts)
+//        [--bilinear]  (with --default-only: those frames filtered)
 //        (default texture: BlueMarble_5.4x2.7k.jpg beside the executable)
 
 #include <algorithm>
@@ -38,6 +39,7 @@ int kHeight = 768;
 int kFrames = 200;
 bool kDefaultOnly = false;
 int kThreads = 0;
+bool kBilinearOnly = false;
 
 /// The default scale (2.7e-6 at 1024 x 768) grown with the picture's diagonal, as a resize of the
 /// window does, so that the globe fills every picture size alike.
@@ -214,6 +216,8 @@ int main(int argc, char** argv) {
             kFrames = std::max(1, std::atoi(argv[++i]));
         } else if (arg == QLatin1String("--threads") && i + 1 < argc) {
             kThreads = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == QLatin1String("--bilinear")) {
+            kBilinearOnly = true;
         } else if (arg == QLatin1String("--default-only")) {
             kDefaultOnly = true;
         } else {
@@ -235,7 +239,9 @@ int main(int argc, char** argv) {
         globe.Graticule().SetLongitudeStep(10);
 
         // The picture in motion takes the nearest texel; the still picture is filtered.
-        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Nearest);
+        globe.SetTextureFilter(kDefaultOnly && kBilinearOnly
+                                   ? zimbalo::globe::GeoTextureFilter::Bilinear
+                                   : zimbalo::globe::GeoTextureFilter::Nearest);
         const FrameFigures frameDefault = frameMs(globe, defaultScale());
         if (kDefaultOnly) {
             std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);

@@ -124,5 +124,40 @@ TEST(Graticule, DrawsOnlyVisibleLinesInItsPen) {
     EXPECT_EQ(g.Draw(globe.Renderer(), globe.Projector()), 0);
 }
 
+TEST(Graticule, ProjectsOncePerViewAndFollowsChanges) {
+    GeoGlobe globe(200, 200);
+    globe.SetSurfaceColor(clBlack);
+    globe.Projector().SetScaleFactor(0.0);
+    GeoGraticule& g = globe.Graticule();
+    globe.Render();
+    const QImage first = globe.Picture().copy();
+    const int projections = g.Projections();
+    // Nothing moved: the kept lines are drawn again, the same pixels.
+    globe.Render();
+    EXPECT_EQ(g.Projections(), projections);
+    EXPECT_TRUE(globe.Picture() == first);
+    // A turn, new steps and a wider pen each give new lines.
+    globe.Projector().SetYRotation(20.0);
+    globe.Render();
+    EXPECT_EQ(g.Projections(), projections + 1);
+    EXPECT_FALSE(globe.Picture() == first);
+    globe.Projector().SetYRotation(0.0);
+    globe.Render();
+    EXPECT_TRUE(globe.Picture() == first);
+    g.SetLatitudeStep(30);
+    globe.Render();
+    EXPECT_EQ(g.Projections(), projections + 3);
+    EXPECT_FALSE(globe.Picture() == first);
+    GeoPen wide = g.GraticulePen();
+    wide.SetWidth(3.0);
+    g.SetGraticulePen(wide);
+    globe.Render();
+    EXPECT_EQ(g.Projections(), projections + 4);
+    // A new picture size moves the lines with the origin.
+    globe.Resize(300, 300);
+    globe.Render();
+    EXPECT_EQ(g.Projections(), projections + 5);
+}
+
 }  // namespace
 }  // namespace zimbalo::globe
