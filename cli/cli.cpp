@@ -20,6 +20,7 @@
 #include "lists/cp1252.h"
 #include "lists/list_runs.h"
 #include "lists/list_text.h"
+#include "lists/message_text.h"
 #include "lists/number_text.h"
 
 #ifndef ZIMBALO_VERSION
@@ -55,30 +56,7 @@ public:
 // An argument as messages show it: in single quotes, control characters as escapes, cut after
 // 60 bytes.
 std::string Shown(std::string_view text) {
-    constexpr std::size_t kShown = 60;
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out = "'";
-    for (const char c : text.substr(0, kShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    if (text.size() > kShown) {
-        out += "...";
-    }
-    out += '\'';
-    return out;
+    return lists::QuotedForMessage(text, '\'', 60);
 }
 
 // Why standard output failed, in the system's words when the buffer knows them.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "astro/catalogue.h"
+#include "lists/message_text.h"
 #include "lists/number_text.h"
 
 namespace zimbalo::lists {
@@ -17,36 +18,9 @@ namespace {
 const char* const kFieldNames[7] = {"",          "country", "place",     "latitude",
                                     "longitude", "height",  "population"};
 
-// The field as a message shows it: control characters as escapes ("\r", "\x01"), so that a
-// stray carriage return or NUL is seen and does not garble the terminal.
+// The field as a message shows it, control characters as escapes.
 std::string Quoted(std::string_view text) {
-    constexpr std::size_t kShown = 40;
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out = "\"";
-    for (const char c : text.substr(0, kShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else if (c == '\\' || c == '"') {
-            out += '\\';
-            out += c;
-        } else {
-            out += c;
-        }
-    }
-    if (text.size() > kShown) {
-        out += "...";
-    }
-    out += '"';
-    return out;
+    return QuotedForMessage(text, '"', 40);
 }
 
 std::string FieldLabel(int field) {
