@@ -77,7 +77,7 @@ void TForm_Main::SetupOverlays() {
     CheckBox_Limits->setObjectName(QStringLiteral("CheckBox_Limits"));
     CheckBox_Limits->setChecked(true);
     if (auto* grid = qobject_cast<QGridLayout*>(GroupBox_Globus->layout())) {
-        grid->addWidget(CheckBox_Limits, grid->rowCount(), 0);
+        grid->addWidget(CheckBox_Limits, grid->rowCount(), 0, 1, 2);  // the whole caption shows
     }
     connect(CheckBox_Limits, &QCheckBox::toggled, this, [this] { CheckBox_LimitsClick(); });
     // The language menu's check mark follows every caption set.
