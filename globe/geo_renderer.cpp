@@ -452,23 +452,7 @@ void GeoRenderer::EndParts() {
         p.drawPath(path);
         ++m_counters.PolyPolygonCalls;
     } else {
-        if (m_alpha >= 255) {
-            // Opaque lines: a polyline per part gives the same pixels as one path, faster.
-            for (const auto& part : m_parts) {
-                p.drawPolyline(part.data(), static_cast<int>(part.size()));
-            }
-        } else {
-            // Translucent lines go through one path so that overlapping parts blend once.
-            QPainterPath path;
-            for (const auto& part : m_parts) {
-                addToPath(path, part);
-            }
-            const QBrush saved = p.brush();
-            p.setBrush(Qt::NoBrush);
-            p.drawPath(path);
-            p.setBrush(saved);
-        }
-        ++m_counters.PolyPolylineCalls;
+        drawLines(p, m_parts);
     }
     m_counters.PartsDrawn += static_cast<int>(m_parts.size());
     m_parts.clear();
@@ -499,12 +483,18 @@ void GeoRenderer::DrawOpenParts(std::span<const std::vector<QPoint>> parts) {
     if (parts.empty()) {
         return;
     }
-    QPainter& p = Canvas();
+    drawLines(Canvas(), parts);
+    m_counters.PartsDrawn += static_cast<int>(parts.size());
+}
+
+void GeoRenderer::drawLines(QPainter& p, std::span<const std::vector<QPoint>> parts) {
     if (m_alpha >= 255) {
+        // Opaque lines: a polyline per part gives the same pixels as one path, faster.
         for (const auto& part : parts) {
             p.drawPolyline(part.data(), static_cast<int>(part.size()));
         }
     } else {
+        // Translucent lines go through one path so that overlapping parts blend once.
         QPainterPath path;
         for (const auto& part : parts) {
             addToPath(path, part);
@@ -515,7 +505,6 @@ void GeoRenderer::DrawOpenParts(std::span<const std::vector<QPoint>> parts) {
         p.setBrush(saved);
     }
     ++m_counters.PolyPolylineCalls;
-    m_counters.PartsDrawn += static_cast<int>(parts.size());
 }
 
 void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points,

@@ -244,6 +244,8 @@ protected:
 private:
     void applyState();
     void addProjectedRun(std::span<const QPoint> pixels);
+    /// Draws open parts as lines with the current pen and counts one line call.
+    void drawLines(QPainter& p, std::span<const std::vector<QPoint>> parts);
 
     int m_width = 0;
     int m_height = 0;
