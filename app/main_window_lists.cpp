@@ -73,7 +73,7 @@ void pairListFields(Record& s, Hist& hist, List& list, Copy copy) {
 }
 
 /// Shows a list window (if it exists yet) cleared, in the language in force.
-void ShowCleared(lists::ListWindow* window, Language language) {
+void showCleared(lists::ListWindow* window, Language language) {
     if (window == nullptr) {
         return;
     }
@@ -121,11 +121,11 @@ void TForm_Main::ListWindowsLanguageChanged() {
 }
 
 void TForm_Main::SichtbarkeitClick() {
-    ShowCleared(Form_CityList, m_state.language);
+    showCleared(Form_CityList, m_state.language);
 }
 
 void TForm_Main::CityHistClick() {
-    ShowCleared(Form_CityHist, m_state.language);
+    showCleared(Form_CityHist, m_state.language);
 }
 
 void TForm_Main::ListWindowsFromSettings(const SettingsRecord& s) {

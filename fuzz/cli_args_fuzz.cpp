@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Check(::mkdtemp(pattern) != nullptr, "mkdtemp");
     g_folder = std::string(pattern) + "/";
     std::string catalogue(3 * astro::kRecordSize, '\0');
-    const astro::BesselRecord events[] = {astro::testing::SyntheticJupiterEvent(2000, 350.0),
-                                          astro::testing::SyntheticJupiterEvent(2010, 180.0),
-                                          astro::testing::SyntheticJupiterEvent(2024, 350.0)};
+    const astro::BesselRecord events[] = {astro::testing::syntheticJupiterEvent(2000, 350.0),
+                                          astro::testing::syntheticJupiterEvent(2010, 180.0),
+                                          astro::testing::syntheticJupiterEvent(2024, 350.0)};
     for (std::size_t i = 0; i < 3; ++i) {
         astro::EncodeRecord(events[i],
                             reinterpret_cast<std::uint8_t*>(&catalogue[i * astro::kRecordSize]));

@@ -18,7 +18,7 @@ using fuzz::Check;
 namespace {
 
 std::vector<std::uint8_t> TemplateRecord() {
-    const astro::BesselRecord r = astro::testing::SyntheticJupiterEvent(2024, 350.0);
+    const astro::BesselRecord r = astro::testing::syntheticJupiterEvent(2024, 350.0);
     std::vector<std::uint8_t> bytes(astro::kRecordSize);
     astro::EncodeRecord(r, bytes.data());
     return bytes;

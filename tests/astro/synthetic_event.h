@@ -33,7 +33,7 @@ inline BesselRecord SyntheticEvent(double speed, double y0, double L1, double L2
 /// at 0.55 Earth radii per hour and meets the Earth near 10.7 N, 10.3 E at T0 (local noon) in
 /// 2024, where the planet stands near the zenith. `hourAngleDeg` moves that point: 180 puts it
 /// near 10.7 N, 169.7 W at local midnight. The lists, command-line and fuzz tests share it.
-inline BesselRecord SyntheticJupiterEvent(int year, double hourAngleDeg) {
+inline BesselRecord syntheticJupiterEvent(int year, double hourAngleDeg) {
     // Moon's radius plus or minus the planet's, on the fundamental plane: a small planet, so the
     // occultation is total wherever the umbral cylinder passes.
     BesselRecord r = SyntheticEvent(0.55, 0.1, 0.2730, -0.2715, 5.0, hourAngleDeg, 15.0);

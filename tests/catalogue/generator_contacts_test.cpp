@@ -115,7 +115,7 @@ LimbGap VectorGap(int planet, const City& c, double deltaT) {
 // Root of the gap within 3 minutes of `guess` to a millisecond; NaN when the gap does not change
 // sign there.
 double Tangency(const LimbGap& gap, double guess, bool inner) {
-    return catalogue::SignChangeNear([&](double jd) { return gap(jd, inner); }, guess, 180.0);
+    return catalogue::signChangeNear([&](double jd) { return gap(jd, inner); }, guess, 180.0);
 }
 
 class LocalContacts : public testing::TestWithParam<ContactCase> {};

@@ -12,7 +12,7 @@
 namespace zimbalo::lists::testing {
 
 astro::BesselRecord SyntheticEventInYear(int year, double hourAngleDeg) {
-    return astro::testing::SyntheticJupiterEvent(year, hourAngleDeg);
+    return astro::testing::syntheticJupiterEvent(year, hourAngleDeg);
 }
 
 astro::BesselRecord SyntheticEvent(double hourAngleDeg) {

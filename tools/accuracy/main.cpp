@@ -89,7 +89,7 @@ double Gap(const Ephemeris& eph, int planet, const Place& p, double deltaT, doub
 // The root of the gap within 5 minutes of `guess`, to a millisecond; NaN when the gap keeps its
 // sign there.
 double Root(const std::function<double(double)>& gap, double guess) {
-    return zimbalo::catalogue::SignChangeNear(gap, guess, 300.0);
+    return zimbalo::catalogue::signChangeNear(gap, guess, 300.0);
 }
 
 struct Stats {

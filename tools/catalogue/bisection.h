@@ -8,7 +8,7 @@ namespace zimbalo::catalogue {
 /// The Julian date within `halfWindowSeconds` of `guess` where `gap` changes sign, found by
 /// bisection to a millisecond; NaN when the gap has the same sign at both ends of the window.
 /// The accuracy report and the contact tests find their reference contacts with it.
-inline double SignChangeNear(const std::function<double(double)>& gap, double guess,
+inline double signChangeNear(const std::function<double(double)>& gap, double guess,
                              double halfWindowSeconds) {
     double a = guess - halfWindowSeconds / 86400.0;
     double b = guess + halfWindowSeconds / 86400.0;
