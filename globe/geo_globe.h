@@ -208,6 +208,8 @@ private:
     void viewChanged(GeoViewChange what);
     void drawBackground();
     void drawDisc();
+    /// Whether the surface disc, opaque, covers the whole picture.
+    bool discCoversPicture() const;
     void drawGraticule();
 
     std::unique_ptr<GeoDefaultRenderer> m_renderer;

@@ -86,7 +86,7 @@ void GlobeView::renderPicture() {
         || (m_stillDelay > 0 && m_sinceRender.isValid() && m_sinceRender.elapsed() < m_stillDelay);
     // A stale picture asks for no further paint when the filter changes.
     if (globe.IsStale()) {
-        globe.SetTextureFilter(quick ? GeoTextureFilter::Nearest : GeoTextureFilter::Bilinear);
+        globe.SetTextureFilter(quick ? GeoTextureFilter::NearestLevel : GeoTextureFilter::Bilinear);
     }
     globe.Render();
     ++m_renderCount;

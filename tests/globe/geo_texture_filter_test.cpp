@@ -136,7 +136,8 @@ TEST(BilinearTexture, NoSeamAtTheAntimeridianOrAtThePoles) {
     globe.SurfaceTexture().Assign(LatitudeRamp(1000, 500));
     globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
     globe.SetSurfaceColor(clAqua);
-    for (const GeoTextureFilter filter : {GeoTextureFilter::Bilinear, GeoTextureFilter::Nearest}) {
+    for (const GeoTextureFilter filter :
+         {GeoTextureFilter::Bilinear, GeoTextureFilter::NearestLevel, GeoTextureFilter::Nearest}) {
         globe.SetTextureFilter(filter);
         // 180 degrees down the middle of the picture: the columns on either side match.
         View(globe, 2e-6, 10.0, 180.0);
@@ -200,6 +201,53 @@ TEST(BilinearTexture, CoversTheDiscLikeTheNearestPass) {
         }
     }
     EXPECT_LT(roughBilinear * 3, roughNearest);
+
+    // The picture in motion takes the nearest texel of the same levels: the same rim, and far
+    // less of the shrunk noise than the nearest texel of the texture itself.
+    globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
+    globe.Render();
+    const QImage& level = globe.Picture();
+    int aquaLevel = 0;
+    long long roughLevel = 0;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 240; ++x) {
+            aquaLevel += level.pixel(x, y) == 0xFF00FFFFu ? 1 : 0;
+            if (x >= 100 && x < 140 && y >= 100 && y < 140) {
+                roughLevel += ChannelDistance(level.pixel(x, y), level.pixel(x + 1, y));
+            }
+        }
+    }
+    EXPECT_EQ(aquaLevel, aquaNearest);
+    EXPECT_LT(roughLevel * 2, roughNearest);
+}
+
+TEST(NearestLevelTexture, TakesTheTexelsOfTheNearestPassWhereTheTextureIsNotShrunk) {
+    // About one texel per pixel and more: level 0 everywhere. Its coordinates come from each
+    // triangle's plane rather than its edges, so a texel may differ where a position lies within
+    // rounding of a texel's edge: the same rim, and all but a few pixels alike.
+    GeoGlobe globe(320, 240);
+    globe.SurfaceTexture().Assign(Noise(1080, 540));
+    globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
+    for (const double scale : {5e-5, 0.0}) {
+        View(globe, scale, 36.0, -5.6);
+        globe.SetTextureFilter(GeoTextureFilter::Nearest);
+        globe.Render();
+        const QImage nearest = globe.Picture().copy();
+        globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
+        globe.Render();
+        const QImage& level = globe.Picture();
+        int differ = 0;
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 320; ++x) {
+                differ += level.pixel(x, y) != nearest.pixel(x, y) ? 1 : 0;
+                EXPECT_EQ(level.pixel(x, y) == 0xFF00FFFFu, nearest.pixel(x, y) == 0xFF00FFFFu)
+                    << x << "," << y;
+            }
+        }
+        if (scale > 0.0) {
+            EXPECT_LT(differ, 320 * 240 / 50) << "scale " << scale;
+        }
+    }
 }
 
 TEST(TextureBands, ThreadsGiveTheBytesOfOneThread) {
@@ -214,7 +262,8 @@ TEST(TextureBands, ThreadsGiveTheBytesOfOneThread) {
     GeoGlobe globe(640, 480);
     globe.SurfaceTexture().Assign(Noise(1080, 540));
     globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
-    for (const GeoTextureFilter filter : {GeoTextureFilter::Nearest, GeoTextureFilter::Bilinear}) {
+    for (const GeoTextureFilter filter :
+         {GeoTextureFilter::Nearest, GeoTextureFilter::NearestLevel, GeoTextureFilter::Bilinear}) {
         globe.SetTextureFilter(filter);
         for (const Case& c : cases) {
             View(globe, c.scale, c.latitude, c.longitude);
