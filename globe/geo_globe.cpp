@@ -228,8 +228,8 @@ bool GeoGlobe::discCoversPicture() const {
     // The disc is a 180-gon in radius r - 1 whose corners are rounded to pixels: it holds every
     // point nearer its centre than (r - 1) cos 1 degree less a pixel. The picture is covered when
     // all four of its corners are (two pixels spare for the rasteriser's edge rules).
-    const GeoSphericalPrj& model = m_projector->Model();
-    const double inner = (model.Radius() - 1.0) * std::cos(gu::Pi / 180.0) - 3.0;
+    const GeoSphericalPrj& model = m_projector.Model();
+    const double inner = (model.Radius() - 1.0) * std::cos(std::numbers::pi / 180.0) - 3.0;
     if (!(inner > 0.0)) {
         return false;
     }
