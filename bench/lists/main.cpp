@@ -59,6 +59,19 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Median seconds of `count` clicks of a window's start button, each with the events it posts.
+template <typename Click>
+double medianClickSeconds(int count, Click click) {
+    std::vector<double> seconds;
+    for (int i = 0; i < count; ++i) {
+        const auto start = Clock::now();
+        click();
+        QApplication::processEvents();
+        seconds.push_back(Seconds(start));
+    }
+    return Median(seconds);
+}
+
 // Error boxes are counted, nothing is asked.
 class BenchDialogs : public dialogs::UserDialogs {
 public:
@@ -102,14 +115,7 @@ WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std:
     list.findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(9);
     list.showCleared();
     QApplication::processEvents();
-    std::vector<double> runs;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        list.Button_Start_CityListClick();
-        QApplication::processEvents();
-        runs.push_back(Seconds(start));
-    }
-    figures.citiesSeconds = Median(runs);
+    figures.citiesSeconds = medianClickSeconds(3, [&] { list.Button_Start_CityListClick(); });
     figures.lines = list.findChild<QPlainTextEdit*>("RichEdit_CityList")->blockCount();
     list.removeTemporaryFiles();
 
@@ -122,14 +128,7 @@ WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std:
     hist.findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
     hist.showCleared();
     QApplication::processEvents();
-    std::vector<double> histories;
-    for (int i = 0; i < 9; ++i) {
-        const auto start = Clock::now();
-        hist.Button_Start_CityHistClick();
-        QApplication::processEvents();
-        histories.push_back(Seconds(start) * 1000.0);
-    }
-    figures.historyMs = Median(histories);
+    figures.historyMs = medianClickSeconds(9, [&] { hist.Button_Start_CityHistClick(); }) * 1000.0;
     hist.removeTemporaryFiles();
     if (dialogs.failures > 0) {
         throw std::runtime_error("a list window reported an error");
