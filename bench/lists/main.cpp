@@ -59,6 +59,25 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Median seconds of `count` list runs, each into a fresh temporary file of `tempFolder` that is
+// removed afterwards; `run(out, path)` writes one list and returns its result, the last of which
+// lands in `last`.
+template <typename Run>
+double medianRunSeconds(int count, const std::string& tempFolder, lists::ListRunResult& last,
+                        Run run) {
+    std::vector<double> seconds;
+    for (int i = 0; i < count; ++i) {
+        const std::string temp = lists::CreateTempListFile(tempFolder);
+        std::ofstream out(temp, std::ios::binary);
+        const auto start = Clock::now();
+        last = run(out, temp);
+        out.close();
+        seconds.push_back(Seconds(start));
+        std::filesystem::remove(temp);
+    }
+    return Median(seconds);
+}
+
 // Median seconds of `count` clicks of a window's start button, each with the events it posts.
 template <typename Click>
 double medianClickSeconds(int count, Click click) {
@@ -152,18 +171,11 @@ int main(int argc, char** argv) {
         cities.record = table[event];
         cities.cityFile = cityPath;
         cities.threshold = -1;
-        std::vector<double> runs;
         lists::ListRunResult result;
-        for (int i = 0; i < 3; ++i) {
-            const std::string temp = lists::CreateTempListFile(tempFolder);
-            std::ofstream out(temp, std::ios::binary);
-            const auto start = Clock::now();
-            result = lists::RunCityList(cities, {&out, temp}, {});
-            out.close();
-            runs.push_back(Seconds(start));
-            std::filesystem::remove(temp);
-        }
-        const double citySeconds = Median(runs);
+        const double citySeconds = medianRunSeconds(
+            3, tempFolder, result, [&](std::ofstream& out, const std::string& temp) {
+                return lists::RunCityList(cities, {&out, temp}, {});
+            });
 
         lists::CityHistInput place;
         place.place.Stadt = "Basel";
@@ -172,17 +184,11 @@ int main(int argc, char** argv) {
         place.place.Hoehe = 260;
         place.firstYear = -100000;
         place.lastYear = 100000;
-        std::vector<double> histories;
         lists::ListRunResult history;
-        for (int i = 0; i < 9; ++i) {
-            const std::string temp = lists::CreateTempListFile(tempFolder);
-            std::ofstream out(temp, std::ios::binary);
-            const auto start = Clock::now();
-            history = lists::RunCityHist(table, place, {&out, temp}, {});
-            out.close();
-            histories.push_back(Seconds(start) * 1000.0);
-            std::filesystem::remove(temp);
-        }
+        const double historySeconds = medianRunSeconds(
+            9, tempFolder, history, [&](std::ofstream& out, const std::string& temp) {
+                return lists::RunCityHist(table, place, {&out, temp}, {});
+            });
 
         const std::string cityFolder = std::filesystem::path(cityPath).parent_path().string() + "/";
         const WindowFigures windows = TimeWindows(table, event, cityFolder);
@@ -192,7 +198,7 @@ int main(int argc, char** argv) {
         std::printf("# the many-places window shows %d lines\n", windows.lines);
         std::printf("cities_run_s %.3f\n", citySeconds);
         std::printf("places_per_s %.0f\n", result.tested / citySeconds);
-        std::printf("history_ms %.2f\n", Median(histories));
+        std::printf("history_ms %.2f\n", historySeconds * 1000.0);
         std::printf("cities_window_s %.3f\n", windows.citiesSeconds);
         std::printf("history_window_ms %.2f\n", windows.historyMs);
         return 0;
