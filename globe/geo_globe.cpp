@@ -194,6 +194,32 @@ void GeoGlobe::drawBackground() {
     }
 }
 
+bool GeoGlobe::discCoversPicture() const {
+    if (m_surfaceColor == clNone) {
+        return false;
+    }
+    // The disc is a 180-gon in radius r - 1 whose corners are rounded to pixels: it holds every
+    // point nearer its centre than (r - 1) cos 1 degree less a pixel. The picture is covered when
+    // all four of its corners are (two pixels spare for the rasteriser's edge rules).
+    const GeoSphericalPrj& model = m_projector->Model();
+    const double inner = (model.Radius() - 1.0) * std::cos(gu::Pi / 180.0) - 3.0;
+    if (!(inner > 0.0)) {
+        return false;
+    }
+    const double cx = model.PixelX(0.0);
+    const double cy = model.PixelY(0.0);
+    const double w = m_renderer->Width();
+    const double h = m_renderer->Height();
+    for (const double x : {-1.0, w + 1.0}) {
+        for (const double y : {-1.0, h + 1.0}) {
+            if (std::hypot(x - cx, y - cy) >= inner) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void GeoGlobe::drawDisc() {
     if (m_surfaceColor == clNone) {
         return;
@@ -248,8 +274,13 @@ void GeoGlobe::Render() {
     m_lastExtent = m_layerPass ? m_projector->VisibleExtent()
                                : GeoRect{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
                                          2 * gu::MaxLatitude};
-    drawBackground();
-    drawDisc();
+    if (discCoversPicture()) {
+        // Neither the background nor the disc's edge is seen: one fill gives the same pixels.
+        r.FillBackground(m_surfaceColor);
+    } else {
+        drawBackground();
+        drawDisc();
+    }
     if (!m_texture.IsEmpty()) {
         DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor());
     }

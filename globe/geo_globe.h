@@ -194,6 +194,8 @@ public:
 private:
     void drawBackground();
     void drawDisc();
+    /// Whether the surface disc, opaque, covers the whole picture.
+    bool discCoversPicture() const;
     void drawGraticule();
 
     std::unique_ptr<GeoDefaultRenderer> m_renderer;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <QPainterPath>
 
@@ -191,11 +192,14 @@ void GeoRenderer::FillBackground(GeoColor color) {
     if (image.isNull()) {
         return;
     }
+    // The first row pixel by pixel, the others copied from it: the copy moves whole vectors.
     const std::uint32_t pixel = PixelOf(color);
-    auto* bits = reinterpret_cast<std::uint32_t*>(image.bits());
-    const auto count =
-        static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height());
-    std::fill(bits, bits + count, pixel);
+    auto* first = reinterpret_cast<std::uint32_t*>(image.scanLine(0));
+    std::fill(first, first + image.width(), pixel);
+    const auto rowBytes = static_cast<std::size_t>(image.width()) * 4;
+    for (int y = 1; y < image.height(); ++y) {
+        std::memcpy(image.scanLine(y), first, rowBytes);
+    }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "globe/geo_texture.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -290,7 +291,8 @@ inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::int64_t tw
 /// One span, from column start to end - 1, at fixed-point texture position (u, v) stepping by
 /// (stepU, stepV) per pixel.
 inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, int end,
-                        std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV) {
+                        std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV,
+                        bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
     const std::uint32_t* texels = f.Texels;
@@ -299,8 +301,9 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
     const std::int64_t steps = end - start - 1;
     const std::int64_t uLast = u + stepU * steps;
     const std::int64_t vLast = v + stepV * steps;
-    if (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw
-        && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th) {
+    if (inside
+        || (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw
+            && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th)) {
         if (f.Alpha >= 255 && !f.HasTransparent) {
             for (int x = start; x < end; ++x) {
                 dst[x] = texels[(v >> kFixedShift) * tw + (u >> kFixedShift)];
@@ -332,7 +335,8 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
 }
 
 inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, int end,
-                         std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV) {
+                         std::int64_t u, std::int64_t v, std::int64_t stepU, std::int64_t stepV,
+                         bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
     const std::uint32_t* texels = f.Texels;
@@ -343,8 +347,9 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
     const std::int64_t uLast = u + stepU * steps;
     const std::int64_t vLast = v + stepV * steps;
     const bool opaque = f.Alpha >= 255 && !f.HasTransparent;
-    if (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw - 1
-        && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1) {
+    if (inside
+        || (std::min(u, uLast) >= 0 && (std::max(u, uLast) >> kFixedShift) < tw - 1
+            && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1)) {
         // All four texels of every pixel lie inside the image.
         for (int x = start; x < end; ++x) {
             const std::uint32_t t = bilinearInside(texels, tw, u, v);
@@ -372,8 +377,19 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
     }
 }
 
+/// 1 / n for the span lengths n of most pictures, divided once (the same correctly rounded
+/// values as dividing for each span, without a division's wait per span).
+constexpr int kInverses = 4096;
+const std::array<double, kInverses> kInverse = []() {
+    std::array<double, kInverses> table{};
+    for (int n = 1; n < kInverses; ++n) {
+        table[static_cast<std::size_t>(n)] = 1.0 / n;
+    }
+    return table;
+}();
+
 inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, double va, double xb,
-                     double ub, double vb) {
+                     double ub, double vb, bool inside) {
     int xl = static_cast<int>(xa);
     int xr = static_cast<int>(xb);
     double ul = ua, vl = va, ur = ub, vr = vb;
@@ -386,8 +402,9 @@ inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, doubl
     if (length < 1 || xr <= 0 || xl >= f.TargetWidth) {
         return;
     }
-    // One division per span; from there on additions.
-    const double inverse = 1.0 / length;
+    // One division per span (mostly a look-up); from there on additions.
+    const double inverse =
+        length < kInverses ? kInverse[static_cast<std::size_t>(length)] : 1.0 / length;
     const double du = (ur - ul) * inverse;
     const double dv = (vr - vl) * inverse;
     const int start = std::max(xl, 0);
@@ -396,9 +413,9 @@ inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, doubl
     const std::int64_t v = toFixed(vl + dv * (start - xl));
     std::uint32_t* dst = f.Target + f.TargetStride * y;
     if (f.Bilinear) {
-        bilinearSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv));
+        bilinearSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv), inside);
     } else {
-        nearestSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv));
+        nearestSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv), inside);
     }
 }
 
@@ -426,6 +443,11 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
     if (v[2]->Y < v[top]->Y) {
         top = 2;
     }
+    // Every texture position of the triangle lies between its corners' (up to rounding far below
+    // a texel): with the corners a texel inside the image, no span needs its bounds checked.
+    const bool inside =
+        std::min({a.U, b.U, c.U}) >= 1.0 && std::max({a.U, b.U, c.U}) <= f.TextureWidth - 2.0
+        && std::min({a.V, b.V, c.V}) >= 1.0 && std::max({a.V, b.V, c.V}) <= f.TextureHeight - 2.0;
     const GeoTexVertex& t = *v[top];
     const GeoTexVertex& v1 = *v[(top + 1) % 3];
     const GeoTexVertex& v2 = *v[(top + 2) % 3];
@@ -469,7 +491,7 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
         const double ka = y - ea.y0;
         const double kb = y - eb.y0;
         drawSpan(f, y, ea.x0 + ka * ea.dx, ea.u0 + ka * ea.du, ea.v0 + ka * ea.dv,
-                 eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv);
+                 eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv, inside);
         ++y;
     }
 }
@@ -639,6 +661,7 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         m_texelStamp = 1;
     }
     m_model = &model;
+    m_radius = model.Radius();
     m_fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
     m_fill.TargetWidth = target.width();
     m_fill.TargetHeight = target.height();
@@ -653,8 +676,9 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     m_fill.RowEnd = target.height();
     m_fill.Bilinear = false;
     // A keyed colour must stay exact: textures with a transparent colour take the nearest texel.
-    m_bilinear = filter == GeoTextureFilter::Bilinear && !m_fill.HasTransparent;
-    if (m_bilinear) {
+    m_levels = filter != GeoTextureFilter::Nearest && !m_fill.HasTransparent;
+    m_bilinear = m_levels && filter == GeoTextureFilter::Bilinear;
+    if (m_levels) {
         std::size_t k = m_pyramids[0].IsBuiltFrom(texture.Image()) ? 0 : 1;
         if (!m_pyramids[k].IsBuiltFrom(texture.Image())) {
             k = 1 - m_lastPyramid;  // replace the one not used last
@@ -702,8 +726,8 @@ void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
         if (t.maxY < rowBegin || t.minY >= rowEnd) {
             continue;
         }
-        if (m_bilinear) {
-            fill.Bilinear = true;
+        if (m_levels) {
+            fill.Bilinear = m_bilinear;
             if (t.level > 0) {
                 const QImage& level = m_pyramid->Level(t.level);
                 fill.Texels = reinterpret_cast<const std::uint32_t*>(level.constBits());
@@ -719,11 +743,34 @@ void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
     }
 }
 
+bool GeoTextureMapper::projectsOutside(const Vertex& a, const Vertex& b, const Vertex& c) const {
+    // The projection is linear, so a point of the spherical triangle, a normalised convex
+    // combination s (alpha a + beta b + gamma c) of its corners with 1 <= s <= 1 / cos(rho),
+    // projects to the matching combination of the projected corners pushed out from the centre by
+    // at most R (1 / cos(rho) - 1); rho, the largest angle from corner a to the others, bounds how
+    // far the triangle reaches from a. Corners are rounded to pixels: one more pixel each way.
+    const double cosRho =
+        std::min(a.x * b.x + a.y * b.y + a.z * b.z, a.x * c.x + a.y * c.y + a.z * c.z);
+    if (cosRho < 0.25) {
+        return false;  // too large a triangle for the bound to help
+    }
+    const double margin = m_radius * (1.0 / cosRho - 1.0) + 2.0;
+    const auto grow = static_cast<std::int64_t>(std::ceil(margin));
+    return BoxOutside(std::int64_t{std::min({a.px, b.px, c.px})} - grow,
+                      std::int64_t{std::min({a.py, b.py, c.py})} - grow,
+                      std::int64_t{std::max({a.px, b.px, c.px})} + grow,
+                      std::int64_t{std::max({a.py, b.py, c.py})} + grow, m_fill.TargetWidth,
+                      m_fill.TargetHeight);
+}
+
 void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic,
                                  int jc) {
     const Vertex& a = vertex(face, ia, ja);
     const Vertex& b = vertex(face, ib, jb);
     const Vertex& c = vertex(face, ic, jc);
+    if (depth > 0 && projectsOutside(a, b, c)) {
+        return;  // none of its triangles would reach the picture
+    }
     if (depth == 0) {
         if (a.visible && b.visible && c.visible) {
             Triangle t;
@@ -734,10 +781,9 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
             t.maxY = std::max({a.py, b.py, c.py});
             if (BoxOutside(std::min({a.px, b.px, c.px}), t.minY, std::max({a.px, b.px, c.px}),
                            t.maxY, m_fill.TargetWidth, m_fill.TargetHeight)) {
-                ++m_trianglesFilled;
                 return;
             }
-            if (m_bilinear) {
+            if (m_levels) {
                 // The level whose texels come closest to one per pixel of this triangle; its
                 // coordinates are those of level 0 halved once per level.
                 const double texArea = std::abs((b.column - a.column) * double(c.row - a.row)

@@ -16,10 +16,11 @@ class GeoBitmap;
 class GeoRenderPool;
 class GeoSphericalPrj;
 
-/// How the texture's pixels are taken: the nearest texel (cheap, for pictures in motion) or a
-/// bilinear blend of four texels from the pre-filtered level that suits the triangle's shrinking
-/// (for still pictures).
-enum class GeoTextureFilter { Nearest, Bilinear };
+/// How the texture's pixels are taken: the nearest texel of the texture itself, the nearest texel
+/// of the pre-filtered level that suits the triangle's shrinking (cheap, for pictures in motion:
+/// the level's texels lie close together in memory and alias far less), or a bilinear blend of four
+/// texels from that level (for still pictures).
+enum class GeoTextureFilter { Nearest, NearestLevel, Bilinear };
 
 /// Decodes a JPEG file with libjpeg straight into the 32-bit layout (QImage::Format_RGB32).
 /// Throws GeoException with the decoder's message (or the system's for unreadable files).
@@ -124,7 +125,8 @@ public:
               int alpha, GeoColor transparent, GeoTextureFilter filter = GeoTextureFilter::Nearest,
               GeoRenderPool* pool = nullptr);
 
-    /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices).
+    /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices that
+    /// reach into the picture).
     int TrianglesFilled() const { return m_trianglesFilled; }
 
     /// Bytes of the pre-filtered levels kept for bilinear filtering.
@@ -172,6 +174,10 @@ private:
 
     void prepareVertex(int face, Vertex& v);
 
+    /// Whether no point of the spherical triangle a, b, c (corners projected this picture) can
+    /// fall inside the picture: then none of its subdivisions is projected or filled.
+    bool projectsOutside(const Vertex& a, const Vertex& b, const Vertex& c) const;
+
     /// A triangle to fill: its screen vertices with texture coordinates of its level.
     struct Triangle {
         std::array<GeoTexVertex, 3> v;
@@ -190,6 +196,7 @@ private:
     int m_texelWidth = -1;
     int m_texelHeight = -1;
     const GeoSphericalPrj* m_model = nullptr;
+    double m_radius = 0.0;  ///< sphere radius in pixels of the picture being drawn
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
     std::vector<Triangle> m_triangles;
@@ -198,7 +205,8 @@ private:
     std::array<GeoTexturePyramid, 2> m_pyramids;
     std::size_t m_lastPyramid = 0;
     const GeoTexturePyramid* m_pyramid = nullptr;
-    bool m_bilinear = false;
+    bool m_levels = false;    ///< texels taken from the pre-filtered levels
+    bool m_bilinear = false;  ///< four texels blended
 };
 
 }  // namespace zimbalo::globe

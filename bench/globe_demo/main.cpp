@@ -1,6 +1,6 @@
 // Renders the textured globe with its 10-degree graticule into a PNG file.
 //
-// Usage: globe_demo out.png [texture.jpg] [width height scale xrot yrot]
+// Usage: globe_demo out.png [texture.jpg] [width height scale xrot yrot [nearest|level|bilinear]]
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     }
     QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: globe_demo out.png [texture.jpg] [w h scale xrot yrot]\n");
+        std::fprintf(stderr,
+                     "usage: globe_demo out.png [texture.jpg] [w h scale xrot yrot "
+                     "[nearest|level|bilinear]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
     const double scale = argc > 5 ? std::atof(argv[5]) : 2.421271665760815e-07 * 5;
     const double xrot = argc > 6 ? std::atof(argv[6]) : 23.5;
     const double yrot = argc > 7 ? std::atof(argv[7]) : 10.0;
+    const QString filter = argc > 8 ? QString::fromLocal8Bit(argv[8]) : QStringLiteral("bilinear");
     try {
         zimbalo::globe::GeoGlobe globe(width, height);
         globe.SetSurfaceTextureName(texture);
@@ -38,6 +41,10 @@ int main(int argc, char** argv) {
         globe.Projector().SetYOrigin(height / 2);
         globe.Projector().SetXRotation(xrot);
         globe.Projector().SetYRotation(yrot);
+        using zimbalo::globe::GeoTextureFilter;
+        globe.SetTextureFilter(filter == QLatin1String("nearest") ? GeoTextureFilter::Nearest
+                               : filter == QLatin1String("level") ? GeoTextureFilter::NearestLevel
+                                                                  : GeoTextureFilter::Bilinear);
         globe.Render();
         if (!globe.Picture().save(out)) {
             std::fprintf(stderr, "globe_demo: cannot write %s\n", qPrintable(out));

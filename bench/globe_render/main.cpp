@@ -7,6 +7,7 @@
 //        [--threads N]  (threads of the texture pass, all included; default one per core)
 //        [--default-only]  (only the frames at the default scale, for instruction counts)
 //        [--bilinear]  (with --default-only: those frames filtered)
+//        [--level0]  (frames in motion from the full texture instead of the suiting level)
 //        (default texture: BlueMarble_5.4x2.7k.jpg beside the executable)
 
 #include <algorithm>
@@ -40,6 +41,7 @@ int kFrames = 200;
 bool kDefaultOnly = false;
 int kThreads = 0;
 bool kBilinearOnly = false;
+bool kLevelZero = false;
 
 /// The default scale (2.7e-6 at 1024 x 768) grown with the picture's diagonal, as a resize of the
 /// window does, so that the globe fills every picture size alike.
@@ -218,6 +220,8 @@ int main(int argc, char** argv) {
             kThreads = std::max(1, std::atoi(argv[++i]));
         } else if (arg == QLatin1String("--bilinear")) {
             kBilinearOnly = true;
+        } else if (arg == QLatin1String("--level0")) {
+            kLevelZero = true;
         } else if (arg == QLatin1String("--default-only")) {
             kDefaultOnly = true;
         } else {
@@ -238,10 +242,13 @@ int main(int argc, char** argv) {
         globe.Graticule().SetLatitudeStep(10);
         globe.Graticule().SetLongitudeStep(10);
 
-        // The picture in motion takes the nearest texel; the still picture is filtered.
-        globe.SetTextureFilter(kDefaultOnly && kBilinearOnly
-                                   ? zimbalo::globe::GeoTextureFilter::Bilinear
-                                   : zimbalo::globe::GeoTextureFilter::Nearest);
+        // The picture in motion takes the nearest texel of the pre-filtered level that suits
+        // the scale (as the globe control does while the view changes); the still picture is
+        // filtered.
+        using zimbalo::globe::GeoTextureFilter;
+        globe.SetTextureFilter(kDefaultOnly && kBilinearOnly ? GeoTextureFilter::Bilinear
+                               : kLevelZero                  ? GeoTextureFilter::Nearest
+                                                             : GeoTextureFilter::NearestLevel);
         const FrameFigures frameDefault = frameMs(globe, defaultScale());
         if (kDefaultOnly) {
             std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
@@ -249,12 +256,14 @@ int main(int argc, char** argv) {
             return 0;
         }
         const FrameFigures frameFar = frameMs(globe, defaultScale() * 1.1 / 2.7);
-        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Bilinear);
+        globe.SetTextureFilter(GeoTextureFilter::Nearest);
+        const FrameFigures frameFarLevelZero = frameMs(globe, defaultScale() * 1.1 / 2.7);
+        globe.SetTextureFilter(GeoTextureFilter::Bilinear);
         const FrameFigures frameBilinear = frameMs(globe, defaultScale());
         const std::size_t pyramidBytes = globe.TextureMapper().PyramidBytes();
         const auto textureBytes =
             static_cast<std::size_t>(globe.SurfaceTexture().Image().sizeInBytes());
-        globe.SetTextureFilter(zimbalo::globe::GeoTextureFilter::Nearest);
+        globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
         const LabelFigures labels = labelsMs(globe);
         const double fill = fillMs(globe);
 
@@ -264,6 +273,7 @@ int main(int argc, char** argv) {
         std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
         std::printf("frame_cpu_ms_default %.3f\n", frameDefault.cpuMs);
         std::printf("frame_ms_far %.3f\n", frameFar.wallMs);
+        std::printf("frame_ms_far_level0 %.3f\n", frameFarLevelZero.wallMs);
         std::printf("frame_ms_bilinear %.3f\n", frameBilinear.wallMs);
         std::printf("frame_cpu_ms_bilinear %.3f\n", frameBilinear.cpuMs);
         std::printf("render_threads %d\n", globe.RenderPool().Threads());

@@ -101,7 +101,7 @@ void GlobeView::paintEvent(QPaintEvent*) {
                                        && m_sinceRender.elapsed() < m_stillDelay);
                 // A stale picture asks for no further paint when the filter changes.
                 if (globe.IsStale()) {
-                    globe.SetTextureFilter(quick ? GeoTextureFilter::Nearest
+                    globe.SetTextureFilter(quick ? GeoTextureFilter::NearestLevel
                                                  : GeoTextureFilter::Bilinear);
                 }
                 globe.Render();

@@ -136,7 +136,8 @@ TEST(BilinearTexture, NoSeamAtTheAntimeridianOrAtThePoles) {
     globe.SurfaceTexture().Assign(LatitudeRamp(1000, 500));
     globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
     globe.SetSurfaceColor(clAqua);
-    for (const GeoTextureFilter filter : {GeoTextureFilter::Bilinear, GeoTextureFilter::Nearest}) {
+    for (const GeoTextureFilter filter :
+         {GeoTextureFilter::Bilinear, GeoTextureFilter::NearestLevel, GeoTextureFilter::Nearest}) {
         globe.SetTextureFilter(filter);
         // 180 degrees down the middle of the picture: the columns on either side match.
         View(globe, 2e-6, 10.0, 180.0);
@@ -200,6 +201,38 @@ TEST(BilinearTexture, CoversTheDiscLikeTheNearestPass) {
         }
     }
     EXPECT_LT(roughBilinear * 3, roughNearest);
+
+    // The picture in motion takes the nearest texel of the same levels: the same rim, and far
+    // less of the shrunk noise than the nearest texel of the texture itself.
+    globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
+    globe.Render();
+    const QImage& level = globe.Picture();
+    int aquaLevel = 0;
+    long long roughLevel = 0;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 240; ++x) {
+            aquaLevel += level.pixel(x, y) == 0xFF00FFFFu ? 1 : 0;
+            if (x >= 100 && x < 140 && y >= 100 && y < 140) {
+                roughLevel += ChannelDistance(level.pixel(x, y), level.pixel(x + 1, y));
+            }
+        }
+    }
+    EXPECT_EQ(aquaLevel, aquaNearest);
+    EXPECT_LT(roughLevel * 2, roughNearest);
+}
+
+TEST(NearestLevelTexture, EqualsTheNearestPassWhereTheTextureIsNotShrunk) {
+    // About one texel per pixel and more: level 0 everywhere, so the same pixels as Nearest.
+    GeoGlobe globe(320, 240);
+    globe.SurfaceTexture().Assign(Noise(1080, 540));
+    globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
+    View(globe, 5e-5, 36.0, -5.6);
+    globe.SetTextureFilter(GeoTextureFilter::Nearest);
+    globe.Render();
+    const QImage nearest = globe.Picture().copy();
+    globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
+    globe.Render();
+    EXPECT_TRUE(globe.Picture() == nearest);
 }
 
 TEST(TextureBands, ThreadsGiveTheBytesOfOneThread) {
@@ -214,7 +247,8 @@ TEST(TextureBands, ThreadsGiveTheBytesOfOneThread) {
     GeoGlobe globe(640, 480);
     globe.SurfaceTexture().Assign(Noise(1080, 540));
     globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
-    for (const GeoTextureFilter filter : {GeoTextureFilter::Nearest, GeoTextureFilter::Bilinear}) {
+    for (const GeoTextureFilter filter :
+         {GeoTextureFilter::Nearest, GeoTextureFilter::NearestLevel, GeoTextureFilter::Bilinear}) {
         globe.SetTextureFilter(filter);
         for (const Case& c : cases) {
             View(globe, c.scale, c.latitude, c.longitude);

@@ -42,7 +42,7 @@ TEST_F(MotionFixture, OwnerFlagGivesQuickPicturesAndTheFilteredOneAfterwards) {
     turn();
     view.grab();
     EXPECT_TRUE(view.PictureInMotion());
-    EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::Nearest);
+    EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::NearestLevel);
     const int renders = view.RenderCount();
 
     // The motion ends: the same view is rendered once more, filtered.
@@ -63,7 +63,7 @@ TEST_F(MotionFixture, QuickSuccessionIsMotionAndATimerFiltersTheLastPicture) {
     turn();
     view.grab();
     EXPECT_TRUE(view.PictureInMotion());
-    EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::Nearest);
+    EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::NearestLevel);
     const int renders = view.RenderCount();
     // No new picture for the delay: the timer asks for the filtered one.
     ASSERT_TRUE(waitForRedraw(renders, 10000));
