@@ -16,9 +16,71 @@ std::string LocalPath(const QString& folder) {
     return QFile::encodeName(folder).toStdString();
 }
 
-lists::ListWindowGeometry Geometry(std::int32_t top, std::int32_t left, std::int32_t height,
-                                   std::int32_t width, std::uint8_t state) {
-    return {top, left, height, width, state};
+/// Copies a field of the settings record into a list window's settings.
+struct IntoWindow {
+    void operator()(const std::string& stored, QString& shown) const {
+        shown = QString::fromStdString(stored);
+    }
+
+    template <typename Stored, typename Shown>
+    void operator()(const Stored& stored, Shown& shown) const {
+        shown = stored;
+    }
+};
+
+/// Copies a field of a list window's settings into the settings record.
+struct IntoRecord {
+    void operator()(std::string& stored, const QString& shown) const {
+        stored = shown.toStdString();
+    }
+
+    template <typename Stored, typename Shown>
+    void operator()(Stored& stored, const Shown& shown) const {
+        stored = shown;
+    }
+};
+
+/// Pairs a list window's place, size and state with their fields in the settings record.
+template <typename Int, typename State, typename Geometry, typename Copy>
+void pairGeometry(Int& top, Int& left, Int& height, Int& width, State& state, Geometry& geometry,
+                  Copy copy) {
+    copy(top, geometry.top);
+    copy(left, geometry.left);
+    copy(height, geometry.height);
+    copy(width, geometry.width);
+    copy(state, geometry.state);
+}
+
+/// Pairs each field the list windows keep with its place in the settings record; one list serves
+/// both directions (`copy` is IntoWindow or IntoRecord).
+template <typename Record, typename Hist, typename List, typename Copy>
+void pairListFields(Record& s, Hist& hist, List& list, Copy copy) {
+    pairGeometry(s.histTop, s.histLeft, s.histHeight, s.histWidth, s.histState, hist.geometry,
+                 copy);
+    copy(s.histPlace, hist.placeName);
+    copy(s.histLatitude, hist.latitude);
+    copy(s.histLongitude, hist.longitude);
+    copy(s.histHeightText, hist.height);
+    copy(s.histNorth, hist.north);
+    copy(s.histSouth, hist.south);
+    copy(s.histWest, hist.west);
+    copy(s.histEast, hist.east);
+    copy(s.histFromIndex, hist.fromIndex);
+    copy(s.histToIndex, hist.toIndex);
+    pairGeometry(s.listTop, s.listLeft, s.listHeight, s.listWidth, s.listState, list.geometry,
+                 copy);
+    copy(s.listPopulationIndex, list.populationIndex);
+}
+
+/// Shows a list window (if it exists yet) cleared, in the language in force.
+void showCleared(lists::ListWindow* window, Language language) {
+    if (window == nullptr) {
+        return;
+    }
+    if (window->language() != language) {
+        window->setLanguage(language);
+    }
+    window->showCleared();
 }
 
 }  // namespace
@@ -59,23 +121,11 @@ void TForm_Main::ListWindowsLanguageChanged() {
 }
 
 void TForm_Main::SichtbarkeitClick() {
-    if (Form_CityList == nullptr) {
-        return;
-    }
-    if (Form_CityList->language() != m_state.language) {
-        Form_CityList->setLanguage(m_state.language);
-    }
-    Form_CityList->showCleared();
+    showCleared(Form_CityList, m_state.language);
 }
 
 void TForm_Main::CityHistClick() {
-    if (Form_CityHist == nullptr) {
-        return;
-    }
-    if (Form_CityHist->language() != m_state.language) {
-        Form_CityHist->setLanguage(m_state.language);
-    }
-    Form_CityHist->showCleared();
+    showCleared(Form_CityHist, m_state.language);
 }
 
 void TForm_Main::ListWindowsFromSettings(const SettingsRecord& s) {
@@ -85,22 +135,9 @@ void TForm_Main::ListWindowsFromSettings(const SettingsRecord& s) {
         return;
     }
     lists::CityHistSettings hist;
-    hist.geometry = Geometry(s.histTop, s.histLeft, s.histHeight, s.histWidth, s.histState);
-    hist.placeName = QString::fromStdString(s.histPlace);
-    hist.latitude = QString::fromStdString(s.histLatitude);
-    hist.longitude = QString::fromStdString(s.histLongitude);
-    hist.height = QString::fromStdString(s.histHeightText);
-    hist.north = s.histNorth;
-    hist.south = s.histSouth;
-    hist.west = s.histWest;
-    hist.east = s.histEast;
-    hist.fromIndex = s.histFromIndex;
-    hist.toIndex = s.histToIndex;
-    Form_CityHist->applySettings(hist);
-
     lists::CityListSettings list;
-    list.geometry = Geometry(s.listTop, s.listLeft, s.listHeight, s.listWidth, s.listState);
-    list.populationIndex = s.listPopulationIndex;
+    pairListFields(s, hist, list, IntoWindow{});
+    Form_CityHist->applySettings(hist);
     Form_CityList->applySettings(list);
 }
 
@@ -109,29 +146,8 @@ void TForm_Main::ListWindowsToSettings(SettingsRecord& s) const {
         return;
     }
     const lists::CityHistSettings hist = Form_CityHist->settings();
-    s.histTop = hist.geometry.top;
-    s.histLeft = hist.geometry.left;
-    s.histHeight = hist.geometry.height;
-    s.histWidth = hist.geometry.width;
-    s.histState = hist.geometry.state;
-    s.histPlace = hist.placeName.toStdString();
-    s.histLatitude = hist.latitude.toStdString();
-    s.histLongitude = hist.longitude.toStdString();
-    s.histHeightText = hist.height.toStdString();
-    s.histNorth = hist.north;
-    s.histSouth = hist.south;
-    s.histWest = hist.west;
-    s.histEast = hist.east;
-    s.histFromIndex = hist.fromIndex;
-    s.histToIndex = hist.toIndex;
-
     const lists::CityListSettings list = Form_CityList->settings();
-    s.listTop = list.geometry.top;
-    s.listLeft = list.geometry.left;
-    s.listHeight = list.geometry.height;
-    s.listWidth = list.geometry.width;
-    s.listState = list.geometry.state;
-    s.listPopulationIndex = list.populationIndex;
+    pairListFields(s, hist, list, IntoRecord{});
 }
 
 void TForm_Main::RemoveListTempFiles() {

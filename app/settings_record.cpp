@@ -79,27 +79,41 @@ private:
     std::size_t m_pos = 0;
 };
 
+/// A window's place and size, stored in this order for each of the three windows.
+template <typename Io, typename Int>
+void visitGeometry(Io& io, Int& top, Int& left, Int& height, Int& width) {
+    io.int32(top);
+    io.int32(left);
+    io.int32(height);
+    io.int32(width);
+}
+
+/// A place typed into a window: latitude text, its two hemisphere buttons, longitude text and its
+/// two side buttons (east and west, in the order the window stores them).
+template <typename Io, typename Text, typename Bool>
+void visitPlace(Io& io, Text& latitude, Bool& north, Bool& south, Text& longitude, Bool& side1,
+                Bool& side2) {
+    io.text(latitude, 16);
+    io.boolean(north);
+    io.boolean(south);
+    io.text(longitude, 16);
+    io.boolean(side1);
+    io.boolean(side2);
+}
+
 /// Visits every field in file order; one description serves reading and writing.
 template <typename Io, typename Record>
 void visitFields(Io& io, Record& r) {
     io.text(r.version, 16);
     io.byte(r.windowState);
-    io.int32(r.top);
-    io.int32(r.left);
-    io.int32(r.height);
-    io.int32(r.width);
+    visitGeometry(io, r.top, r.left, r.height, r.width);
     io.byte(r.language);
     io.int32(r.reserved);
     io.int32(r.currentIndex);
     io.boolean(r.universalTime);
     io.int32(r.textureIndex);
     io.int32(r.gridIndex);
-    io.text(r.poiLatitude, 16);
-    io.boolean(r.poiNorth);
-    io.boolean(r.poiSouth);
-    io.text(r.poiLongitude, 16);
-    io.boolean(r.poiEast);
-    io.boolean(r.poiWest);
+    visitPlace(io, r.poiLatitude, r.poiNorth, r.poiSouth, r.poiLongitude, r.poiEast, r.poiWest);
     io.boolean(r.poiShown);
     io.boolean(r.subPlanetaryShown);
     io.boolean(r.capitalsShown);
@@ -107,25 +121,15 @@ void visitFields(Io& io, Record& r) {
     io.int32(r.zoomPosition);
     io.int32(r.globeOriginX);
     io.int32(r.globeOriginY);
-    io.int32(r.histTop);
-    io.int32(r.histLeft);
-    io.int32(r.histHeight);
-    io.int32(r.histWidth);
+    visitGeometry(io, r.histTop, r.histLeft, r.histHeight, r.histWidth);
     io.byte(r.histState);
     io.text(r.histPlace, 32);
-    io.text(r.histLatitude, 16);
-    io.boolean(r.histNorth);
-    io.boolean(r.histSouth);
-    io.text(r.histLongitude, 16);
-    io.boolean(r.histWest);
-    io.boolean(r.histEast);
+    visitPlace(io, r.histLatitude, r.histNorth, r.histSouth, r.histLongitude, r.histWest,
+               r.histEast);
     io.text(r.histHeightText, 16);
     io.int32(r.histFromIndex);
     io.int32(r.histToIndex);
-    io.int32(r.listTop);
-    io.int32(r.listLeft);
-    io.int32(r.listHeight);
-    io.int32(r.listWidth);
+    visitGeometry(io, r.listTop, r.listLeft, r.listHeight, r.listWidth);
     io.byte(r.listState);
     io.int32(r.listPopulationIndex);
 }

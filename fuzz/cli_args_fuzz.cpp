@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "astro/catalogue.h"
-#include "astro/time_scales.h"
 #include "cli/cli.h"
 #include "fuzz_support.h"
+#include "tests/astro/synthetic_event.h"
 
 using namespace zimbalo;
 using fuzz::Check;
@@ -21,27 +21,6 @@ using fuzz::Check;
 namespace {
 
 std::string g_folder;
-
-astro::BesselRecord Event(int year, double hourAngle) {
-    astro::BesselRecord r;
-    r.Year = static_cast<std::int16_t>(year);
-    r.Month = 3;
-    r.Day = 14;
-    r.T0Hour = 12;
-    r.OccType = 2;
-    r.Planet = 4;
-    r.Gamma = 0.1f;
-    r.EventJD = astro::CalendarToJD(year, 3, 14, 12.0, 0.0, 0.0);
-    r.coef[astro::kX] = {0.0, 0.55, 0.0, 0.0};
-    r.coef[astro::kY] = {0.1, 0.1, 0.0, 0.0};
-    r.coef[astro::kD] = {5.0, 0.003, 0.0, 0.0};
-    r.coef[astro::kM] = {hourAngle, 15.0, 0.0, 0.0};
-    r.coef[astro::kL1] = {0.2730, 0.0, 0.0, 0.0};
-    r.coef[astro::kL2] = {-0.2715, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF1] = {0.0000046, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF2] = {0.0000046, 0.0, 0.0, 0.0};
-    return r;
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -55,8 +34,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Check(::mkdtemp(pattern) != nullptr, "mkdtemp");
     g_folder = std::string(pattern) + "/";
     std::string catalogue(3 * astro::kRecordSize, '\0');
-    const astro::BesselRecord events[] = {Event(2000, 350.0), Event(2010, 180.0),
-                                          Event(2024, 350.0)};
+    const astro::BesselRecord events[] = {astro::testing::syntheticJupiterEvent(2000, 350.0),
+                                          astro::testing::syntheticJupiterEvent(2010, 180.0),
+                                          astro::testing::syntheticJupiterEvent(2024, 350.0)};
     for (std::size_t i = 0; i < 3; ++i) {
         astro::EncodeRecord(events[i],
                             reinterpret_cast<std::uint8_t*>(&catalogue[i * astro::kRecordSize]));

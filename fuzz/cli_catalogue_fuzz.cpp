@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "astro/catalogue.h"
-#include "astro/time_scales.h"
 #include "cli/cli.h"
 #include "fuzz_support.h"
+#include "tests/astro/synthetic_event.h"
 
 using namespace zimbalo;
 using fuzz::Check;
@@ -18,23 +18,7 @@ using fuzz::Check;
 namespace {
 
 std::vector<std::uint8_t> TemplateRecord() {
-    astro::BesselRecord r;
-    r.Year = 2024;
-    r.Month = 3;
-    r.Day = 14;
-    r.T0Hour = 12;
-    r.OccType = 2;
-    r.Planet = 4;
-    r.Gamma = 0.1f;
-    r.EventJD = astro::CalendarToJD(2024, 3, 14, 12.0, 0.0, 0.0);
-    r.coef[astro::kX] = {0.0, 0.55, 0.0, 0.0};
-    r.coef[astro::kY] = {0.1, 0.1, 0.0, 0.0};
-    r.coef[astro::kD] = {5.0, 0.003, 0.0, 0.0};
-    r.coef[astro::kM] = {350.0, 15.0, 0.0, 0.0};
-    r.coef[astro::kL1] = {0.2730, 0.0, 0.0, 0.0};
-    r.coef[astro::kL2] = {-0.2715, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF1] = {0.0000046, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF2] = {0.0000046, 0.0, 0.0, 0.0};
+    const astro::BesselRecord r = astro::testing::syntheticJupiterEvent(2024, 350.0);
     std::vector<std::uint8_t> bytes(astro::kRecordSize);
     astro::EncodeRecord(r, bytes.data());
     return bytes;

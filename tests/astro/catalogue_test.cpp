@@ -39,16 +39,8 @@ BesselRecord SampleRecord(int year) {
 
 // A record with values a real event has (the loader checks them), on 8 December of `year`.
 BesselRecord LoadableRecord(int year) {
-    BesselRecord r;
-    r.Year = static_cast<std::int16_t>(year);
-    r.Month = 12;
-    r.Day = 8;
-    r.OccType = 2;
-    r.Planet = 3;
-    r.Gamma = -0.25f;
-    r.T0Hour = 5;
+    BesselRecord r = SampleRecord(year);
     r.EventJD = CalendarToJD(year, 12, 8, 5.0, 10.0, 0.0);
-    r.NS = -7;
     r.coef[kX] = {0.3, 0.55, 1e-5, -8e-6};
     r.coef[kY] = {-0.2, 0.1, -2e-4, 3e-6};
     r.coef[kD] = {25.0, -0.01, 1e-5, 1e-7};

@@ -23,6 +23,7 @@
 #include "astro/language.h"
 #include "astro/local_circumstances.h"
 #include "astro/time_scales.h"
+#include "tools/catalogue/bisection.h"
 #include "tools/catalogue/elements.h"
 #include "tools/catalogue/ephemeris.h"
 
@@ -111,26 +112,10 @@ LimbGap VectorGap(int planet, const City& c, double deltaT) {
     };
 }
 
-// Root of the gap within 3 minutes of `guess` by bisection to a millisecond; NaN when the gap
-// does not change sign there.
+// Root of the gap within 3 minutes of `guess` to a millisecond; NaN when the gap does not change
+// sign there.
 double Tangency(const LimbGap& gap, double guess, bool inner) {
-    double a = guess - 180.0 / 86400.0;
-    double b = guess + 180.0 / 86400.0;
-    double ga = gap(a, inner);
-    if ((ga > 0.0) == (gap(b, inner) > 0.0)) {
-        return std::nan("");
-    }
-    while (b - a > 0.001 / 86400.0) {
-        const double mid = 0.5 * (a + b);
-        const double gm = gap(mid, inner);
-        if ((gm > 0.0) == (ga > 0.0)) {
-            a = mid;
-            ga = gm;
-        } else {
-            b = mid;
-        }
-    }
-    return 0.5 * (a + b);
+    return catalogue::signChangeNear([&](double jd) { return gap(jd, inner); }, guess, 180.0);
 }
 
 class LocalContacts : public testing::TestWithParam<ContactCase> {};

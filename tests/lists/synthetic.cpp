@@ -7,32 +7,12 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "astro/time_scales.h"
+#include "tests/astro/synthetic_event.h"
 
 namespace zimbalo::lists::testing {
 
 astro::BesselRecord SyntheticEventInYear(int year, double hourAngleDeg) {
-    astro::BesselRecord r;
-    r.Year = static_cast<std::int16_t>(year);
-    r.Month = 3;
-    r.Day = 14;
-    r.T0Hour = 12;
-    r.OccType = 2;
-    r.Planet = 4;
-    r.Gamma = 0.1f;
-    r.EventJD = astro::CalendarToJD(year, 3, 14, 12.0, 0.0, 0.0);
-    r.NS = 0;
-    r.coef[astro::kX] = {0.0, 0.55, 0.0, 0.0};
-    r.coef[astro::kY] = {0.1, 0.1, 0.0, 0.0};
-    r.coef[astro::kD] = {5.0, 0.003, 0.0, 0.0};
-    r.coef[astro::kM] = {hourAngleDeg, 15.0, 0.0, 0.0};
-    // Moon's radius plus or minus the planet's, on the fundamental plane: a small planet, so the
-    // occultation is total wherever the umbral cylinder passes.
-    r.coef[astro::kL1] = {0.2730, 0.0, 0.0, 0.0};
-    r.coef[astro::kL2] = {-0.2715, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF1] = {0.0000046, 0.0, 0.0, 0.0};
-    r.coef[astro::kTanF2] = {0.0000046, 0.0, 0.0, 0.0};
-    return r;
+    return astro::testing::syntheticJupiterEvent(year, hourAngleDeg);
 }
 
 astro::BesselRecord SyntheticEvent(double hourAngleDeg) {

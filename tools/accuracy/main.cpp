@@ -30,6 +30,7 @@
 #include "astro/local_circumstances.h"
 #include "astro/time_scales.h"
 #include "lists/list_runs.h"
+#include "tools/catalogue/bisection.h"
 #include "tools/catalogue/elements.h"
 #include "tools/catalogue/ephemeris.h"
 
@@ -85,25 +86,10 @@ double Gap(const Ephemeris& eph, int planet, const Place& p, double deltaT, doub
     return Angle(ToVector(m), ToVector(q)) - (sm + planetFactor * sp);
 }
 
-// The root of the gap within 5 minutes of `guess`, by bisection to a millisecond; NaN when the gap
-// keeps its sign there.
+// The root of the gap within 5 minutes of `guess`, to a millisecond; NaN when the gap keeps its
+// sign there.
 double Root(const std::function<double(double)>& gap, double guess) {
-    double a = guess - 300.0 / 86400.0;
-    double b = guess + 300.0 / 86400.0;
-    double ga = gap(a);
-    if ((ga > 0.0) == (gap(b) > 0.0))
-        return std::nan("");
-    while (b - a > 0.001 / 86400.0) {
-        const double mid = 0.5 * (a + b);
-        const double gm = gap(mid);
-        if ((gm > 0.0) == (ga > 0.0)) {
-            a = mid;
-            ga = gm;
-        } else {
-            b = mid;
-        }
-    }
-    return 0.5 * (a + b);
+    return zimbalo::catalogue::signChangeNear(gap, guess, 300.0);
 }
 
 struct Stats {

