@@ -187,24 +187,33 @@ void CheckOptions(const CommandLine& cl) {
     }
 }
 
+// The parsed value of an option's `text` within [low, high] (shown as `range`); a usage error
+// when the text did not parse (`outOfRange`: it is a number of the wanted kind that does not fit)
+// or the value lies outside.
+template <typename T>
+T checkedOption(const std::string& option, const std::string& text, const std::optional<T>& v,
+                bool outOfRange, const char* wanted, T low, T high, const std::string& range) {
+    if (!v && outOfRange) {
+        throw UsageError(option + " " + Shown(text) + " is out of range (outside " + range + ")");
+    }
+    if (!v) {
+        throw UsageError(option + " needs " + wanted + ", not " + Shown(text));
+    }
+    if (*v < low || *v > high) {
+        throw UsageError(option + " " + text + " is outside " + range);
+    }
+    return *v;
+}
+
 std::int64_t IntegerOption(const CommandLine& cl, const std::string& option, std::int64_t fallback,
                            std::int64_t low, std::int64_t high) {
     const auto text = cl.Value(option);
     if (!text) {
         return fallback;
     }
-    const auto v = lists::ParseStrictInt64(*text);
-    const std::string range = lists::FormatInt(low) + ".." + lists::FormatInt(high);
-    if (!v && LooksInteger(*text)) {
-        throw UsageError(option + " " + Shown(*text) + " is out of range (outside " + range + ")");
-    }
-    if (!v) {
-        throw UsageError(option + " needs a whole number, not " + Shown(*text));
-    }
-    if (*v < low || *v > high) {
-        throw UsageError(option + " " + *text + " is outside " + range);
-    }
-    return *v;
+    return checkedOption(option, *text, lists::ParseStrictInt64(*text), LooksInteger(*text),
+                         "a whole number", low, high,
+                         lists::FormatInt(low) + ".." + lists::FormatInt(high));
 }
 
 double DecimalOption(const CommandLine& cl, const std::string& option, double low, double high) {
@@ -212,18 +221,9 @@ double DecimalOption(const CommandLine& cl, const std::string& option, double lo
     if (!text) {
         throw UsageError(cl.command + " needs " + option);
     }
-    const auto v = lists::ParseStrictDecimal(*text);
-    const std::string range = lists::FormatShortest(low) + ".." + lists::FormatShortest(high);
-    if (!v && DecimalOutOfRange(*text)) {
-        throw UsageError(option + " " + Shown(*text) + " is out of range (outside " + range + ")");
-    }
-    if (!v) {
-        throw UsageError(option + " needs a decimal number with '.', not " + Shown(*text));
-    }
-    if (*v < low || *v > high) {
-        throw UsageError(option + " " + *text + " is outside " + range);
-    }
-    return *v;
+    return checkedOption(option, *text, lists::ParseStrictDecimal(*text), DecimalOutOfRange(*text),
+                         "a decimal number with '.'", low, high,
+                         lists::FormatShortest(low) + ".." + lists::FormatShortest(high));
 }
 
 Language LanguageOption(const CommandLine& cl) {

@@ -27,12 +27,20 @@ constexpr int kPanelHeight = 150;
 // Width the controls of the top panel need; a narrower window scrolls sideways.
 constexpr int kControlsWidth = 1042;
 
-QString FromCp1252(std::string_view bytes) {
-    return QString::fromUtf8(Cp1252ToUtf8(bytes));
-}
-
 std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
+}
+
+// Offers Windows-1252 names in a combo box, none of them chosen yet.
+void offerChoices(QComboBox* box, const std::vector<std::string>& names) {
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names) {
+        items << fromCp1252(name);
+    }
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->clearEditText();
 }
 
 // Year of an entry such as "+1980".
@@ -167,14 +175,7 @@ void TForm_CityHist::onShown() {
         }
         return;
     }
-    QStringList countries;
-    countries.reserve(static_cast<qsizetype>(m_countries.size()));
-    for (const std::string& country : m_countries) {
-        countries << FromCp1252(country);
-    }
-    m_land->addItems(countries);
-    m_land->setCurrentIndex(-1);
-    m_land->clearEditText();
+    offerChoices(m_land, m_countries);
 }
 
 void TForm_CityHist::ComboBox_LandClick() {
@@ -184,16 +185,8 @@ void TForm_CityHist::ComboBox_LandClick() {
         return;
     }
     try {
-        const std::vector<std::string> names =
-            PlacesOfCountry(cityFile(), ToCp1252(m_land->itemText(index)), m_cityTable);
-        QStringList items;
-        items.reserve(static_cast<qsizetype>(names.size()));
-        for (const std::string& name : names) {
-            items << FromCp1252(name);
-        }
-        m_stadt->addItems(items);
-        m_stadt->setCurrentIndex(-1);
-        m_stadt->clearEditText();
+        offerChoices(m_stadt,
+                     PlacesOfCountry(cityFile(), ToCp1252(m_land->itemText(index)), m_cityTable));
     } catch (const std::exception& e) {
         m_cityTable.Clear();
         if (context().dialogs != nullptr) {
@@ -215,12 +208,12 @@ void TForm_CityHist::Button_UebernehmenClick() {
     const PlaceInputTexts texts = PlaceInputFromCity(m_cityTable[index + 1]);
     m_ortLand->setText(m_land->currentText());
     m_ortStadt->setText(m_stadt->itemText(index));
-    m_breite->setText(FromCp1252(texts.breite));
+    m_breite->setText(fromCp1252(texts.breite));
     (texts.north ? m_nord : m_sued)->setChecked(true);
-    m_laenge->setText(FromCp1252(texts.laenge));
+    m_laenge->setText(fromCp1252(texts.laenge));
     (texts.west ? m_west : m_ost)->setChecked(true);
-    m_hoehe->setText(FromCp1252(texts.hoehe));
-    m_einwohner->setText(FromCp1252(texts.einwohner));
+    m_hoehe->setText(fromCp1252(texts.hoehe));
+    m_einwohner->setText(fromCp1252(texts.einwohner));
 }
 
 void TForm_CityHist::Button_Start_CityHistClick() {
@@ -240,7 +233,7 @@ void TForm_CityHist::Button_Start_CityHistClick() {
     const PlaceInputResult place = ReadPlaceInput(texts, language());
     if (!place.place) {
         if (ctx.dialogs != nullptr) {
-            ctx.dialogs->inform(FromCp1252(place.message));
+            ctx.dialogs->inform(fromCp1252(place.message));
         }
         return;
     }

@@ -46,11 +46,11 @@ constexpr qreal kTextMargin = 2.0;
 // processed; it unwinds the run without touching the window again.
 struct WindowGone {};
 
-QString FromCp1252(std::string_view bytes) {
+}  // namespace
+
+QString fromCp1252(std::string_view bytes) {
     return QString::fromUtf8(Cp1252ToUtf8(bytes));
 }
-
-}  // namespace
 
 ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContext& context,
                        QWidget* parent)
@@ -101,7 +101,7 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     m_header->setFont(listFont());
     m_header->setMargin(0);
     m_header->setIndent(0);
-    m_header->setText(FromCp1252(ScreenHeader(kind, m_language)));
+    m_header->setText(fromCp1252(ScreenHeader(kind, m_language)));
     m_header->adjustSize();
 
     m_startButton = new QPushButton(QStringLiteral("Starten"), m_topPanel);
@@ -181,7 +181,7 @@ void ListWindow::setLanguage(Language language) {
         hide();
     }
     m_language = language;
-    m_header->setText(FromCp1252(ScreenHeader(m_kind, language)));
+    m_header->setText(fromCp1252(ScreenHeader(m_kind, language)));
     m_header->adjustSize();
 }
 
@@ -332,7 +332,7 @@ void ListWindow::runList(
                 batch.clear();
             }
             if (anyStep) {
-                showStatus(FromCp1252(status(last)));
+                showStatus(fromCp1252(status(last)));
             }
         };
         // Lines go to the text box in batches and pending messages are processed at most every
@@ -346,7 +346,7 @@ void ListWindow::runList(
             last.found = step.found;
             anyStep = true;
             if (step.visible) {
-                batch += FromCp1252(step.fixedLine);
+                batch += fromCp1252(step.fixedLine);
                 batch += QLatin1Char('\n');
             }
             if (Clock::now() - lastMessages >= kMessageInterval) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QMainWindow>
@@ -25,6 +26,9 @@ class QStatusBar;
 class QTimer;
 
 namespace zimbalo::lists {
+
+/// Text of the lists (Windows-1252 bytes) as the list windows show it.
+QString fromCp1252(std::string_view bytes);
 
 /// What the two list windows have in common: the menu "Liste" (save, exit), the column header
 /// over a fixed-pitch text box that follows its horizontal scrolling, the status bar, the run of
