@@ -419,6 +419,66 @@ inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, doubl
     }
 }
 
+/// The affine map of a triangle from pixels to texture coordinates: u = u0 + dudx x + dudy y.
+struct TexturePlane {
+    double u0 = 0.0;
+    double v0 = 0.0;
+    double dudx = 0.0;
+    double dudy = 0.0;
+    double dvdx = 0.0;
+    double dvdy = 0.0;
+    std::int64_t stepU = 0;  ///< dudx in fixed point
+    std::int64_t stepV = 0;
+
+    /// False for a triangle without area (it has no span to draw).
+    bool set(const GeoTexVertex& a, const GeoTexVertex& b, const GeoTexVertex& c) {
+        const double x1 = b.X - a.X;
+        const double y1 = b.Y - a.Y;
+        const double x2 = c.X - a.X;
+        const double y2 = c.Y - a.Y;
+        const double det = x1 * y2 - x2 * y1;
+        if (det == 0.0) {
+            return false;
+        }
+        const double inverse = 1.0 / det;
+        const double bu = b.U - a.U;
+        const double cu = c.U - a.U;
+        const double bv = b.V - a.V;
+        const double cv = c.V - a.V;
+        dudx = (bu * y2 - cu * y1) * inverse;
+        dudy = (cu * x1 - bu * x2) * inverse;
+        dvdx = (bv * y2 - cv * y1) * inverse;
+        dvdy = (cv * x1 - bv * x2) * inverse;
+        u0 = a.U - dudx * a.X - dudy * a.Y;
+        v0 = a.V - dvdx * a.X - dvdy * a.Y;
+        stepU = toFixed(dudx);
+        stepV = toFixed(dvdx);
+        return true;
+    }
+};
+
+inline void drawPlaneSpan(const GeoTextureFill& f, int y, double xa, double xb,
+                          const TexturePlane& plane, bool inside) {
+    int xl = static_cast<int>(xa);
+    int xr = static_cast<int>(xb);
+    if (xl > xr) {
+        std::swap(xl, xr);
+    }
+    if (xr - xl < 1 || xr <= 0 || xl >= f.TargetWidth) {
+        return;
+    }
+    const int start = std::max(xl, 0);
+    const int end = std::min(xr, f.TargetWidth);
+    const std::int64_t u = toFixed(plane.u0 + plane.dudx * start + plane.dudy * y);
+    const std::int64_t v = toFixed(plane.v0 + plane.dvdx * start + plane.dvdy * y);
+    std::uint32_t* dst = f.Target + f.TargetStride * y;
+    if (f.Bilinear) {
+        bilinearSpan(f, dst, start, end, u, v, plane.stepU, plane.stepV, inside);
+    } else {
+        nearestSpan(f, dst, start, end, u, v, plane.stepU, plane.stepV, inside);
+    }
+}
+
 }  // namespace
 
 void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const GeoTexVertex& b,
@@ -444,10 +504,18 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
         top = 2;
     }
     // Every texture position of the triangle lies between its corners' (up to rounding far below
-    // a texel): with the corners a texel inside the image, no span needs its bounds checked.
-    const bool inside =
-        std::min({a.U, b.U, c.U}) >= 1.0 && std::max({a.U, b.U, c.U}) <= f.TextureWidth - 2.0
-        && std::min({a.V, b.V, c.V}) >= 1.0 && std::max({a.V, b.V, c.V}) <= f.TextureHeight - 2.0;
+    // a texel; from the plane, up to one pixel's step more, as a span starts at a truncated x):
+    // with the corners that far inside the image, no span needs its bounds checked.
+    TexturePlane plane;
+    if (f.PlaneSetup && !plane.set(a, b, c)) {
+        return;
+    }
+    const double marginU = 1.0 + std::abs(plane.dudx);
+    const double marginV = 1.0 + std::abs(plane.dvdx);
+    const bool inside = std::min({a.U, b.U, c.U}) >= marginU
+                        && std::max({a.U, b.U, c.U}) <= f.TextureWidth - 1.0 - marginU
+                        && std::min({a.V, b.V, c.V}) >= marginV
+                        && std::max({a.V, b.V, c.V}) <= f.TextureHeight - 1.0 - marginV;
     const GeoTexVertex& t = *v[top];
     const GeoTexVertex& v1 = *v[(top + 1) % 3];
     const GeoTexVertex& v2 = *v[(top + 2) % 3];
@@ -490,8 +558,12 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
         }
         const double ka = y - ea.y0;
         const double kb = y - eb.y0;
-        drawSpan(f, y, ea.x0 + ka * ea.dx, ea.u0 + ka * ea.du, ea.v0 + ka * ea.dv,
-                 eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv, inside);
+        if (f.PlaneSetup) {
+            drawPlaneSpan(f, y, ea.x0 + ka * ea.dx, eb.x0 + kb * eb.dx, plane, inside);
+        } else {
+            drawSpan(f, y, ea.x0 + ka * ea.dx, ea.u0 + ka * ea.du, ea.v0 + ka * ea.dv,
+                     eb.x0 + kb * eb.dx, eb.u0 + kb * eb.du, eb.v0 + kb * eb.dv, inside);
+        }
         ++y;
     }
 }
@@ -703,19 +775,21 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     m_model = nullptr;
 
     // The triangles are filled in the order they were found, band by band: a pixel is written by
-    // the same triangles in the same order whatever the bands, so the picture is the same.
+    // the same triangles in the same order whatever the bands, so the picture is the same. A band
+    // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
+    // are filled, where the whole picture would not; several bands per thread even out the
+    // unequal rows of the disc.
+    constexpr int kBandRows = 32;
     const int height = target.height();
-    const int threads = pool != nullptr ? pool->Threads() : 1;
-    if (threads <= 1 || height < 64) {
-        fillBand(0, height);
+    const int bands = (height + kBandRows - 1) / kBandRows;
+    auto band = [&](int k) { fillBand(k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
+    if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
+        for (int k = 0; k < bands; ++k) {
+            band(k);
+        }
         return;
     }
-    // Several bands per thread, handed out one by one, even out the unequal rows of the disc.
-    constexpr int kBandRows = 32;
-    const int bands = (height + kBandRows - 1) / kBandRows;
-    pool->Run(bands, [&](int band) {
-        fillBand(band * kBandRows, std::min(height, (band + 1) * kBandRows));
-    });
+    pool->Run(bands, band);
 }
 
 void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
@@ -728,6 +802,7 @@ void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
         }
         if (m_levels) {
             fill.Bilinear = m_bilinear;
+            fill.PlaneSetup = true;
             if (t.level > 0) {
                 const QImage& level = m_pyramid->Level(t.level);
                 fill.Texels = reinterpret_cast<const std::uint32_t*>(level.constBits());

@@ -68,13 +68,19 @@ struct GeoTextureFill {
     int RowBegin = 0;       ///< first target row drawn (a band of the picture)
     int RowEnd = INT_MAX;   ///< the row after the last one drawn
     bool Bilinear = false;  ///< blend four texels instead of taking the nearest
+    /// Texture coordinates from the triangle's plane (one gradient per triangle, a multiply-add
+    /// per span) instead of interpolated along its edges and each span: far less work per span,
+    /// the same texels up to rounding. The pass from the full texture keeps the edge form, whose
+    /// pictures are recorded.
+    bool PlaneSetup = false;
 };
 
 /// Fills a screen triangle with the texture: scan lines from the top vertex down, spans from the
 /// truncated x of one edge up to (not including) the other's, texture coordinates interpolated
-/// along the span in fixed point. Nearest: texel (trunc U, trunc V). Bilinear: texel centres at
-/// U + 0.5, V + 0.5, the four around the point blended (clamped at the image's edges). Only rows
-/// RowBegin .. RowEnd - 1 are drawn; every row comes out the same whatever the band.
+/// along the span in fixed point (or taken from the triangle's plane, with PlaneSetup). Nearest:
+/// texel (trunc U, trunc V). Bilinear: texel centres at U + 0.5, V + 0.5, the four around the point
+/// blended (clamped at the image's edges). Only rows RowBegin .. RowEnd - 1 are drawn; every row
+/// comes out the same whatever the band.
 void FillTexturedTriangle(const GeoTextureFill& fill, const GeoTexVertex& a, const GeoTexVertex& b,
                           const GeoTexVertex& c);
 

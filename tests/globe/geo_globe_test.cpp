@@ -1,5 +1,6 @@
 #include "globe/geo_globe.h"
 
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,33 @@ TEST(Globe, DiscPolygonFollowsTheRadius) {
     }
     EXPECT_EQ(wrong, 0);
     EXPECT_GT(inside, 29000);
+}
+
+TEST(Globe, DiscCoveringThePictureLeavesNoCornerToTheBackground) {
+    // Radii around the picture's half diagonal (the corners' distance from the centre): where a
+    // corner lies well inside the disc it takes the surface colour, well outside the background,
+    // whether the picture was one fill or background and disc.
+    GeoGlobe globe(200, 150);
+    globe.Projector().SetXOrigin(100);
+    globe.Projector().SetYOrigin(75);
+    globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
+    const double halfDiagonal = std::hypot(100.0, 75.0);
+    for (double r = halfDiagonal - 6.0; r <= halfDiagonal + 8.0; r += 0.25) {
+        globe.Projector().SetScaleFactor(r / gu::EarthRadius);
+        globe.Render();
+        const QImage& pic = globe.Picture();
+        const double radius = globe.Projector().Model().Radius();
+        for (const int x : {0, 199}) {
+            for (const int y : {0, 149}) {
+                const double d = std::hypot(x - 100.0, y - 75.0);
+                if (d < (radius - 1.0) * std::cos(gu::Pi / 180.0) - 1.0) {
+                    EXPECT_EQ(pic.pixel(x, y), 0xFF00FFFFu) << "r " << radius;
+                } else if (d > radius + 1.0) {
+                    EXPECT_EQ(pic.pixel(x, y), 0xFF000000u) << "r " << radius;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
