@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "astro/constants.h"
 #include "astro/language_table.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"

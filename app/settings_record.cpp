@@ -331,10 +331,9 @@ LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& vers
         out.origin = SettingsOrigin::Created;
     }
     if (useDefaults) {
-        const QString problem = SaveSettings(path, out.record);
-        if (!problem.isEmpty()) {
+        if (std::optional<QString> problem = SaveSettings(path, out.record)) {
             out.origin = SettingsOrigin::NotKept;
-            out.problem = problem;
+            out.problem = std::move(*problem);
         }
     } else if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable()) {
         // The record can be read but never written back.
@@ -344,7 +343,7 @@ LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& vers
     return out;
 }
 
-QString SaveSettings(const QString& path, const SettingsRecord& record) {
+std::optional<QString> SaveSettings(const QString& path, const SettingsRecord& record) {
     const auto bytes = WriteSettings(record);
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
@@ -362,7 +361,7 @@ QString SaveSettings(const QString& path, const SettingsRecord& record) {
     }
     if (!file.commit())
         return path + ": " + file.errorString();
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace zimbalo::app

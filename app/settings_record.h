@@ -129,8 +129,8 @@ LoadedSettings LoadOrCreateSettings(const QString& path, const std::string& vers
                                     std::uint8_t firstLanguage = 0);
 
 /// Writes the record to `path` atomically (a temporary file in the same folder renamed over the
-/// old one), so a crash or a full disk mid-write leaves the old file whole. Returns the system's
-/// reason on failure, an empty string on success.
-QString SaveSettings(const QString& path, const SettingsRecord& record);
+/// old one), so a crash or a full disk mid-write leaves the old file whole. Returns the file and
+/// the system's reason on failure, nothing on success.
+std::optional<QString> SaveSettings(const QString& path, const SettingsRecord& record);
 
 }  // namespace zimbalo::app

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "astro/constants.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"
 
@@ -143,7 +144,7 @@ void EncodeRecord(const BesselRecord& r, std::uint8_t* b) {
     WriteLE(b + 288, r.NS);
 }
 
-std::string RecordProblem(const BesselRecord& r) {
+std::optional<std::string> RecordProblem(const BesselRecord& r) {
     const auto outside = [](const char* field, double value, double low, double high) {
         return std::string("field ") + field + ": " + NumberText(value) + " is outside "
                + NumberText(low) + ".." + NumberText(high);
@@ -204,7 +205,7 @@ std::string RecordProblem(const BesselRecord& r) {
     if (r.coef[kX][1] == 0.0 && r.coef[kY][1] == 0.0) {
         return "fields x and y coefficient c1: the shadow does not move";
     }
-    return {};
+    return std::nullopt;
 }
 
 const BesselRecord& BesselTable::operator[](int k) const {
@@ -284,10 +285,9 @@ BesselTable LoadCatalogue(const std::string& path) {
     records.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         records.push_back(DecodeRecord(bytes.data() + i * kRecordSize));
-        const std::string problem = RecordProblem(records.back());
-        if (!problem.empty()) {
+        if (const std::optional<std::string> problem = RecordProblem(records.back())) {
             throw CatalogueError(name + ": record " + std::to_string(i + 1) + " is not an event ("
-                                 + problem + ").");
+                                 + *problem + ").");
         }
         if (i > 0 && records[i].Year < records[i - 1].Year) {
             throw CatalogueError(name + ": record " + std::to_string(i + 1)
@@ -311,8 +311,8 @@ ElementSet EvaluateElements(const BesselRecord& r, double t) {
     ElementSet s;
     s.x = poly(kX);
     s.y = poly(kY);
-    s.d = poly(kD) * kPi / 180.0;
-    s.mu = poly(kM) * kPi / 180.0;
+    s.d = degreesToRadians(poly(kD));
+    s.mu = degreesToRadians(poly(kM));
     s.L1 = poly(kL1);
     s.L2 = poly(kL2);
     s.tanf1 = poly(kTanF1);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,11 +47,11 @@ BesselRecord DecodeRecord(const std::uint8_t* bytes);
 /// Encodes a record into exactly `kRecordSize` bytes (the catalogue generator writes with it).
 void EncodeRecord(const BesselRecord& record, std::uint8_t* bytes);
 
-/// Why a record cannot be an event, naming the field ("field EventJD: ..."), or an empty string
-/// when it can. Besides the codes and the calendar date, the values must lie within what a real
+/// Why a record cannot be an event, naming the field ("field EventJD: ..."); nothing when it
+/// can. Besides the codes and the calendar date, the values must lie within what a real
 /// event can have: T0Hour 0..23, EventJD within a day of the date and T0Hour, Delta T of the year
 /// below a day, every coefficient within a wide bound of its element and degree.
-std::string RecordProblem(const BesselRecord& record);
+std::optional<std::string> RecordProblem(const BesselRecord& record);
 
 /// A catalogue file that cannot be used; the message names the file.
 class CatalogueError : public std::runtime_error {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "astro/constants.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"
 
@@ -9,10 +10,7 @@ namespace zimbalo::astro {
 
 namespace {
 
-constexpr double kEquatorialRadiusMetres = 6378140.0;
-constexpr double kAxisRatio = 0.99664719;
-constexpr double kRotationPerSecond = 0.00417807;  // degrees of hour angle per second of Delta T
-constexpr double kConverged = 1e-6;                // hours
+constexpr double kConverged = 1e-6;  // hours
 // Converging cases need a handful of steps; a case that reaches this cap is treated as having
 // no solution instead of looping for ever.
 constexpr int kMaxSteps = 50;
@@ -21,9 +19,11 @@ struct Angles {
     double p, h, v;
 };
 
-// The result fields of a place, without its names (copying those would allocate per place).
+// The result fields of a place, without its names (copying those would allocate per place);
+// an altitude is there only once computed.
 struct Results {
-    std::array<double, 6> Zeit, H, P, V;
+    std::array<double, 6> Zeit, P, V;
+    std::array<std::optional<double>, 6> H;
     double Magn;
     char Typ;
 };
@@ -107,26 +107,33 @@ double ContactStep(const ObserverState& s, double radius, double side) {
 
 }  // namespace
 
+// rho sin phi' and rho cos phi' of an observer at geodetic latitude phi and height H above the
+// ellipsoid: J. Meeus, "Astronomical Algorithms", 2nd ed. (1998), ch. 11, with tan u = (b/a) tan
+// phi.
 ObserverConstantsResult ObserverConstants(double phi, double heightMetres) {
-    const double u = std::atan(kAxisRatio * std::tan(phi));
-    const double hr = heightMetres / kEquatorialRadiusMetres;
-    return {kAxisRatio * std::sin(u) + hr * std::sin(phi), std::cos(u) + hr * std::cos(phi)};
+    const double u = std::atan(earth::kAxisRatio * std::tan(phi));
+    const double hr = heightMetres / earth::kEquatorialRadiusMetres;
+    return {earth::kAxisRatio * std::sin(u) + hr * std::sin(phi), std::cos(u) + hr * std::cos(phi)};
 }
 
 Observer MakeObserver(double latitudeDeg, double longitudeDeg, double heightMetres) {
     Observer o;
-    o.latitude = latitudeDeg * kPi / 180.0;
-    o.longitudeWest = -longitudeDeg * kPi / 180.0;
+    o.latitude = degreesToRadians(latitudeDeg);
+    o.longitudeWest = degreesToRadians(-longitudeDeg);
     o.rho = ObserverConstants(o.latitude, heightMetres);
     return o;
 }
 
+// The observer's coordinates xi, eta, zeta on the fundamental plane, their hourly rates and the
+// quantities u, v, a, b, n of the relative motion, in the notation of J. Meeus, "Elements of Solar
+// Eclipses 1951-2200" (1989), which treats the local circumstances from Besselian elements. The
+// hour angle takes the Earth's rotation during Delta T off mu, which the elements give in TT.
 ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& o, double deltaT,
                               double t) {
     ObserverState s;
     s.e = EvaluateElements(record, t);
     const ElementSet& e = s.e;
-    s.theta = e.mu - o.longitudeWest - kRotationPerSecond * deltaT * kPi / 180.0;
+    s.theta = e.mu - o.longitudeWest - earth::rotationRadians(deltaT);
     const double sinTheta = std::sin(s.theta);
     const double cosTheta = std::cos(s.theta);
     s.xi = o.rho.rhoCosPhi * sinTheta;
@@ -135,8 +142,8 @@ ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& o, dou
     // The rates use the constant linear coefficients of mu and d (degrees per hour).
     const double mu1 = record.coef[kM][1];
     const double d1 = record.coef[kD][1];
-    s.xiDot = (kPi / 180.0) * mu1 * o.rho.rhoCosPhi * cosTheta;
-    s.etaDot = (kPi / 180.0) * (mu1 * s.xi * e.sind - s.zeta * d1);
+    s.xiDot = kDegToRad * mu1 * o.rho.rhoCosPhi * cosTheta;
+    s.etaDot = kDegToRad * (mu1 * s.xi * e.sind - s.zeta * d1);
     s.u = e.x - s.xi;
     s.v = e.y - s.eta;
     s.a = e.xDot - s.xiDot;
@@ -148,6 +155,8 @@ ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& o, dou
     return s;
 }
 
+// The iterations for the maximum (tau = -(u a + v b) / n^2) and the contacts, and the magnitude
+// (L1' - m) / (L1' + L2'), follow the same method (Meeus, "Elements of Solar Eclipses", 1989).
 bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, double deltaT,
                                Language language) {
     for (std::size_t i = 1; i <= 5; ++i) {
@@ -173,7 +182,7 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
 
     // Results are committed only when every iteration converged; fields that are not computed
     // keep their older values.
-    Results r{place.Zeit, place.H, place.P, place.V, 0.0, ' '};
+    Results r{place.Zeit, place.P, place.V, {}, 0.0, ' '};
     r.Magn = magnitude;
     r.Typ = typ;
     Angles an = AnglesAt(atMax, o);
@@ -222,7 +231,9 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
         }
     }
     place.Zeit = r.Zeit;
-    place.H = r.H;
+    for (std::size_t i = 1; i <= 5; ++i) {
+        place.H[i] = r.H[i].value_or(kNotComputed);
+    }
     place.P = r.P;
     place.V = r.V;
     place.Magn = r.Magn;
@@ -238,13 +249,26 @@ double ContactUT(const BesselRecord& record, double deltaT, double t) {
 double SunAltitudeAt(const BesselRecord& record, double deltaT, double t, double latitudeDeg,
                      double longitudeDeg) {
     const double jd = ContactUT(record, deltaT, t);
-    return Altitude(jd, SunRightAscension(jd), SunDeclination(jd), longitudeDeg * kPi / 180.0,
-                    latitudeDeg * kPi / 180.0);
+    return Altitude(jd, SunRightAscension(jd), SunDeclination(jd), degreesToRadians(longitudeDeg),
+                    degreesToRadians(latitudeDeg));
+}
+
+std::optional<double> PlanetAltitude(const StadtType& place, std::size_t contact) {
+    const double h = place.H[contact];
+    if (h == kNotComputed) {
+        return std::nullopt;
+    }
+    return h;
+}
+
+bool PlanetAboveHorizon(const StadtType& place, std::size_t contact) {
+    const std::optional<double> h = PlanetAltitude(place, contact);
+    return h && *h > 0.0;
 }
 
 void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& place) {
     for (std::size_t i = 1; i <= 5; ++i) {
-        if (place.H[i] > 0.0) {
+        if (PlanetAboveHorizon(place, i)) {
             place.S[i] = SunAltitudeAt(record, deltaT, place.Zeit[i], place.Breite, place.Laenge);
         }
     }
@@ -252,7 +276,7 @@ void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& plac
 
 bool IsVisible(const StadtType& place) {
     for (std::size_t i = 1; i <= 5; ++i) {
-        if (place.H[i] > 0.0) {
+        if (PlanetAboveHorizon(place, i)) {
             return true;
         }
     }

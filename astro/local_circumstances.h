@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "astro/catalogue.h"
@@ -10,7 +11,8 @@
 /// Local circumstances of an occultation at a place on the Earth's ellipsoid.
 namespace zimbalo::astro {
 
-/// Marker of an altitude that was not computed.
+/// What `StadtType::H` holds for an altitude that was not computed (the record's layout keeps a
+/// number there); code reads it through `PlanetAltitude`.
 inline constexpr double kNotComputed = -999.0;
 
 /// Index of the five instants in `StadtType`'s arrays (index 0 is unused).
@@ -87,6 +89,13 @@ double SunAltitudeAt(const BesselRecord& record, double deltaT, double t, double
 
 /// Fills `S`[i] for every instant whose planet altitude `H`[i] is above 0.
 void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& place);
+
+/// Planet altitude (radians) at instant `contact` (1..5) of the place; nothing when it was not
+/// computed.
+std::optional<double> PlanetAltitude(const StadtType& place, std::size_t contact);
+
+/// True when the altitude at instant `contact` (1..5) was computed and is above the horizon.
+bool PlanetAboveHorizon(const StadtType& place, std::size_t contact);
 
 /// True when the planet is above the horizon at one of the computed instants.
 bool IsVisible(const StadtType& place);

@@ -1,8 +1,6 @@
 #include "astro/numeric.h"
 
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 namespace zimbalo::astro {
 
@@ -62,16 +60,6 @@ int Sign(double x) {
         return 1;
     }
     return x < 0.0 ? -1 : 0;
-}
-
-void Delay(std::int64_t ms) {
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now()
-                                                                 - start)
-               .count()
-           < ms) {
-        std::this_thread::yield();
-    }
 }
 
 }  // namespace zimbalo::astro

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "astro/constants.h"
 #include "astro/language.h"
 #include "astro/local_circumstances.h"
 #include "astro/numeric.h"
@@ -25,7 +26,6 @@ constexpr double kScanMargin = 0.03;
 constexpr double kMidpointToleranceKm = 0.25;
 constexpr double kMaxSegmentKm = 100.0;
 constexpr int kMaxSplitDepth = 24;
-constexpr double kEarthRadiusKm = 6378.0;
 // Newton's method on the place: residual on the fundamental plane, Earth radii.
 constexpr double kResidualLimit = 1e-12;
 constexpr int kMaxNewtonSteps = 30;
@@ -144,7 +144,7 @@ double DistanceToArcKm(const Sample& a, const Sample& m, const Sample& b) {
     const double nn = std::sqrt(Dot(n, n));
     const double toEnds = std::fmin(AngleBetween(vm, va), AngleBetween(vm, vb));
     if (nn < 1e-15) {
-        return toEnds * kEarthRadiusKm;
+        return toEnds * earth::kRadiusKm;
     }
     const Vec3 un = {n.x / nn, n.y / nn, n.z / nn};
     // The foot of m on the great circle lies on the arc when it is on the inner side of both
@@ -152,9 +152,9 @@ double DistanceToArcKm(const Sample& a, const Sample& m, const Sample& b) {
     const double h = Dot(vm, un);
     const Vec3 foot = {vm.x - h * un.x, vm.y - h * un.y, vm.z - h * un.z};
     if (Dot(Cross(va, foot), un) >= 0.0 && Dot(Cross(foot, vb), un) >= 0.0) {
-        return std::fabs(std::asin(std::fmax(-1.0, std::fmin(1.0, h)))) * kEarthRadiusKm;
+        return std::fabs(std::asin(std::fmax(-1.0, std::fmin(1.0, h)))) * earth::kRadiusKm;
     }
-    return toEnds * kEarthRadiusKm;
+    return toEnds * earth::kRadiusKm;
 }
 
 // Distance (km) from m to the straight segment from a to b drawn in longitude and latitude,
@@ -162,14 +162,15 @@ double DistanceToArcKm(const Sample& a, const Sample& m, const Sample& b) {
 double DistanceToLonLatSegmentKm(const Sample& a, const Sample& m, const Sample& b) {
     const double scale = std::cos(m.latitude);
     const auto local = [&](const Sample& p, double& x, double& y) {
-        x = std::remainder(p.longitude - m.longitude, kTwoPi) * scale * kEarthRadiusKm;
-        y = (p.latitude - m.latitude) * kEarthRadiusKm;
+        x = std::remainder(p.longitude - m.longitude, kTwoPi) * scale * earth::kRadiusKm;
+        y = (p.latitude - m.latitude) * earth::kRadiusKm;
     };
     double ax = 0.0, ay = 0.0, bx = 0.0, by = 0.0;
     local(a, ax, ay);
     local(b, bx, by);
     // Keep the segment on one side of the antimeridian as seen from a.
-    const double span = std::remainder(b.longitude - a.longitude, kTwoPi) * scale * kEarthRadiusKm;
+    const double span =
+        std::remainder(b.longitude - a.longitude, kTwoPi) * scale * earth::kRadiusKm;
     bx = ax + span;
     const double dx = bx - ax;
     const double dy = by - ay;
@@ -181,7 +182,7 @@ double DistanceToLonLatSegmentKm(const Sample& a, const Sample& m, const Sample&
 
 double ArcKm(const Sample& a, const Sample& b) {
     return AngleBetween(UnitVector(a.latitude, a.longitude), UnitVector(b.latitude, b.longitude))
-           * kEarthRadiusKm;
+           * earth::kRadiusKm;
 }
 
 class CurveSolver {

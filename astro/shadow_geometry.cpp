@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "astro/constants.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"
 
@@ -9,8 +10,14 @@ namespace zimbalo::astro {
 
 namespace {
 
+// Added to the relative speed of the shadow so that a standing shadow divides by no zero.
+constexpr double kMinSpeed = 1e-10;  // Earth radii per hour
+
 // Quantities of the Earth's outline seen along the axis: dividing y by rho1 turns the ellipse of
-// the Earth's limb on the fundamental plane into the unit circle.
+// the Earth's limb on the fundamental plane into the unit circle. These, the axis point (phi1, the
+// hour angle, the geodetic latitude through a/b) and the central duration from a, b, n are the
+// central-line formulas from Besselian elements of J. Meeus, "Elements of Solar Eclipses
+// 1951-2200" (1989).
 struct Flattened {
     double invRho1;
     double y1;
@@ -24,17 +31,13 @@ Flattened Flatten(const ElementSet& e) {
     return {inv, e.y * inv, e.sind * inv, earth::kAxisRatio * e.cosd * inv};
 }
 
-double RotationRadians(double deltaT) {
-    return earth::kRotationPerSecond * deltaT * kPi / 180.0;
-}
-
 GeoRadians AxisPointWithHourAngle(const ElementSet& e, const Flattened& f, double zeta,
                                   double deltaT, double& hourAngle) {
     const double phi1 = ArcSinClamped(zeta * f.sind1 + f.y1 * f.cosd1);
     hourAngle = ArcTan2(e.x, zeta * f.cosd1 - f.y1 * f.sind1);
     GeoRadians p;
     p.latitude = std::atan(earth::kInverseAxisRatio * std::tan(phi1));
-    double lambda = hourAngle - e.mu + RotationRadians(deltaT);
+    double lambda = hourAngle - e.mu + earth::rotationRadians(deltaT);
     while (lambda < -kPi) {
         lambda += kTwoPi;
     }
@@ -103,7 +106,7 @@ std::optional<CentralResult> CentralCircumstances(const BesselRecord& record, do
     r.L2prime = e.L2 - zeta * e.tanf2;
     const double a = e.xDot + muDot * e.y * e.sind - muDot * zeta * e.cosd;
     const double b = e.yDot - muDot * e.x * e.sind;
-    const double n = std::sqrt(a * a + b * b) + earth::kMinSpeed;
+    const double n = std::sqrt(a * a + b * b) + kMinSpeed;
     r.durationSeconds = std::fabs(r.L2prime) * 7200.0 / n;
     const double sinPhi = std::sin(p.latitude);
     const double cosPhi = std::cos(p.latitude);
@@ -120,13 +123,13 @@ double MotionAngle(const ElementSet& e) {
 }
 
 GeoDegrees SubPlanetaryPoint(const ElementSet& e, double deltaT) {
-    return {e.d * 180.0 / kPi, -e.mu * 180.0 / kPi + earth::kRotationPerSecond * deltaT};
+    return {radiansToDegrees(e.d), radiansToDegrees(-e.mu) + earth::kRotationPerSecond * deltaT};
 }
 
 std::optional<AxisContacts> AxisContactTimes(const BesselRecord& record) {
     const auto& c = record.coef;
     const AxisLine start =
-        AxisLineThrough(c[kX][0], c[kX][1], c[kY][0], c[kY][1], c[kD][0] * kPi / 180.0);
+        AxisLineThrough(c[kX][0], c[kX][1], c[kY][0], c[kY][1], degreesToRadians(c[kD][0]));
     if (!start.valid) {
         return std::nullopt;
     }
@@ -149,7 +152,7 @@ PlanePoint PlaceToFundamental(double latitude, double longitude, const ElementSe
     const double u = std::atan(earth::kAxisRatio * std::tan(latitude));
     const double rhoSin = earth::kAxisRatio * std::sin(u);
     const double rhoCos = std::cos(u);
-    const double h = e.mu + longitude - RotationRadians(deltaT);
+    const double h = e.mu + longitude - earth::rotationRadians(deltaT);
     return {rhoCos * std::sin(h), rhoSin * e.cosd - rhoCos * std::cos(h) * e.sind};
 }
 

@@ -3,22 +3,11 @@
 #include <optional>
 
 #include "astro/catalogue.h"
+#include "astro/constants.h"
 
 /// Geometry of the shadow at one instant on the fundamental plane (origin at the Earth's centre,
 /// x east, y north, Earth equatorial radii, t in hours of TT from T0).
 namespace zimbalo::astro {
-
-/// Figure and rotation of the Earth as the program uses them.
-namespace earth {
-inline constexpr double kE2 = 0.006694385;                ///< squared eccentricity
-inline constexpr double kAxisRatio = 0.99664719;          ///< sqrt(1 - e^2)
-inline constexpr double kInverseAxisRatio = 1.00336409;   ///< 1 / sqrt(1 - e^2)
-inline constexpr double kRotationPerSecond = 0.00417807;  ///< degrees per second of Delta T
-inline constexpr double kRadiusKm = 6378.0;
-inline constexpr double kDiameterKm = 12756.0;
-inline constexpr double kDegPerRad = 57.2957795;
-inline constexpr double kMinSpeed = 1e-10;
-}  // namespace earth
 
 /// What the main window keeps of the current instant. Latitude and west longitude keep the last
 /// values at which the axis met the Earth.

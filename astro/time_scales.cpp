@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "astro/constants.h"
 #include "astro/numeric.h"
 
 namespace zimbalo::astro {
@@ -24,7 +25,8 @@ constexpr double kCalendarJDLimit = 1.0e9;
 // Hours from which `HoursToHMS` shows stars.
 constexpr double kHoursToHMSLimit = 1000.0;
 
-// Delta T in seconds for the years 1961..2020, from observation.
+// Delta T in seconds for the years 1961..2020, from observation (TT - UT1 as derived from the
+// Earth's measured rotation), one value per year.
 constexpr std::array<double, 60> kDeltaTTable = {
     33.59,   34.00,   34.47,   35.03,   35.73,   36.54,   37.43,   38.29,   39.20,   40.18,
     41.17,   42.23,   43.8763, 44.9302, 45.9133, 46.9247, 46.9678, 49.0319, 50.0347, 50.9187,
@@ -33,9 +35,14 @@ constexpr std::array<double, 60> kDeltaTTable = {
     64.2094, 64.4151, 64.5597, 64.6549, 64.8001, 64.9794, 65.3279, 65.64,   66.2,    66.8,
     67.0,    66.7708, 67.1266, 67.4858, 67.8606, 68.3964, 68.8,    69.1,    69.5,    70.0};
 
+// The expressions before 1961 and after 2020 are the polynomial expressions for Delta T of
+// F. Espenak and J. Meeus, "Five Millennium Canon of Solar Eclipses: -1999 to +3000",
+// NASA/TP-2006-214141 (2006), with their decimal year y = year + (month - 0.5) / 12 and their
+// correction c for a lunar secular acceleration of -25.858"/cy^2 (the expressions assume -26").
+// The years 1961..2020 take the observed table instead; the 2005..2050 expression, used from 2021,
+// has its constant 62.92 s lowered to 60.7 s, which meets the observed 70 s of 2020.
 double DeltaTUnrounded(double yr, double mo) {
     const double y = yr + (mo - 0.5) / 12.0;
-    // Correction for the lunar secular acceleration used with the historical fits.
     const double c = -0.000012932 * (y - 1955.0) * (y - 1955.0);
     if (yr < -500.0 || yr >= 2150.0) {
         const double u = (y - 1820.0) / 100.0;
@@ -97,6 +104,10 @@ double DeltaTUnrounded(double yr, double mo) {
     return -20.0 + 32.0 * u * u - 0.5628 * (2150.0 - y);
 }
 
+// The Sun's position of low accuracy (about 0.01 degree) of J. Meeus, "Astronomical Algorithms",
+// 2nd ed. (1998), ch. 25: geometric mean longitude L0 (eq. 25.2), mean anomaly M (eq. 25.3), the
+// equation of the centre C and the apparent longitude corrected for nutation and aberration
+// through Omega; the mean obliquity is eq. 22.2 to its term in T.
 struct SunPosition {
     double lambda;   // apparent ecliptic longitude, radians
     double epsilon;  // mean obliquity, radians
@@ -116,6 +127,8 @@ SunPosition SunLongitude(double jd) {
 
 }  // namespace
 
+// Julian day from a calendar date and back: J. Meeus, "Astronomical Algorithms", 2nd ed. (1998),
+// ch. 7, both with the Julian calendar up to 1582 October 4 and the Gregorian after.
 double CalendarToJD(int year, int month, int day, double hour, double minute, double second) {
     // The number of 1000-year shifts that lifts the year to 333 or above, computed at once so that
     // a year far in the past costs no more than any other.
@@ -194,6 +207,8 @@ double DeltaT(double year, double month) {
 }
 
 double SiderealTime(double jdUT) {
+    // Mean sidereal time at Greenwich for any instant: J. Meeus, "Astronomical Algorithms", 2nd ed.
+    // (1998), ch. 12, eq. 12.4.
     const double d = jdUT - 2451545.0;
     const double t = d / 36525.0;
     const double theta =

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "astro/constants.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"
 #include "lists/cp1252.h"
@@ -279,8 +280,9 @@ LineValues Derive(const astro::BesselRecord& record, const StadtType& place, dou
     bool dated = false;
     for (std::size_t i = 1; i <= 5; ++i) {
         const bool umbral = i == astro::kSecondContact || i == astro::kThirdContact;
-        v.present[i] = place.H[i] > 0.0 && !(umbral && place.Typ == 'p');
-        if (!(place.H[i] > 0.0)) {
+        const bool up = astro::PlanetAboveHorizon(place, i);
+        v.present[i] = up && !(umbral && place.Typ == 'p');
+        if (!up) {
             continue;
         }
         const double jd = astro::ContactUT(record, deltaT, place.Zeit[i]);

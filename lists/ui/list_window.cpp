@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include <QAction>
@@ -309,7 +310,7 @@ void ListWindow::runList(
     m_stopButton->setFocus();
     showStatus(QString());
 
-    std::string error;
+    std::optional<std::string> error;  // why the run failed, if it did
     try {
         m_tempListFile = CreateTempListFile(m_context.tempFolder);
         m_createdFiles.push_back(m_tempListFile);
@@ -317,7 +318,7 @@ void ListWindow::runList(
         error = e.what();
     }
 
-    if (error.empty()) {
+    if (!error) {
         m_textBox->clear();
         const std::shared_ptr<bool> alive = m_alive;
         std::ofstream file(m_tempListFile, std::ios::binary | std::ios::trunc);
@@ -369,7 +370,7 @@ void ListWindow::runList(
             error = e.what();
         }
         file.close();
-        if (error.empty() && !file) {
+        if (!error && !file) {
             error = "Temporary list file \"" + m_tempListFile + "\" cannot be written.";
         }
         flush();
@@ -380,8 +381,8 @@ void ListWindow::runList(
         control->setRunning(false);
     }
     updateStartButton();
-    if (!error.empty() && m_context.dialogs != nullptr) {
-        m_context.dialogs->fail(QString::fromUtf8(error));
+    if (error && m_context.dialogs != nullptr) {
+        m_context.dialogs->fail(QString::fromUtf8(*error));
     }
 }
 

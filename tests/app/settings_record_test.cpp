@@ -230,7 +230,7 @@ TEST_F(SettingsFile, ASavedRecordIsReadBack) {
     SettingsRecord r = DefaultSettings("1.0.0");
     r.currentIndex = 777;
     r.language = 1;
-    ASSERT_TRUE(SaveSettings(path(), r).isEmpty());
+    ASSERT_EQ(SaveSettings(path(), r), std::nullopt);
     const LoadedSettings loaded = LoadOrCreateSettings(path(), "1.0.0");
     EXPECT_EQ(loaded.origin, SettingsOrigin::Read);
     EXPECT_EQ(loaded.record, r);
@@ -239,7 +239,7 @@ TEST_F(SettingsFile, ASavedRecordIsReadBack) {
 TEST_F(SettingsFile, AnotherVersionsFileIsReplaced) {
     SettingsRecord r = DefaultSettings("0.9.1");
     r.currentIndex = 500;
-    ASSERT_TRUE(SaveSettings(path(), r).isEmpty());
+    ASSERT_EQ(SaveSettings(path(), r), std::nullopt);
     const LoadedSettings loaded = LoadOrCreateSettings(path(), "1.0.0");
     EXPECT_EQ(loaded.origin, SettingsOrigin::ReplacedVersion);
     EXPECT_EQ(loaded.record.currentIndex, 1);
@@ -285,18 +285,22 @@ TEST_F(SettingsFile, AFolderThatCannotBeMadeGivesDefaultsAndSaysSo) {
 
 TEST_F(SettingsFile, SavingIntoAFolderThatIsAFileFailsAndSaysWhy) {
     writeFile(dir.path() + "/blocker", "x");
-    const QString reason = SaveSettings(dir.path() + "/blocker/Zimbalo.ini", SettingsRecord{});
-    EXPECT_FALSE(reason.isEmpty());
+    const std::optional<QString> reason =
+        SaveSettings(dir.path() + "/blocker/Zimbalo.ini", SettingsRecord{});
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_TRUE(reason->contains("blocker")) << reason->toStdString();
 }
 
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFileWhole) {
     SettingsRecord r = DefaultSettings("1.0.0");
     r.currentIndex = 42;
-    ASSERT_TRUE(SaveSettings(path(), r).isEmpty());
+    ASSERT_EQ(SaveSettings(path(), r), std::nullopt);
     // A folder in the way of the temporary file's rename target cannot be replaced.
     const QString target = dir.path() + "/Zimbalo/sub";
     ASSERT_TRUE(QDir().mkpath(target));
-    EXPECT_FALSE(SaveSettings(target, r).isEmpty());
+    const std::optional<QString> reason = SaveSettings(target, r);
+    ASSERT_TRUE(reason.has_value());
+    EXPECT_FALSE(reason->isEmpty());
     EXPECT_EQ(ReadSettings(bytesOf(readFile(path())))->currentIndex, 42);
     // No temporary file stays behind.
     const QStringList left = QDir(dir.path() + "/Zimbalo").entryList(QDir::Files);

@@ -38,7 +38,7 @@ TEST_F(Startup, OutOfRangeSettingsFallBackAndTheProgramStarts) {
     bad.left = 90000;
     bad.zoomPosition = 5000;
     bad.timePosition = -3;
-    ASSERT_TRUE(SaveSettings(SettingsPath(folders), bad).isEmpty());
+    ASSERT_EQ(SaveSettings(SettingsPath(folders), bad), std::nullopt);
     TForm_Main& w = start();
     EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
     EXPECT_EQ(w.ComboBox_Globus->currentIndex(), 0);
@@ -52,7 +52,7 @@ TEST_F(Startup, OutOfRangeSettingsFallBackAndTheProgramStarts) {
 
     SettingsRecord zero = bad;
     zero.currentIndex = 0;
-    ASSERT_TRUE(SaveSettings(SettingsPath(folders), zero).isEmpty());
+    ASSERT_EQ(SaveSettings(SettingsPath(folders), zero), std::nullopt);
     EXPECT_EQ(start().ScrollBar_Bedeckung->value(), 1);
 }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -203,6 +205,15 @@ TEST(LoadCatalogue, RefusesValuesNoEventCanHaveNamingRecordAndField) {
     leap.EventJD = CalendarToJD(1992, 2, 29, 5.0, 0.0, 0.0);
     TempFile file(Encode({LoadableRecord(1990), leap, LoadableRecord(7000)}));
     EXPECT_EQ(LoadCatalogue(file.path()).Count(), 3);
+}
+
+TEST(RecordProblem, NothingForAnEventTheReasonOtherwise) {
+    EXPECT_EQ(RecordProblem(LoadableRecord(1990)), std::nullopt);
+    BesselRecord bad = LoadableRecord(1990);
+    bad.Month = 13;
+    const std::optional<std::string> problem = RecordProblem(bad);
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->rfind("field Month: 13 ", 0), 0u) << *problem;
 }
 
 // Only a regular file can be a catalogue; anything else is named for what it is.

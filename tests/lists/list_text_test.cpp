@@ -13,7 +13,7 @@ namespace {
 
 using astro::StadtType;
 
-constexpr double kDeg = astro::kPi / 180.0;
+constexpr double kDeg = astro::kDegToRad;
 
 // An event record with simple dates; only the fields the lines read matter. EventJD lies at a
 // mean full moon (2024-03-25), so M16 is 8.
