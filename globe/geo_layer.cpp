@@ -399,8 +399,7 @@ void GeoLayer::Clear() {
     m_selection.Clear();
     m_usedPresenters.clear();
     if (GeoLayers* host = Host()) {
-        host->m_cachedID = 0;
-        host->m_cachedPresenter = nullptr;
+        host->ForgetCachedPresenter();
     }
     m_presenters.Clear();
     if (m_source) {
@@ -427,7 +426,7 @@ void GeoLayer::RequestRedraw() {
 
 void GeoLayer::layersChanged() {
     if (GeoLayers* host = Host()) {
-        host->layersChanged();
+        host->LayersChanged();
     }
 }
 
@@ -461,7 +460,12 @@ void GeoLayers::RequestRedraw() {
     }
 }
 
-void GeoLayers::layersChanged() {
+void GeoLayers::ForgetCachedPresenter() {
+    m_cachedID = 0;
+    m_cachedPresenter = nullptr;
+}
+
+void GeoLayers::LayersChanged() {
     RequestRedraw();
     if (OnLayersChanged) {
         OnLayersChanged();
@@ -564,8 +568,7 @@ void GeoLayers::beginLayerPass(GeoGlobe& globe, GeoLayer& layer, int pass) {
         OnBeforeLayerRender(layer);
     }
     layer.beginPass(pass);
-    m_cachedID = 0;
-    m_cachedPresenter = nullptr;
+    ForgetCachedPresenter();
 }
 
 bool GeoLayers::drawQueried(const GeoRenderContext& ctx, GeoMapPoint& object) {
@@ -635,8 +638,7 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
     for (GeoPresenter* presenter : layer.m_usedPresenters) {
         again = presenter->WantsAnotherPass(ctx) || again;
     }
-    m_cachedID = 0;
-    m_cachedPresenter = nullptr;
+    ForgetCachedPresenter();
     if (again && pass + 1 < kMaxPasses) {
         renderLayer(globe, layer, extent, pass + 1);
         return;
@@ -688,10 +690,6 @@ void RenderObjectItself(const GeoRenderContext& ctx, const GeoMapPoint& object, 
     if (ctx.Projector.GeoToScreen(object.Location(), px)) {
         r.DrawEllipse(px.x() - 3, px.y() - 3, px.x() + 3, px.y() + 3);
     }
-}
-
-bool ObjectItselfHit(const GeoMapPoint& object, const GeoPoint& p, std::int32_t tolerance) {
-    return GeoRectContains(GeoRectGrown(object.Bounds(), tolerance), p);
 }
 
 // ---- Object under a pixel --------------------------------------------------------------------
@@ -875,7 +873,7 @@ void GeoLayers::SynchroniseWithDatabase() {
     if (OnProgress) {
         OnProgress(100);
     }
-    layersChanged();
+    LayersChanged();
 }
 
 void GeoLayers::removeStaleLayers(GeoLayerStore& store, GeoSpatialDatabase& database) {

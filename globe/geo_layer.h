@@ -327,9 +327,13 @@ public:
     /// Progress of a synchronisation: (percent done 0..100).
     std::function<void(int)> OnProgress;
 
+    /// The layer tree changed: redraw and tell OnLayersChanged.
+    void LayersChanged();
+
+    /// Forgets the presenter remembered for the current pass (a layer freed its presenters).
+    void ForgetCachedPresenter();
+
 private:
-    friend class GeoLayer;
-    void layersChanged();
     void renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& extent, int pass);
     /// Sets the layer's cull sizes, tells OnBeforeLayerRender (pass 0) and starts the pass.
     void beginLayerPass(GeoGlobe& globe, GeoLayer& layer, int pass);
@@ -358,8 +362,5 @@ GeoLayers& InstallLayers(GeoGlobe& globe);
 /// Draws one object without a presenter: the renderer's default pen and brush (the selected ones
 /// when selected), a small circle for a point, the chains for a poly.
 void RenderObjectItself(const GeoRenderContext& ctx, const GeoMapPoint& object, unsigned flags);
-
-/// Whether p (GU) hits an object drawn without presenter, within `tolerance` GU.
-bool ObjectItselfHit(const GeoMapPoint& object, const GeoPoint& p, std::int32_t tolerance);
 
 }  // namespace zimbalo::globe

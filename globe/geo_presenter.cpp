@@ -9,8 +9,6 @@
 #include <QPainter>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_globe.h"
-#include "globe/geo_layer.h"
 #include "globe/geo_projector.h"
 #include "globe/geo_renderer.h"
 
@@ -123,6 +121,10 @@ void drawPolyChains(GeoRenderer& r, const GeoMapPoint& object, bool filled) {
 }
 
 }  // namespace
+
+bool ObjectItselfHit(const GeoMapPoint& object, const GeoPoint& p, std::int32_t tolerance) {
+    return GeoRectContains(GeoRectGrown(object.Bounds(), tolerance), p);
+}
 
 int CombineAlpha(int a, int b) {
     return MulDiv(a, b, 255);

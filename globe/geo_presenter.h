@@ -41,6 +41,9 @@ struct GeoRenderContext {
 /// MulDiv(a, b, 255) rounded to the nearest integer, as used to combine alphas.
 int CombineAlpha(int a, int b);
 
+/// Whether p (GU) hits an object drawn without presenter, within `tolerance` GU.
+bool ObjectItselfHit(const GeoMapPoint& object, const GeoPoint& p, std::int32_t tolerance);
+
 /// Base of all presenters. Property setters ask the owning layer to redraw.
 class GeoPresenter {
 public:
