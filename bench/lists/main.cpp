@@ -59,6 +59,38 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Median seconds of `count` list runs, each into a fresh temporary file of `tempFolder` that is
+// removed afterwards; `run(out, path)` writes one list and returns its result, the last of which
+// lands in `last`.
+template <typename Run>
+double medianRunSeconds(int count, const std::string& tempFolder, lists::ListRunResult& last,
+                        Run run) {
+    std::vector<double> seconds;
+    for (int i = 0; i < count; ++i) {
+        const std::string temp = lists::CreateTempListFile(tempFolder);
+        std::ofstream out(temp, std::ios::binary);
+        const auto start = Clock::now();
+        last = run(out, temp);
+        out.close();
+        seconds.push_back(Seconds(start));
+        std::filesystem::remove(temp);
+    }
+    return Median(seconds);
+}
+
+// Median seconds of `count` clicks of a window's start button, each with the events it posts.
+template <typename Click>
+double medianClickSeconds(int count, Click click) {
+    std::vector<double> seconds;
+    for (int i = 0; i < count; ++i) {
+        const auto start = Clock::now();
+        click();
+        QApplication::processEvents();
+        seconds.push_back(Seconds(start));
+    }
+    return Median(seconds);
+}
+
 // Error boxes are counted, nothing is asked.
 class BenchDialogs : public dialogs::UserDialogs {
 public:
@@ -102,14 +134,7 @@ WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std:
     list.findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(9);
     list.showCleared();
     QApplication::processEvents();
-    std::vector<double> runs;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = Clock::now();
-        list.Button_Start_CityListClick();
-        QApplication::processEvents();
-        runs.push_back(Seconds(start));
-    }
-    figures.citiesSeconds = Median(runs);
+    figures.citiesSeconds = medianClickSeconds(3, [&] { list.Button_Start_CityListClick(); });
     figures.lines = list.findChild<QPlainTextEdit*>("RichEdit_CityList")->blockCount();
     list.removeTemporaryFiles();
 
@@ -122,14 +147,7 @@ WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std:
     hist.findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
     hist.showCleared();
     QApplication::processEvents();
-    std::vector<double> histories;
-    for (int i = 0; i < 9; ++i) {
-        const auto start = Clock::now();
-        hist.Button_Start_CityHistClick();
-        QApplication::processEvents();
-        histories.push_back(Seconds(start) * 1000.0);
-    }
-    figures.historyMs = Median(histories);
+    figures.historyMs = medianClickSeconds(9, [&] { hist.Button_Start_CityHistClick(); }) * 1000.0;
     hist.removeTemporaryFiles();
     if (dialogs.failures > 0) {
         throw std::runtime_error("a list window reported an error");
@@ -153,18 +171,11 @@ int main(int argc, char** argv) {
         cities.record = table[event];
         cities.cityFile = cityPath;
         cities.threshold = -1;
-        std::vector<double> runs;
         lists::ListRunResult result;
-        for (int i = 0; i < 3; ++i) {
-            const std::string temp = lists::CreateTempListFile(tempFolder);
-            std::ofstream out(temp, std::ios::binary);
-            const auto start = Clock::now();
-            result = lists::RunCityList(cities, {&out, temp}, {});
-            out.close();
-            runs.push_back(Seconds(start));
-            std::filesystem::remove(temp);
-        }
-        const double citySeconds = Median(runs);
+        const double citySeconds = medianRunSeconds(
+            3, tempFolder, result, [&](std::ofstream& out, const std::string& temp) {
+                return lists::RunCityList(cities, {&out, temp}, {});
+            });
 
         lists::CityHistInput place;
         place.place.Stadt = "Basel";
@@ -173,17 +184,11 @@ int main(int argc, char** argv) {
         place.place.Hoehe = 260;
         place.firstYear = -100000;
         place.lastYear = 100000;
-        std::vector<double> histories;
         lists::ListRunResult history;
-        for (int i = 0; i < 9; ++i) {
-            const std::string temp = lists::CreateTempListFile(tempFolder);
-            std::ofstream out(temp, std::ios::binary);
-            const auto start = Clock::now();
-            history = lists::RunCityHist(table, place, {&out, temp}, {});
-            out.close();
-            histories.push_back(Seconds(start) * 1000.0);
-            std::filesystem::remove(temp);
-        }
+        const double historySeconds = medianRunSeconds(
+            9, tempFolder, history, [&](std::ofstream& out, const std::string& temp) {
+                return lists::RunCityHist(table, place, {&out, temp}, {});
+            });
 
         const std::string cityFolder = std::filesystem::path(cityPath).parent_path().string() + "/";
         const WindowFigures windows = TimeWindows(table, event, cityFolder);
@@ -193,7 +198,7 @@ int main(int argc, char** argv) {
         std::printf("# the many-places window shows %d lines\n", windows.lines);
         std::printf("cities_run_s %.3f\n", citySeconds);
         std::printf("places_per_s %.0f\n", result.tested / citySeconds);
-        std::printf("history_ms %.2f\n", Median(histories));
+        std::printf("history_ms %.2f\n", historySeconds * 1000.0);
         std::printf("cities_window_s %.3f\n", windows.citiesSeconds);
         std::printf("history_window_ms %.2f\n", windows.historyMs);
         return 0;
