@@ -98,7 +98,7 @@ void TForm_Main::RebuildCentralLine() {
         return;
     }
     try {
-        overlays::CenterLineLayer(Globe->Globe(), *m_layerStore, m_overlays->centerLine, m_record,
+        overlays::CenterLineLayer(Globe->Layers(), *m_layerStore, m_overlays->centerLine, m_record,
                                   m_state.DeltaTSeconds, m_state.Closing);
     } catch (const std::exception& e) {
         // A layer store that could not be opened: the globe is shown without the line.
@@ -112,7 +112,7 @@ void TForm_Main::RebuildLimits() {
         return;
     }
     try {
-        overlays::LimitsLayer(Globe->Globe(), *m_layerStore, m_overlays->limits, m_record,
+        overlays::LimitsLayer(Globe->Layers(), *m_layerStore, m_overlays->limits, m_record,
                               m_state.DeltaTSeconds, CheckBox_Limits->isChecked(), m_state.Closing);
     } catch (const std::exception& e) {
         qWarning("Path limits: %s", e.what());
@@ -120,7 +120,7 @@ void TForm_Main::RebuildLimits() {
 }
 
 void TForm_Main::CheckBox_LimitsClick() {
-    overlays::ShowLimitsLayer(Globe->Globe(), CheckBox_Limits->isChecked());
+    overlays::ShowLimitsLayer(Globe->Layers(), CheckBox_Limits->isChecked());
     Globe->update();
 }
 

@@ -2,33 +2,59 @@
 
 #include <cassert>
 #include <cmath>
+#include <numbers>
 
 #include <QFileInfo>
 #include <QPainter>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_layer.h"
 
 namespace zimbalo::globe {
 
 GeoGlobe::GeoGlobe(int width, int height)
-    : m_renderer(std::make_unique<GeoDefaultRenderer>(*this, width, height)),
-      m_projector(std::make_unique<GeoProjector>(*this)),
+    : m_renderer(std::make_unique<GeoDefaultRenderer>(width, height)),
       m_pool(std::make_unique<GeoRenderPool>()) {
-    m_projector->SetScaleFactor(0.0);
+    m_projector.SetViewport(viewportOf(*m_renderer));
+    m_projector.SetOnChange([this](GeoViewChange what) { viewChanged(what); });
+    m_renderer->SetView(m_projector.Model(), m_projector.ScaleFactor());
+    m_projector.SetScaleFactor(0.0);
     m_graticule.OnChange = [this]() {
         if (!m_loading) {
             RequestRedraw();
         }
     };
     m_stale = true;
-    // The layer tree: the root layer with its default presenters.
-    m_layerPass = std::make_unique<GeoLayers>(this);
 }
 
 GeoGlobe::~GeoGlobe() {
     m_layerPass.reset();
     m_renderer->EndCanvas();
+}
+
+GeoViewport GeoGlobe::viewportOf(const GeoRenderer& renderer) {
+    return GeoViewport{renderer.Width(), renderer.Height(), renderer.PixelsPerInch(),
+                       renderer.ScreenPixelsPerInch()};
+}
+
+void GeoGlobe::viewChanged(GeoViewChange what) {
+    m_renderer->SetView(m_projector.Model(), m_projector.ScaleFactor());
+    switch (what) {
+        case GeoViewChange::Zoomed:
+            if (m_periodicUpdateTime > 0) {
+                m_abortRestart = true;  // a render in progress starts again at the new scale
+            }
+            RequestRedraw();
+            FireZoomed();
+            break;
+        case GeoViewChange::Panned:
+            FirePanned();
+            RequestRedraw();
+            break;
+        case GeoViewChange::Rotated:
+            FireRotated();
+            RequestRedraw();
+            break;
+    }
 }
 
 void GeoGlobe::RequestRedraw() {
@@ -143,18 +169,19 @@ bool GeoGlobe::Resize(int width, int height, int pixelsPerInch) {
     }
     m_renderer->SetSize(width, height);
     m_renderer->SetPixelsPerInch(pixelsPerInch, pixelsPerInch);
+    m_projector.SetViewport(viewportOf(*m_renderer));
     if (oldWidth == 0 || oldHeight == 0) {
-        m_projector->SetXOrigin(width / 2);
-        m_projector->SetYOrigin(height / 2);
+        m_projector.SetXOrigin(width / 2);
+        m_projector.SetYOrigin(height / 2);
     } else {
         const double k =
             std::hypot(static_cast<double>(height), static_cast<double>(width))
             / std::hypot(static_cast<double>(oldHeight), static_cast<double>(oldWidth));
-        const int oldX = m_projector->XOrigin();
-        const int oldY = m_projector->YOrigin();
-        m_projector->SetScaleFactor(m_projector->ScaleFactor() * k);
-        m_projector->SetXOrigin(roundToInt32(oldX * k));
-        m_projector->SetYOrigin(roundToInt32(oldY * k));
+        const int oldX = m_projector.XOrigin();
+        const int oldY = m_projector.YOrigin();
+        m_projector.SetScaleFactor(m_projector.ScaleFactor() * k);
+        m_projector.SetXOrigin(roundToInt32(oldX * k));
+        m_projector.SetYOrigin(roundToInt32(oldY * k));
     }
     m_stale = false;  // the back buffer lost its content: always ask for a paint
     RequestRedraw();
@@ -201,8 +228,8 @@ bool GeoGlobe::discCoversPicture() const {
     // The disc is a 180-gon in radius r - 1 whose corners are rounded to pixels: it holds every
     // point nearer its centre than (r - 1) cos 1 degree less a pixel. The picture is covered when
     // all four of its corners are (two pixels spare for the rasteriser's edge rules).
-    const GeoSphericalPrj& model = m_projector->Model();
-    const double inner = (model.Radius() - 1.0) * std::cos(gu::Pi / 180.0) - 3.0;
+    const GeoSphericalPrj& model = m_projector.Model();
+    const double inner = (model.Radius() - 1.0) * std::cos(std::numbers::pi / 180.0) - 3.0;
     if (!(inner > 0.0)) {
         return false;
     }
@@ -226,9 +253,9 @@ void GeoGlobe::drawDisc() {
     }
     m_renderer->SetPen(GeoPen(clBlack, GeoPenStyle::gpsClear, 1.0, GeoUnitTypes::guPixel));
     m_renderer->SetBrush(GeoBrush(m_surfaceColor, m_surfaceColor, GeoBrushStyle::gbsSolid));
-    const GeoSphericalPrj& model = m_projector->Model();
+    const GeoSphericalPrj& model = m_projector.Model();
     const double r = model.Radius();
-    constexpr double kStep = 2.0 * gu::Pi / 180.0;
+    constexpr double kStep = 2.0 * std::numbers::pi / 180.0;
     const double c = std::cos(kStep);
     const double s = std::sin(kStep);
     std::vector<QPoint> polygon;
@@ -252,7 +279,7 @@ void GeoGlobe::DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transpa
     if (texture.IsEmpty()) {
         return;
     }
-    m_textureMapper.Draw(m_renderer->Surface(), m_projector->Model(), m_projector->ScaleFactor(),
+    m_textureMapper.Draw(m_renderer->Surface(), m_projector.Model(), m_projector.ScaleFactor(),
                          texture, alpha, transparent, m_textureFilter, m_pool.get());
 }
 
@@ -261,7 +288,7 @@ void GeoGlobe::drawGraticule() {
         OnPaintGraticule();
         return;
     }
-    m_graticule.Draw(*m_renderer, *m_projector);
+    m_graticule.Draw(*m_renderer, m_projector);
 }
 
 void GeoGlobe::Render() {
@@ -269,9 +296,10 @@ void GeoGlobe::Render() {
     if (r.Width() == 0 || r.Height() == 0) {
         return;  // a control without area has no picture to draw
     }
+    r.SetView(m_projector.Model(), m_projector.ScaleFactor());
     r.ResetDrawingState();
     // The extent is the layers' query rectangle; nothing else reads it.
-    m_lastExtent = m_layerPass ? m_projector->VisibleExtent()
+    m_lastExtent = m_layerPass ? m_projector.VisibleExtent()
                                : GeoRect{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
                                          2 * gu::MaxLatitude};
     if (discCoversPicture()) {

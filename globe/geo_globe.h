@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -48,8 +49,8 @@ enum GeoGlobeOption : unsigned {
 };
 
 /// The globe without its window: projector, renderer with back buffer, graticule, surface
-/// texture, labels and the render of one picture. GlobeView shows it in a widget; tests and the
-/// benchmark drive it directly.
+/// texture, labels and the render of one picture; the layer pass is plugged in by the owner.
+/// GlobeView shows it in a widget; tests and the benchmark drive it directly.
 class GeoGlobe {
 public:
     /// A globe of the given picture size (150 x 150 like a new control), scaled to fit.
@@ -59,9 +60,9 @@ public:
     GeoGlobe(const GeoGlobe&) = delete;
     GeoGlobe& operator=(const GeoGlobe&) = delete;
 
-    GeoProjector& Projector() { return *m_projector; }
+    GeoProjector& Projector() { return m_projector; }
 
-    const GeoProjector& Projector() const { return *m_projector; }
+    const GeoProjector& Projector() const { return m_projector; }
 
     GeoDefaultRenderer& Renderer() { return *m_renderer; }
 
@@ -168,8 +169,17 @@ public:
 
     GeoTextureMapper& TextureMapper() { return m_textureMapper; }
 
-    /// Plugs in the layer pass (owned).
-    void SetLayerPass(std::unique_ptr<GeoLayerPass> pass) { m_layerPass = std::move(pass); }
+    /// Plugs in the layer pass (owned; replaces the one before). The owner keeps the typed
+    /// reference that comes back; a globe without a layer pass draws no layers.
+    template <typename Pass>
+    Pass& SetLayerPass(std::unique_ptr<Pass> pass) {
+        Pass& typed = *pass;
+        m_layerPass = std::move(pass);
+        return typed;
+    }
+
+    /// Takes the layer pass out: the globe draws no layers.
+    void SetLayerPass(std::nullptr_t) { m_layerPass.reset(); }
 
     GeoLayerPass* LayerPass() { return m_layerPass.get(); }
 
@@ -192,6 +202,10 @@ public:
     void FirePanned();
 
 private:
+    static GeoViewport viewportOf(const GeoRenderer& renderer);
+    /// The projector's change: the renderer takes the new view, the picture is redrawn and the
+    /// matching notification fired.
+    void viewChanged(GeoViewChange what);
     void drawBackground();
     void drawDisc();
     /// Whether the surface disc, opaque, covers the whole picture.
@@ -199,7 +213,7 @@ private:
     void drawGraticule();
 
     std::unique_ptr<GeoDefaultRenderer> m_renderer;
-    std::unique_ptr<GeoProjector> m_projector;
+    GeoProjector m_projector;
     GeoGraticule m_graticule;
     GeoLabelRenderer m_labels;
     GeoBitmap m_texture;

@@ -524,97 +524,111 @@ void GeoLayers::renderObject(const GeoRenderContext& ctx, GeoMapPoint& object, u
     }
 }
 
+const GeoBitmap* GeoLayer::SurfaceImage() {
+    if (m_surfaceImageName.isEmpty()) {
+        return nullptr;
+    }
+    if (!m_surfaceImageTried) {
+        m_surfaceImageTried = true;
+        if (QFile::exists(m_surfaceImageName)) {
+            auto image = std::make_unique<GeoBitmap>();
+            try {
+                image->LoadFromFile(m_surfaceImageName);
+                m_surfaceImage = std::move(image);
+            } catch (const GeoException&) {
+                // An unreadable image is simply not drawn.
+            }
+        }
+    }
+    if (!m_surfaceImage || m_surfaceImage->IsEmpty()) {
+        return nullptr;
+    }
+    m_surfaceImage->SetAlphaBlend(m_surfaceAlpha);
+    m_surfaceImage->SetTransparentColor(m_surfaceTransparentColor);
+    return m_surfaceImage.get();
+}
+
+void GeoLayer::beginPass(int pass) {
+    m_pass = pass;
+    m_objectsDrawn = 0;
+    m_usedPresenters.clear();
+}
+
+void GeoLayers::beginLayerPass(GeoGlobe& globe, GeoLayer& layer, int pass) {
+    const double scale = globe.Projector().ScaleFactor();
+    const bool all = layer.RenderAllObjects();
+    // The handler sees the new sizes and the previous pass's counts.
+    layer.m_cullSize = all ? 0 : roundToInt32(globe.CullObjectPixels() / scale);
+    layer.m_minObjectSize = all ? 0 : roundToInt32(globe.MinObjectPixels() / scale);
+    if (pass == 0 && OnBeforeLayerRender) {
+        OnBeforeLayerRender(layer);
+    }
+    layer.beginPass(pass);
+    m_cachedID = 0;
+    m_cachedPresenter = nullptr;
+}
+
+bool GeoLayers::drawQueried(const GeoRenderContext& ctx, GeoMapPoint& object) {
+    GeoLayer& layer = ctx.Layer;
+    const GeoProjector& projector = ctx.Projector;
+    const GeoRect& b = object.Bounds();
+    unsigned flags = object.Selected() ? render_flags::Selected : 0u;
+    int x = 0;
+    int y = 0;
+    if (b.Width == 1 && b.Height == 1) {
+        if (!projector.GeoToScreen(b.Left, b.Bottom, x, y)) {
+            return false;
+        }
+        renderObject(ctx, object, flags);
+    } else if (b.Width > layer.m_minObjectSize || b.Height > layer.m_minObjectSize) {
+        const GeoRectVisibility v = projector.RectVisible(b);
+        if (!v.Visible) {
+            return false;
+        }
+        flags |= v.PartlyHidden ? render_flags::PartlyHidden : 0u;
+        flags |= v.SomeVisible ? render_flags::SomeVisible : 0u;
+        renderObject(ctx, object, flags);
+    } else if (projector.GeoToScreen(b.Left, b.Bottom, x, y)) {
+        // Too small to draw: one pixel in MinObjectColor.
+        ctx.Renderer.SetPixel(x, y, ctx.Globe.MinObjectColor(), 255);
+    } else {
+        return false;
+    }
+    ++layer.m_objectsDrawn;
+    if (OnObjectRender) {
+        QPainter& canvas = ctx.Renderer.Canvas();
+        canvas.save();
+        OnObjectRender(layer, object, flags);
+        canvas.restore();
+    }
+    return true;
+}
+
 void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& extent, int pass) {
-    GeoProjector& projector = globe.Projector();
-    GeoRenderer& renderer = globe.Renderer();
     if (globe.AbortRestart() && !layer.NoInterrupt()) {
         return;
     }
-    if (!layer.IsShown(projector)) {
+    if (!layer.IsShown(globe.Projector())) {
         return;
     }
-    if (pass == 0 && !layer.SurfaceImageName().isEmpty()) {
-        if (!layer.m_surfaceImageTried) {
-            layer.m_surfaceImageTried = true;
-            if (QFile::exists(layer.SurfaceImageName())) {
-                auto image = std::make_unique<GeoBitmap>();
-                try {
-                    image->LoadFromFile(layer.SurfaceImageName());
-                    layer.m_surfaceImage = std::move(image);
-                } catch (const GeoException&) {
-                    // An unreadable image is simply not drawn.
-                }
-            }
-        }
-        if (layer.m_surfaceImage && !layer.m_surfaceImage->IsEmpty()) {
-            layer.m_surfaceImage->SetAlphaBlend(layer.SurfaceAlpha());
-            layer.m_surfaceImage->SetTransparentColor(layer.SurfaceTransparentColor());
-            globe.DrawTexture(*layer.m_surfaceImage, layer.SurfaceAlpha(),
-                              layer.SurfaceTransparentColor());
-        }
-    }
-
-    const double scale = projector.ScaleFactor();
-    layer.m_cullSize =
-        layer.RenderAllObjects() ? 0 : roundToInt32(globe.CullObjectPixels() / scale);
-    layer.m_minObjectSize =
-        layer.RenderAllObjects() ? 0 : roundToInt32(globe.MinObjectPixels() / scale);
     if (pass == 0) {
-        if (OnBeforeLayerRender) {
-            OnBeforeLayerRender(layer);
+        if (const GeoBitmap* image = layer.SurfaceImage()) {
+            globe.DrawTexture(*image, layer.SurfaceAlpha(), layer.SurfaceTransparentColor());
         }
     }
-    layer.m_pass = pass;
-    layer.m_objectsDrawn = 0;
-    layer.m_usedPresenters.clear();
-    m_cachedID = 0;
-    m_cachedPresenter = nullptr;
-
+    beginLayerPass(globe, layer, pass);
     const GeoRenderContext ctx{
-        globe, projector, renderer, globe.Labels(), layer, pass, layer.EffectiveAlpha()};
+        globe, globe.Projector(),     globe.Renderer(), globe.Labels(), layer,
+        pass,  layer.EffectiveAlpha()};
     GeoObjectSource& source = layer.ObjectSource();
     source.SetCullSize(layer.m_cullSize);
-    const GeoColor minColor = globe.MinObjectColor();
     int visited = 0;
     source.Query(extent, layer.m_cullSize, [&](const std::shared_ptr<GeoMapPoint>& object) {
         if (!object->Hidden()) {
-            const GeoRect& b = object->Bounds();
-            bool drawn = false;
-            unsigned flags = object->Selected() ? render_flags::Selected : 0u;
-            int x = 0;
-            int y = 0;
-            if (b.Width == 1 && b.Height == 1) {
-                if (projector.GeoToScreen(b.Left, b.Bottom, x, y)) {
-                    renderObject(ctx, *object, flags);
-                    drawn = true;
-                }
-            } else if (b.Width > layer.m_minObjectSize || b.Height > layer.m_minObjectSize) {
-                const GeoRectVisibility v = projector.RectVisible(b);
-                if (v.Visible) {
-                    flags |= v.PartlyHidden ? render_flags::PartlyHidden : 0u;
-                    flags |= v.SomeVisible ? render_flags::SomeVisible : 0u;
-                    renderObject(ctx, *object, flags);
-                    drawn = true;
-                }
-            } else if (projector.GeoToScreen(b.Left, b.Bottom, x, y)) {
-                renderer.SetPixel(x, y, minColor, 255);
-                drawn = true;
-            }
-            if (drawn) {
-                ++layer.m_objectsDrawn;
-                if (OnObjectRender) {
-                    QPainter& canvas = renderer.Canvas();
-                    canvas.save();
-                    OnObjectRender(layer, *object, flags);
-                    canvas.restore();
-                }
-            }
+            drawQueried(ctx, *object);
         }
         ++visited;
-        if (visited % kObjectsPerCheck == 0 && !layer.NoInterrupt() && globe.AbortRestart()) {
-            return false;
-        }
-        return true;
+        return visited % kObjectsPerCheck != 0 || layer.NoInterrupt() || !globe.AbortRestart();
     });
 
     bool again = false;
@@ -637,8 +651,8 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
     }
 }
 
-GeoLayers* LayersOf(GeoGlobe& globe) {
-    return dynamic_cast<GeoLayers*>(globe.LayerPass());
+GeoLayers& InstallLayers(GeoGlobe& globe) {
+    return globe.SetLayerPass(std::make_unique<GeoLayers>(&globe));
 }
 
 void RenderObjectItself(const GeoRenderContext& ctx, const GeoMapPoint& object, unsigned flags) {
@@ -704,23 +718,22 @@ std::shared_ptr<GeoMapPoint> GeoLayers::ObjectAtPixel(GeoGlobe& globe, QPoint px
             }
         }
     }
-    GeoPoint geo;
-    const bool onGlobe = globe.Projector().ScreenToGeo(px.x(), px.y(), geo);
-    return objectInLayer(globe, root, px, geo, onGlobe);
+    const auto geo = globe.Projector().ScreenToGeo(px.x(), px.y());
+    if (!geo) {
+        return nullptr;  // off the globe only titles are hit
+    }
+    return objectInLayer(globe, root, px, *geo);
 }
 
 std::shared_ptr<GeoMapPoint> GeoLayers::objectInLayer(GeoGlobe& globe, GeoLayer& layer, QPoint px,
-                                                      const GeoPoint& geo, bool onGlobe) {
+                                                      const GeoPoint& geo) {
     if (!layer.Visible() || !layer.Enabled()) {
         return nullptr;
     }
     for (int i = 0; i < layer.LayerStore().Count(); ++i) {
-        if (auto found = objectInLayer(globe, *layer.LayerStore().GetLayer(i), px, geo, onGlobe)) {
+        if (auto found = objectInLayer(globe, *layer.LayerStore().GetLayer(i), px, geo)) {
             return found;
         }
-    }
-    if (!onGlobe) {
-        return nullptr;
     }
     const GeoProjector& projector = globe.Projector();
     const std::int32_t base = roundToInt32(2.0 / projector.ScaleFactor());

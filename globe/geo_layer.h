@@ -177,6 +177,7 @@ public:
 
     void SetTitleColumn(int column);
 
+    /// Stored only: titles come from TitleColumn; the name is kept for callers that set it.
     const QString& TitleColumnName() const { return m_titleColumnName; }
 
     void SetTitleColumnName(const QString& name);
@@ -198,6 +199,10 @@ public:
     GeoColor SurfaceTransparentColor() const { return m_surfaceTransparentColor; }
 
     void SetSurfaceTransparentColor(GeoColor color);
+
+    /// The surface image, loaded on first use with the layer's alpha and transparent colour; null
+    /// without a name or when the file is missing or unreadable.
+    const GeoBitmap* SurfaceImage();
 
     /// Whether the layer is drawn at the projector's current view distance.
     bool IsShown(const GeoProjector& projector) const;
@@ -234,6 +239,8 @@ private:
     friend class GeoLayerStore;
     friend class GeoLayers;
     void layersChanged();
+    /// Starts a render pass: no objects drawn, no presenters used yet.
+    void beginPass(int pass);
 
     GeoLayerStore m_layerStore{*this};
     GeoPresenterStore m_presenters;
@@ -324,10 +331,15 @@ private:
     friend class GeoLayer;
     void layersChanged();
     void renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& extent, int pass);
+    /// Sets the layer's cull sizes, tells OnBeforeLayerRender (pass 0) and starts the pass.
+    void beginLayerPass(GeoGlobe& globe, GeoLayer& layer, int pass);
+    /// Draws an object the query found (a presenter, or one pixel when it is too small) when it
+    /// shows; returns whether it was drawn.
+    bool drawQueried(const GeoRenderContext& ctx, GeoMapPoint& object);
     void renderObject(const GeoRenderContext& ctx, GeoMapPoint& object, unsigned flags);
     GeoPresenter* presenterForPass(const GeoRenderContext& ctx, int id);
     std::shared_ptr<GeoMapPoint> objectInLayer(GeoGlobe& globe, GeoLayer& layer, QPoint px,
-                                               const GeoPoint& geo, bool onGlobe);
+                                               const GeoPoint& geo);
     void removeStaleLayers(GeoLayerStore& store, GeoSpatialDatabase& database);
 
     GeoGlobe* m_globe;
@@ -339,8 +351,9 @@ private:
     GeoPresenter* m_cachedPresenter = nullptr;
 };
 
-/// The globe's layer set when its layer pass is one (as it is from construction), else null.
-GeoLayers* LayersOf(GeoGlobe& globe);
+/// Plugs a new layer set (the root layer with its default presenters) into a globe as its layer
+/// pass; the globe owns it, the caller keeps the reference.
+GeoLayers& InstallLayers(GeoGlobe& globe);
 
 /// Draws one object without a presenter: the renderer's default pen and brush (the selected ones
 /// when selected), a small circle for a point, the chains for a poly.

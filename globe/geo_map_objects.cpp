@@ -14,28 +14,19 @@ namespace zimbalo::globe {
 
 namespace {
 
-constexpr std::int64_t kFullCircle = 1944000000;
-constexpr std::int64_t kMaxLon = 972000000;
-
-std::int32_t normalisedLongitude(std::int64_t lon) {
-    lon %= kFullCircle;
-    if (lon > kMaxLon) {
-        lon -= kFullCircle;
-    } else if (lon < -971999999) {
-        lon += kFullCircle;
-    }
-    return static_cast<std::int32_t>(lon);
-}
+constexpr std::int64_t kFullCircle = gu::FullCircle;
+constexpr std::int64_t kMaxLon = gu::MaxLongitude;
 
 // Splits a rectangle at +180 degrees into at most two pieces that lie inside -180 .. +180. A
 // rectangle covers the GU from Left to Left + Width - 1; its left edge is first brought into the
 // longitude range, so that a rectangle grown beyond -180 degrees wraps as well.
 int rectPieces(const GeoRect& r, GeoRect out[2]) {
     if (r.Width >= kFullCircle) {
-        out[0] = GeoRect{-971999999, r.Bottom, static_cast<std::int32_t>(kFullCircle), r.Height};
+        out[0] =
+            GeoRect{gu::MinLongitude, r.Bottom, static_cast<std::int32_t>(kFullCircle), r.Height};
         return 1;
     }
-    const std::int64_t left = normalisedLongitude(r.Left);
+    const std::int64_t left = NormalizeLongitude(r.Left);
     const std::int64_t right = left + r.Width;  // first GU beyond the rectangle
     if (right <= kMaxLon + 1) {
         out[0] = GeoRect{static_cast<std::int32_t>(left), r.Bottom, r.Width, r.Height};
@@ -43,8 +34,8 @@ int rectPieces(const GeoRect& r, GeoRect out[2]) {
     }
     out[0] = GeoRect{static_cast<std::int32_t>(left), r.Bottom,
                      static_cast<std::int32_t>(kMaxLon + 1 - left), r.Height};
-    out[1] =
-        GeoRect{-971999999, r.Bottom, static_cast<std::int32_t>(right - (kMaxLon + 1)), r.Height};
+    out[1] = GeoRect{gu::MinLongitude, r.Bottom, static_cast<std::int32_t>(right - (kMaxLon + 1)),
+                     r.Height};
     return 2;
 }
 
@@ -177,9 +168,9 @@ void GeoPointStore::SetHidden(bool hidden) {
 
 void GeoPointStore::Offset(std::int64_t dLon, std::int64_t dLat) {
     for (GeoPoint& p : m_points) {
-        p.Longitude = normalisedLongitude(p.Longitude + dLon);
+        p.Longitude = NormalizeLongitude(p.Longitude + dLon);
         p.Latitude = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(p.Latitude + dLat, -486000000, 486000000));
+            std::clamp<std::int64_t>(p.Latitude + dLat, -gu::MaxLatitude, gu::MaxLatitude));
     }
     changed();
 }
@@ -449,6 +440,45 @@ QByteArray EncodeMapObject(const GeoMapPoint& object) {
     return bytes;
 }
 
+namespace {
+
+/// Reads the part of an encoded poly after the common fields: closed flag, height flag and the
+/// chains. Null when the bytes are damaged (a count is negative or beyond the bytes' size).
+std::shared_ptr<GeoMapPoly> decodePolyChains(QDataStream& in, qsizetype size) {
+    auto poly = std::make_shared<GeoMapPoly>();
+    bool closed = false;
+    bool storeHeight = false;
+    qint32 chainCount = 0;
+    in >> closed >> storeHeight >> chainCount;
+    if (in.status() != QDataStream::Ok || chainCount < 0) {
+        return nullptr;
+    }
+    poly->SetClosed(closed);
+    if (chainCount == 0) {
+        return poly;
+    }
+    GeoChainStore& chains = poly->Chains();
+    chains.SetStoreHeight(storeHeight);
+    for (qint32 c = 0; c < chainCount; ++c) {
+        bool chainHidden = false;
+        qint32 n = 0;
+        in >> chainHidden >> n;
+        if (in.status() != QDataStream::Ok || n < 0 || n > size) {
+            return nullptr;
+        }
+        GeoPointStore& chain = chains.Add();
+        chain.SetHidden(chainHidden);
+        for (qint32 i = 0; i < n; ++i) {
+            GeoPoint p;
+            in >> p.Longitude >> p.Latitude >> p.Height;
+            chain.Add(p);
+        }
+    }
+    return poly;
+}
+
+}  // namespace
+
 std::shared_ptr<GeoMapPoint> DecodeMapObject(const QByteArray& bytes) {
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_0);
@@ -467,35 +497,10 @@ std::shared_ptr<GeoMapPoint> DecodeMapObject(const QByteArray& bytes) {
     }
     std::shared_ptr<GeoMapPoint> object;
     if (kind == static_cast<qint32>(GeoObjectKind::Poly)) {
-        auto poly = std::make_shared<GeoMapPoly>();
-        bool closed = false;
-        bool storeHeight = false;
-        qint32 chainCount = 0;
-        in >> closed >> storeHeight >> chainCount;
-        if (in.status() != QDataStream::Ok || chainCount < 0) {
+        object = decodePolyChains(in, bytes.size());
+        if (!object) {
             return nullptr;
         }
-        poly->SetClosed(closed);
-        if (chainCount > 0) {
-            GeoChainStore& chains = poly->Chains();
-            chains.SetStoreHeight(storeHeight);
-            for (qint32 c = 0; c < chainCount; ++c) {
-                bool chainHidden = false;
-                qint32 n = 0;
-                in >> chainHidden >> n;
-                if (in.status() != QDataStream::Ok || n < 0 || n > bytes.size()) {
-                    return nullptr;
-                }
-                GeoPointStore& chain = chains.Add();
-                chain.SetHidden(chainHidden);
-                for (qint32 i = 0; i < n; ++i) {
-                    GeoPoint p;
-                    in >> p.Longitude >> p.Latitude >> p.Height;
-                    chain.Add(p);
-                }
-            }
-        }
-        object = poly;
     } else if (kind == static_cast<qint32>(GeoObjectKind::Point)) {
         object = std::make_shared<GeoMapPoint>();
     } else {

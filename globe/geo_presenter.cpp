@@ -22,10 +22,10 @@ namespace {
 double segmentDistance2(const GeoPoint& p, const GeoPoint& a, const GeoPoint& b) {
     const auto unwrap = [&](std::int32_t lon) {
         double d = static_cast<double>(lon) - p.Longitude;
-        if (d > 972000000.0) {
-            d -= 1944000000.0;
-        } else if (d < -972000000.0) {
-            d += 1944000000.0;
+        if (d > gu::MaxLongitude) {
+            d -= gu::FullCircle;
+        } else if (d < -gu::MaxLongitude) {
+            d += gu::FullCircle;
         }
         return d;
     };
@@ -321,6 +321,8 @@ void GeoPointPresenter::SetImageName(const QString& name) {
         m_imageName = name;
         m_image = QImage();
         m_imageTried = false;
+        m_symbol = QImage();
+        m_symbolSize = -1;
         changed();
     }
 }
@@ -350,8 +352,8 @@ bool GeoPointPresenter::Hit(const GeoProjector& projector, const GeoMapPoint& ob
     const std::int64_t radius = HitRadius(projector);
     const auto near = [&](const GeoPoint& q) {
         std::int64_t dLon = std::llabs(std::int64_t{q.Longitude} - p.Longitude);
-        if (dLon > 972000000) {
-            dLon = 1944000000 - dLon;
+        if (dLon > gu::MaxLongitude) {
+            dLon = gu::FullCircle - dLon;
         }
         return dLon <= radius && std::llabs(std::int64_t{q.Latitude} - p.Latitude) <= radius;
     };
@@ -433,53 +435,12 @@ void GeoPointPresenter::drawSymbol(const GeoRenderContext& ctx, const GeoMapPoin
     switch (m_pointType) {
         case GeoPointType::ppNone:
             break;
-        case GeoPointType::ppFontSymbol: {
-            int code = m_symbolIndex;
-            if (m_overrideColumn >= 0) {
-                bool ok = false;
-                const int v = object.ObjectData(m_overrideColumn).toInt(&ok);
-                if (ok) {
-                    code = v;
-                }
-            }
-            QPainter& painter = r.Canvas();
-            painter.save();
-            painter.setFont(m_pointFont.realise(2 * c));
-            painter.setPen(toQColor(m_pointFont.Color()));
-            painter.setOpacity(EffectiveAlpha() / 255.0);
-            painter.drawText(QRect(x - c, y - c, 2 * c, 2 * c), Qt::AlignCenter | Qt::TextDontClip,
-                             QString(QChar(code)));
-            painter.restore();
+        case GeoPointType::ppFontSymbol:
+            drawFontSymbol(r, object, x, y, c);
             break;
-        }
-        case GeoPointType::ppImage: {
-            if (!m_imageTried) {
-                m_imageTried = true;
-                if (!m_imageName.isEmpty() && QFile::exists(m_imageName)) {
-                    m_image.load(m_imageName);
-                }
-            }
-            if (m_image.isNull()) {
-                break;  // no image: nothing is drawn
-            }
-            QImage scaled = m_image.scaled(2 * c, 2 * c).convertToFormat(QImage::Format_ARGB32);
-            // The bottom-left pixel's colour is transparent.
-            const QRgb key = scaled.pixel(0, scaled.height() - 1);
-            for (int yy = 0; yy < scaled.height(); ++yy) {
-                auto* line = reinterpret_cast<QRgb*>(scaled.scanLine(yy));
-                for (int xx = 0; xx < scaled.width(); ++xx) {
-                    if (line[xx] == key) {
-                        line[xx] = 0;
-                    }
-                }
-            }
-            QPainter& painter = r.Canvas();
-            painter.save();
-            painter.setOpacity(EffectiveAlpha() / 255.0);
-            painter.drawImage(QPoint(x - c, y - c), scaled);
-            painter.restore();
+        case GeoPointType::ppImage:
+            drawImageSymbol(r, x, y, c);
             break;
-        }
         case GeoPointType::ppDot:
             r.SetPixel(x, y, r.Pen().Color(), EffectiveAlpha());
             break;
@@ -505,6 +466,64 @@ void GeoPointPresenter::drawSymbol(const GeoRenderContext& ctx, const GeoMapPoin
             poly({{x - c, y - c}, {x + c, y}, {x - c, y + c}});
             break;
     }
+}
+
+void GeoPointPresenter::drawFontSymbol(GeoRenderer& r, const GeoMapPoint& object, int x, int y,
+                                       int c) const {
+    int code = m_symbolIndex;
+    if (m_overrideColumn >= 0) {
+        bool ok = false;
+        const int v = object.ObjectData(m_overrideColumn).toInt(&ok);
+        if (ok) {
+            code = v;
+        }
+    }
+    QPainter& painter = r.Canvas();
+    painter.save();
+    painter.setFont(m_pointFont.realise(2 * c));
+    painter.setPen(toQColor(m_pointFont.Color()));
+    painter.setOpacity(EffectiveAlpha() / 255.0);
+    painter.drawText(QRect(x - c, y - c, 2 * c, 2 * c), Qt::AlignCenter | Qt::TextDontClip,
+                     QString(QChar(code)));
+    painter.restore();
+}
+
+const QImage& GeoPointPresenter::symbolImage(int size) {
+    if (!m_imageTried) {
+        m_imageTried = true;
+        if (!m_imageName.isEmpty() && QFile::exists(m_imageName)) {
+            m_image.load(m_imageName);
+        }
+    }
+    if (m_image.isNull() || size == m_symbolSize) {
+        return m_image.isNull() ? m_image : m_symbol;
+    }
+    // Rescaled and colour-keyed once per size, not for every object on every frame.
+    m_symbol = m_image.scaled(size, size).convertToFormat(QImage::Format_ARGB32);
+    m_symbolSize = size;
+    // The bottom-left pixel's colour is transparent.
+    const QRgb key = m_symbol.pixel(0, m_symbol.height() - 1);
+    for (int yy = 0; yy < m_symbol.height(); ++yy) {
+        auto* line = reinterpret_cast<QRgb*>(m_symbol.scanLine(yy));
+        for (int xx = 0; xx < m_symbol.width(); ++xx) {
+            if (line[xx] == key) {
+                line[xx] = 0;
+            }
+        }
+    }
+    return m_symbol;
+}
+
+void GeoPointPresenter::drawImageSymbol(GeoRenderer& r, int x, int y, int c) {
+    const QImage& symbol = symbolImage(2 * c);
+    if (symbol.isNull()) {
+        return;  // no image: nothing is drawn
+    }
+    QPainter& painter = r.Canvas();
+    painter.save();
+    painter.setOpacity(EffectiveAlpha() / 255.0);
+    painter.drawImage(QPoint(x - c, y - c), symbol);
+    painter.restore();
 }
 
 // ---- GeoPolyPresenter ------------------------------------------------------------------------

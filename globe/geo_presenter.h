@@ -242,6 +242,11 @@ protected:
 
 private:
     void drawSymbol(const GeoRenderContext& ctx, const GeoMapPoint& object, int x, int y, int c);
+    void drawFontSymbol(GeoRenderer& r, const GeoMapPoint& object, int x, int y, int c) const;
+    void drawImageSymbol(GeoRenderer& r, int x, int y, int c);
+    /// The image rescaled to size x size with its key colour made transparent (null without an
+    /// image); kept until the size or the image changes.
+    const QImage& symbolImage(int size);
 
     GeoPointType m_pointType = GeoPointType::ppCircle;
     GeoUnitTypes m_pointUnit = GeoUnitTypes::guPixel;
@@ -255,6 +260,8 @@ private:
     QString m_imageName;
     QImage m_image;
     bool m_imageTried = false;
+    QImage m_symbol;
+    int m_symbolSize = -1;
 };
 
 enum class GeoPolyRenderMode { prmNormal, prmClosed, prmOpen };

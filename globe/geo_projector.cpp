@@ -5,14 +5,12 @@
 #include <limits>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_globe.h"
-#include "globe/geo_renderer.h"
 
 namespace zimbalo::globe {
 
 namespace {
 
-constexpr double kDegToRad = gu::Pi / 180.0;
+constexpr double kDegToRad = std::numbers::pi / 180.0;
 
 /// Adds or subtracts 360 once to bring an angle into -180 .. below 180 degrees.
 double normalizeRotation(double degrees) {
@@ -68,23 +66,22 @@ bool GeoSphericalPrj::PointLLToXY(const GeoPoint& p, int& x, int& y) const {
     return IsVisible(q, p.Height);
 }
 
-bool GeoSphericalPrj::PointXYToLL(int x, int y, GeoPoint& out) const {
+std::optional<GeoPoint> GeoSphericalPrj::PointXYToLL(int x, int y) const {
     const double dx = static_cast<double>(x) - m_xOrigin;
     const double dy = static_cast<double>(y) - m_yOrigin;
     const double c = m_r2 - dx * dx - dy * dy;
     if (c < 0.0) {
-        return false;
+        return std::nullopt;
     }
     const double dz = -std::sqrt(c);
     const double X = m_b[0][0] * dx + m_b[0][1] * dy + m_b[0][2] * dz;
     const double Y = m_b[1][0] * dx + m_b[1][1] * dy + m_b[1][2] * dz;
     const double Z = m_b[2][0] * dx + m_b[2][1] * dy + m_b[2][2] * dz;
     const double s = Y / gu::EarthRadius;
-    const double lat = s >= 1.0 ? gu::Pi / 2.0 : (s <= -1.0 ? -gu::Pi / 2.0 : std::asin(s));
-    out.Longitude = NormalizeLongitude(roundToInt64(std::atan2(X, Z) * gu::PerRadian));
-    out.Latitude = roundToInt32(lat * gu::PerRadian);
-    out.Height = 0;
-    return true;
+    constexpr double kHalfPi = std::numbers::pi / 2.0;
+    const double lat = s >= 1.0 ? kHalfPi : (s <= -1.0 ? -kHalfPi : std::asin(s));
+    return GeoPoint{NormalizeLongitude(roundToInt64(std::atan2(X, Z) * gu::PerRadian)),
+                    roundToInt32(lat * gu::PerRadian), 0};
 }
 
 int GeoSphericalPrj::ProjectFilledChain(std::span<const GeoPoint> points,
@@ -116,20 +113,23 @@ int GeoSphericalPrj::ProjectFilledChain(std::span<const GeoPoint> points,
 
 // ---- GeoProjector
 
-GeoProjector::GeoProjector(GeoGlobe& globe)
-    : m_globe(globe), m_model(std::make_unique<GeoSphericalPrj>()) {
+GeoProjector::GeoProjector() {
     rebuildModel();
 }
 
-GeoProjector::~GeoProjector() = default;
-
 void GeoProjector::rebuildModel() {
-    m_model->Update(m_scale, m_xRotation, m_yRotation, m_zRotation);
-    m_model->SetOrigin(m_xOrigin, m_yOrigin);
+    m_model.Update(m_scale, m_xRotation, m_yRotation, m_zRotation);
+    m_model.SetOrigin(m_xOrigin, m_yOrigin);
+}
+
+void GeoProjector::changed(GeoViewChange what) {
+    if (m_onChange.Call) {
+        m_onChange.Call(what);
+    }
 }
 
 void GeoProjector::SetProjectionClass(const QString& name) {
-    if (name.compare(m_model->ClassName(), Qt::CaseInsensitive) == 0) {
+    if (name.compare(m_model.ClassName(), Qt::CaseInsensitive) == 0) {
         return;
     }
     // The spherical model is the only projection model this component builds.
@@ -144,26 +144,23 @@ void GeoProjector::SetScaleFactor(double s) {
     if (m_maxZoom > m_minZoom) {
         s = std::clamp(s, m_minZoom, m_maxZoom);
     }
-    const GeoRenderer& renderer = m_globe.Renderer();
+    const GeoViewport& view = m_viewport;
     if (s == 0.0) {
-        SetXOrigin(renderer.Width() / 2);
-        SetYOrigin(renderer.Height() / 2);
-        const double extent = 2.0 * m_model->ExtentHalfSize();
-        s = std::min(renderer.Height() / extent, renderer.Width() / extent);
+        SetXOrigin(view.Width / 2);
+        SetYOrigin(view.Height / 2);
+        const double extent = 2.0 * m_model.ExtentHalfSize();
+        s = std::min(view.Height / extent, view.Width / extent);
         if (s == 0.0) {
             s = 1.0;
         }
     }
-    ZoomAbout(renderer.Width() / 2, renderer.Height() / 2, s / m_scale);
+    ZoomAbout(view.Width / 2, view.Height / 2, s / m_scale);
 }
 
 void GeoProjector::ZoomAbout(int px, int py, double factor) {
-    if (m_globe.PeriodicUpdateTime() > 0) {
-        m_globe.SetAbortRestart(true);
-    }
-    const GeoRenderer& renderer = m_globe.Renderer();
+    const GeoViewport& view = m_viewport;
     double s = std::clamp(m_scale * factor, 5e-8, 1.0);
-    const double biggest = std::max(renderer.Width(), renderer.Height());
+    const double biggest = std::max(view.Width, view.Height);
     if (biggest / s > 2147483647.0) {
         s = biggest / 2147483647.0;
     }
@@ -172,13 +169,11 @@ void GeoProjector::ZoomAbout(int px, int py, double factor) {
     }
     SetXOrigin(roundToInt32((m_xOrigin - px) / m_scale * s + px));
     SetYOrigin(roundToInt32((m_yOrigin - py) / m_scale * s + py));
-    m_viewDistance = roundToInt64(renderer.Width() / s / std::tan(m_fieldOfView * kDegToRad));
-    m_viewExtent =
-        GeoRect{0, 0, roundToInt32(renderer.Width() / s), roundToInt32(renderer.Height() / s)};
+    m_viewDistance = roundToInt64(view.Width / s / std::tan(m_fieldOfView * kDegToRad));
+    m_viewExtent = GeoRect{0, 0, roundToInt32(view.Width / s), roundToInt32(view.Height / s)};
     m_scale = s;
     rebuildModel();
-    m_globe.RequestRedraw();
-    m_globe.FireZoomed();
+    changed(GeoViewChange::Zoomed);
 }
 
 void GeoProjector::SetXOrigin(int x) {
@@ -186,9 +181,8 @@ void GeoProjector::SetXOrigin(int x) {
         return;
     }
     m_xOrigin = x;
-    m_globe.FirePanned();
-    m_model->SetOrigin(m_xOrigin, m_yOrigin);
-    m_globe.RequestRedraw();
+    m_model.SetOrigin(m_xOrigin, m_yOrigin);
+    changed(GeoViewChange::Panned);
 }
 
 void GeoProjector::SetYOrigin(int y) {
@@ -196,9 +190,8 @@ void GeoProjector::SetYOrigin(int y) {
         return;
     }
     m_yOrigin = y;
-    m_globe.FirePanned();
-    m_model->SetOrigin(m_xOrigin, m_yOrigin);
-    m_globe.RequestRedraw();
+    m_model.SetOrigin(m_xOrigin, m_yOrigin);
+    changed(GeoViewChange::Panned);
 }
 
 void GeoProjector::SetXRotation(double degrees) {
@@ -208,9 +201,8 @@ void GeoProjector::SetXRotation(double degrees) {
         return;
     }
     m_xRotation = degrees;
-    m_globe.FireRotated();
     rebuildModel();
-    m_globe.RequestRedraw();
+    changed(GeoViewChange::Rotated);
 }
 
 void GeoProjector::SetYRotation(double degrees) {
@@ -219,9 +211,8 @@ void GeoProjector::SetYRotation(double degrees) {
         return;
     }
     m_yRotation = degrees;
-    m_globe.FireRotated();
     rebuildModel();
-    m_globe.RequestRedraw();
+    changed(GeoViewChange::Rotated);
 }
 
 void GeoProjector::SetZRotation(double degrees) {
@@ -230,38 +221,35 @@ void GeoProjector::SetZRotation(double degrees) {
         return;
     }
     m_zRotation = degrees;
-    m_globe.FireRotated();
     rebuildModel();
-    m_globe.RequestRedraw();
+    changed(GeoViewChange::Rotated);
 }
 
-double GeoProjector::CenterLatitude() const {
-    GeoPoint p;
-    const GeoRenderer& r = m_globe.Renderer();
-    if (!ScreenToGeo(r.Width() / 2, r.Height() / 2, p)) {
-        return 2147483647.0;
+std::optional<double> GeoProjector::CenterLatitude() const {
+    const auto p = ScreenToGeo(m_viewport.Width / 2, m_viewport.Height / 2);
+    if (!p) {
+        return std::nullopt;
     }
-    return GUToDeg(p.Latitude);
+    return GUToDeg(p->Latitude);
 }
 
 void GeoProjector::SetCenterLatitude(double v) {
-    SetYOrigin(m_globe.Renderer().Height() / 2);
-    GeoPoint p;
-    ScreenToGeo(m_xOrigin, m_yOrigin, p);
+    SetYOrigin(m_viewport.Height / 2);
+    // The origin is the centre of the sphere, which always lies on the globe.
+    const GeoPoint p = ScreenToGeo(m_xOrigin, m_yOrigin).value_or(GeoPoint{});
     SetXRotation(m_xRotation - (GUToDeg(p.Latitude) - v));
 }
 
-double GeoProjector::CenterLongitude() const {
-    GeoPoint p;
-    const GeoRenderer& r = m_globe.Renderer();
-    if (!ScreenToGeo(r.Width() / 2, r.Height() / 2, p)) {
-        return 2147483647.0;
+std::optional<double> GeoProjector::CenterLongitude() const {
+    const auto p = ScreenToGeo(m_viewport.Width / 2, m_viewport.Height / 2);
+    if (!p) {
+        return std::nullopt;
     }
-    return GUToDeg(p.Longitude);
+    return GUToDeg(p->Longitude);
 }
 
 void GeoProjector::SetCenterLongitude(double v) {
-    SetXOrigin(m_globe.Renderer().Width() / 2);
+    SetXOrigin(m_viewport.Width / 2);
     SetYRotation(v);
 }
 
@@ -289,88 +277,90 @@ void GeoProjector::SetMaxZoom(double v) {
     m_maxZoom = std::min(v, 1.0);
 }
 
-bool GeoProjector::ScreenToGeo(int x, int y, GeoPoint& out) const {
-    if (!m_model->PointXYToLL(x, y, out)) {
-        out = GeoPoint{972000000, 972000000, 0};
-        return false;
-    }
-    return true;
+std::optional<GeoPoint> GeoProjector::ScreenToGeo(int x, int y) const {
+    return m_model.PointXYToLL(x, y);
 }
 
 bool GeoProjector::GeoToScreen(std::int32_t longitude, std::int32_t latitude, int& x,
                                int& y) const {
-    return m_model->PointLLToXY(GeoPoint{longitude, latitude, 0}, x, y);
+    return m_model.PointLLToXY(GeoPoint{longitude, latitude, 0}, x, y);
 }
 
 bool GeoProjector::GeoToScreen(const GeoPoint& p, QPoint& pixel) const {
     int x = 0;
     int y = 0;
-    const bool visible = m_model->PointLLToXY(p, x, y);
+    const bool visible = m_model.PointLLToXY(p, x, y);
     pixel = QPoint(x, y);
     return visible;
+}
+
+/// The bounds of the geographic points seen by the sampling of VisibleExtent.
+struct GeoProjector::ExtentSamples {
+    std::int64_t count = 0;
+    std::int32_t minLon = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxLon = std::numeric_limits<std::int32_t>::min();
+    std::int32_t minLat = std::numeric_limits<std::int32_t>::max();
+    std::int32_t maxLat = std::numeric_limits<std::int32_t>::min();
+
+    void keep(const std::optional<GeoPoint>& p) {
+        if (!p) {
+            return;
+        }
+        ++count;
+        minLon = std::min(minLon, p->Longitude);
+        maxLon = std::max(maxLon, p->Longitude);
+        minLat = std::min(minLat, p->Latitude);
+        maxLat = std::max(maxLat, p->Latitude);
+    }
+};
+
+void GeoProjector::sampleLimb(int fromX, bool fromOn, int toX, int y,
+                              ExtentSamples& samples) const {
+    // The limb lies between the two samples: bisect down to one pixel.
+    int lo = fromX;
+    int hi = toX;
+    while ((hi - lo) / 2 >= 1) {
+        const int mid = lo + (hi - lo) / 2;
+        const auto q = ScreenToGeo(mid, y);
+        samples.keep(q);
+        if (q.has_value() == fromOn) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
 }
 
 GeoRect GeoProjector::VisibleExtent() const {
     const GeoRect world{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
                         2 * gu::MaxLatitude};
-    const int width = m_globe.Renderer().Width();
-    const int height = m_globe.Renderer().Height();
     constexpr int kCells = 64;
-
-    std::int64_t count = 0;
-    std::int32_t minLon = std::numeric_limits<std::int32_t>::max();
-    std::int32_t maxLon = std::numeric_limits<std::int32_t>::min();
-    std::int32_t minLat = minLon;
-    std::int32_t maxLat = maxLon;
-    auto keep = [&](const GeoPoint& p) {
-        ++count;
-        minLon = std::min(minLon, p.Longitude);
-        maxLon = std::max(maxLon, p.Longitude);
-        minLat = std::min(minLat, p.Latitude);
-        maxLat = std::max(maxLat, p.Latitude);
-    };
-
+    ExtentSamples samples;
     for (int row = 0; row <= kCells; ++row) {
-        const int y = row * height / kCells;
+        const int y = row * m_viewport.Height / kCells;
         bool previousOn = false;
         int previousX = 0;
         for (int col = 0; col <= kCells; ++col) {
-            const int x = col * width / kCells;
-            GeoPoint p;
-            const bool on = ScreenToGeo(x, y, p);
-            if (on) {
-                keep(p);
-            }
+            const int x = col * m_viewport.Width / kCells;
+            const auto p = ScreenToGeo(x, y);
+            samples.keep(p);
+            const bool on = p.has_value();
             if (col > 0 && on != previousOn) {
-                // The limb lies between the two samples: bisect down to one pixel.
-                int lo = previousX;
-                int hi = x;
-                while ((hi - lo) / 2 >= 1) {
-                    const int mid = lo + (hi - lo) / 2;
-                    GeoPoint q;
-                    const bool midOn = ScreenToGeo(mid, y, q);
-                    if (midOn) {
-                        keep(q);
-                    }
-                    if (midOn == previousOn) {
-                        lo = mid;
-                    } else {
-                        hi = mid;
-                    }
-                }
+                sampleLimb(previousX, previousOn, x, y, samples);
             }
             previousOn = on;
             previousX = x;
         }
     }
-    if (count <= 10) {
+    if (samples.count <= 10) {
         return world;
     }
-    const std::int64_t w = static_cast<std::int64_t>(maxLon) - minLon;
+    const std::int64_t w = static_cast<std::int64_t>(samples.maxLon) - samples.minLon;
     if (w > 1782000000) {
         return world;
     }
-    return GeoRect{minLon, minLat, static_cast<std::int32_t>(w), maxLat - minLat};
+    return GeoRect{samples.minLon, samples.minLat, static_cast<std::int32_t>(w),
+                   samples.maxLat - samples.minLat};
 }
 
 bool GeoProjector::pieceVisible(std::int64_t left, std::int64_t right, std::int64_t bottom,
@@ -384,7 +374,7 @@ bool GeoProjector::pieceVisible(std::int64_t left, std::int64_t right, std::int6
     auto sample = [&](std::int64_t lon, std::int64_t lat) {
         int x = 0;
         int y = 0;
-        const bool visible = m_model->PointLLToXY(
+        const bool visible = m_model.PointLLToXY(
             GeoPoint{NormalizeLongitude(lon), static_cast<std::int32_t>(lat), 0}, x, y);
         if (visible) {
             ++visibleSamples;
@@ -413,8 +403,7 @@ bool GeoProjector::pieceVisible(std::int64_t left, std::int64_t right, std::int6
     if (visibleSamples == 0) {
         return false;
     }
-    return !BoxOutside(minX, minY, maxX, maxY, m_globe.Renderer().Width(),
-                       m_globe.Renderer().Height());
+    return !BoxOutside(minX, minY, maxX, maxY, m_viewport.Width, m_viewport.Height);
 }
 
 GeoRectVisibility GeoProjector::RectVisible(const GeoRect& r) const {
@@ -448,12 +437,8 @@ std::int32_t GeoProjector::UnitsToGU(double value, GeoUnitTypes unit) const {
 }
 
 int GeoProjector::UnitsToPixels(double value, GeoUnitTypes unit) const {
-    if (unit == GeoUnitTypes::guPixel) {
-        const GeoRenderer& r = m_globe.Renderer();
-        return MulDiv(roundToInt32(value), r.PixelsPerInch(), r.ScreenPixelsPerInch());
-    }
-    const double gus = static_cast<double>(roundToInt64(value * GUPerUnit(unit)));
-    return roundToInt32(gus * m_scale);
+    return LengthToPixels(value, unit, m_scale, m_viewport.PixelsPerInch,
+                          m_viewport.ScreenPixelsPerInch);
 }
 
 }  // namespace zimbalo::globe

@@ -3,7 +3,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <numbers>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -13,8 +16,6 @@
 #include "globe/geo_units.h"
 
 namespace zimbalo::globe {
-
-class GeoGlobe;
 
 /// Result of projecting one geographic point: screen offsets from the origin and depth, pixels.
 struct GeoProjected {
@@ -40,8 +41,8 @@ public:
     /// Forward projection: pixel of a point (rounded, with origin); returns whether it is visible.
     virtual bool PointLLToXY(const GeoPoint& p, int& x, int& y) const = 0;
 
-    /// Inverse projection of a pixel; false when the pixel is off the globe.
-    virtual bool PointXYToLL(int x, int y, GeoPoint& out) const = 0;
+    /// Inverse projection of a pixel; none when the pixel is off the globe.
+    virtual std::optional<GeoPoint> PointXYToLL(int x, int y) const = 0;
 
     /// The model's extent in GU as (half width, half height) about the centre.
     virtual double ExtentHalfSize() const = 0;
@@ -62,17 +63,17 @@ public:
     }
 
     bool PointLLToXY(const GeoPoint& p, int& x, int& y) const override;
-    bool PointXYToLL(int x, int y, GeoPoint& out) const override;
+    std::optional<GeoPoint> PointXYToLL(int x, int y) const override;
 
-    double ExtentHalfSize() const override { return 309754585.0; }
+    double ExtentHalfSize() const override { return gu::SphereHalfExtent; }
 
     /// Screen offsets and depth of a point (no rounding, no origin).
     GeoProjected Project(const GeoPoint& p) const { return ProjectEarthFixed(EarthFixed(p)); }
 
     /// Earth-fixed vector of a point (GU): x towards 90 E, y towards the north pole, z towards 0.
     static std::array<double, 3> EarthFixed(const GeoPoint& p) {
-        const double lambda = static_cast<double>(p.Longitude) * gu::Pi / 972000000.0;
-        const double phi = static_cast<double>(p.Latitude) * gu::Pi / 972000000.0;
+        const double lambda = GUToRad(p.Longitude);
+        const double phi = GUToRad(p.Latitude);
         const double d = gu::EarthRadius + p.Height;
         const double cphi = std::cos(phi);
         return {d * cphi * std::sin(lambda), d * std::sin(phi), d * cphi * std::cos(lambda)};
@@ -131,19 +132,42 @@ struct GeoRectVisibility {
     bool SomeVisible = false;
 };
 
-/// The view parameters (scale, origin, rotation) of one globe and the conversions they imply.
+/// The picture a projector projects into: its size and resolutions (pixels).
+struct GeoViewport {
+    int Width = 0;
+    int Height = 0;
+    int PixelsPerInch = 96;
+    int ScreenPixelsPerInch = 96;
+};
+
+/// What a change of the view altered.
+enum class GeoViewChange {
+    Zoomed,
+    Panned,
+    Rotated,
+};
+
+/// The view parameters (scale, origin, rotation) of one picture and the conversions they imply.
+/// A value: it knows the viewport it projects into and reports each change of the view through
+/// OnChange, and nothing else.
 class GeoProjector {
 public:
-    /// Projector of a globe, with the spherical model, scale 1 and origin 0 until the globe fits
-    /// it.
-    explicit GeoProjector(GeoGlobe& globe);
-    ~GeoProjector();
+    /// Projector with the spherical model, scale 1 and origin 0 until its owner fits it.
+    GeoProjector();
 
-    GeoProjector(const GeoProjector&) = delete;
-    GeoProjector& operator=(const GeoProjector&) = delete;
+    /// The callback called after each change of scale, origin or rotation (the model is already
+    /// rebuilt). A copy of the projector starts without one.
+    void SetOnChange(std::function<void(GeoViewChange)> callback) {
+        m_onChange.Call = std::move(callback);
+    }
+
+    const GeoViewport& Viewport() const { return m_viewport; }
+
+    /// New picture size and resolutions; the view itself is left as it is (no OnChange).
+    void SetViewport(const GeoViewport& viewport) { m_viewport = viewport; }
 
     /// Class name of the projection model.
-    QString ProjectionClass() const { return m_model->ClassName(); }
+    QString ProjectionClass() const { return m_model.ClassName(); }
 
     /// Selects the projection model by class name (case-insensitive); only "GeoSphericalPrj" is
     /// built. Throws GeoException "Class %s does not inherit from GeoProjectionModel".
@@ -179,12 +203,12 @@ public:
     void SetYRotation(double degrees);
     void SetZRotation(double degrees);
 
-    /// Latitude (degrees) at the centre of the picture, 2147483647.0 when that is off the globe.
-    double CenterLatitude() const;
+    /// Latitude (degrees) at the centre of the picture, none when that is off the globe.
+    std::optional<double> CenterLatitude() const;
     /// Moves the origin to mid-height and turns the globe so that the centre shows latitude v.
     void SetCenterLatitude(double v);
-    /// Longitude (degrees) at the centre of the picture, 2147483647.0 when off the globe.
-    double CenterLongitude() const;
+    /// Longitude (degrees) at the centre of the picture, none when that is off the globe.
+    std::optional<double> CenterLongitude() const;
     /// Moves the origin to mid-width and sets YRotation to v.
     void SetCenterLongitude(double v);
 
@@ -198,6 +222,8 @@ public:
     /// The view's extent in GU (0, 0, width / ScaleFactor, height / ScaleFactor).
     const GeoRect& ViewExtent() const { return m_viewExtent; }
 
+    /// Stored only: the latitude and longitude limits (clamped to the globe) and the switch that
+    /// would apply them are kept for callers that set them; no view change reads them.
     double MinLatitude() const { return m_minLatitude; }
 
     double MaxLatitude() const { return m_maxLatitude; }
@@ -221,8 +247,8 @@ public:
 
     void SetUseMinMaxLimits(bool v) { m_useMinMaxLimits = v; }
 
-    /// Inverse projection; off the globe false and the point (972000000, 972000000, 0).
-    bool ScreenToGeo(int x, int y, GeoPoint& out) const;
+    /// Inverse projection of a pixel; none when the pixel is off the globe.
+    std::optional<GeoPoint> ScreenToGeo(int x, int y) const;
 
     /// Forward projection of (longitude, latitude) in GU with height 0; returns visibility.
     bool GeoToScreen(std::int32_t longitude, std::int32_t latitude, int& x, int& y) const;
@@ -243,15 +269,30 @@ public:
     int UnitsToPixels(double value, GeoUnitTypes unit) const;
 
     /// The spherical model (the only one built).
-    const GeoSphericalPrj& Model() const { return *m_model; }
+    const GeoSphericalPrj& Model() const { return m_model; }
 
 private:
     void rebuildModel();
+    void changed(GeoViewChange what);
+    struct ExtentSamples;
+    void sampleLimb(int fromX, bool fromOn, int toX, int y, ExtentSamples& samples) const;
     bool pieceVisible(std::int64_t left, std::int64_t right, std::int64_t bottom, std::int64_t top,
                       GeoRectVisibility& result) const;
 
-    GeoGlobe& m_globe;
-    std::unique_ptr<GeoSphericalPrj> m_model;
+    /// A callback that belongs to one object: copying the projector does not copy it.
+    struct OwnCallback {
+        OwnCallback() = default;
+
+        OwnCallback(const OwnCallback&) {}
+
+        OwnCallback& operator=(const OwnCallback&) { return *this; }
+
+        std::function<void(GeoViewChange)> Call;
+    };
+
+    OwnCallback m_onChange;
+    GeoViewport m_viewport;
+    GeoSphericalPrj m_model;
     double m_scale = 1.0;
     int m_xOrigin = 0;
     int m_yOrigin = 0;

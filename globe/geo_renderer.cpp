@@ -7,8 +7,6 @@
 #include <QPainterPath>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_globe.h"
-#include "globe/geo_projector.h"
 
 namespace zimbalo::globe {
 
@@ -68,7 +66,7 @@ void GeoBitmap::SaveToClipboardFormat() const {
 
 // ---- GeoRenderer
 
-GeoRenderer::GeoRenderer(GeoGlobe& globe) : m_globe(globe) {
+GeoRenderer::GeoRenderer() {
     m_projected.reserve(MaxBufferPoints);
     m_clipped.reserve(1024);
     ResetDrawingState();
@@ -76,6 +74,11 @@ GeoRenderer::GeoRenderer(GeoGlobe& globe) : m_globe(globe) {
 
 GeoRenderer::~GeoRenderer() {
     EndCanvas();
+}
+
+void GeoRenderer::SetView(const GeoSphericalPrj& model, double scale) {
+    m_view = model;
+    m_scale = scale;
 }
 
 void GeoRenderer::SetSize(int width, int height) {
@@ -134,7 +137,8 @@ void GeoRenderer::SetAlpha(int alpha) {
 }
 
 int GeoRenderer::PenWidthPixels() const {
-    return m_globe.Projector().UnitsToPixels(m_pen.Width(), m_pen.WidthUnit());
+    return LengthToPixels(m_pen.Width(), m_pen.WidthUnit(), m_scale, m_pixelsPerInch,
+                          m_screenPixelsPerInch);
 }
 
 int GeoRenderer::FontHeightPixels(const GeoFont& font) const {
@@ -143,7 +147,7 @@ int GeoRenderer::FontHeightPixels(const GeoFont& font) const {
         height = MulDiv(roundToInt32(font.Size()), m_pixelsPerInch, m_screenPixelsPerInch);
     } else {
         const double perUnit = static_cast<double>(roundToInt64(GUPerUnit(font.SizeUnit())));
-        height = roundToInt32(font.Size() * perUnit * m_globe.Projector().ScaleFactor());
+        height = roundToInt32(font.Size() * perUnit * m_scale);
     }
     if (m_maxTextHeight > 0 && height > m_maxTextHeight) {
         height = MulDiv(m_maxTextHeight, m_pixelsPerInch, m_screenPixelsPerInch);
@@ -342,6 +346,27 @@ void clipPolygonEdge(const std::vector<DPoint>& in, std::vector<DPoint>& out, In
     }
 }
 
+/// Clips a closed polygon to the rectangle, edge after edge (Sutherland-Hodgman); the result is
+/// left in a.
+void clipPolygonToRect(std::vector<DPoint>& a, const QRect& clip) {
+    const double l = clip.left(), t = clip.top(), r = clip.right(), b = clip.bottom();
+    std::vector<DPoint> c;
+    auto atX = [](DPoint p, DPoint q, double x) {
+        return DPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)};
+    };
+    auto atY = [](DPoint p, DPoint q, double y) {
+        return DPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y};
+    };
+    clipPolygonEdge(
+        a, c, [l](DPoint p) { return p.x >= l; }, [&](DPoint p, DPoint q) { return atX(p, q, l); });
+    clipPolygonEdge(
+        c, a, [r](DPoint p) { return p.x <= r; }, [&](DPoint p, DPoint q) { return atX(p, q, r); });
+    clipPolygonEdge(
+        a, c, [t](DPoint p) { return p.y >= t; }, [&](DPoint p, DPoint q) { return atY(p, q, t); });
+    clipPolygonEdge(
+        c, a, [b](DPoint p) { return p.y <= b; }, [&](DPoint p, DPoint q) { return atY(p, q, b); });
+}
+
 }  // namespace
 
 void GeoRenderer::AddPart(std::span<const QPoint> pixels) {
@@ -352,59 +377,49 @@ void GeoRenderer::AddPart(std::span<const QPoint> pixels) {
         ++m_counters.PartsDropped;
         return;
     }
-    const QRect clip = PartClipRect();
-    auto keep = [this](std::vector<QPoint>& part) {
-        if (part.size() >= 2) {
-            m_parts.push_back(std::move(part));
-        } else {
-            ++m_counters.PartsDropped;
-        }
-        part = {};
-    };
-
     if (m_partsFilled) {
-        std::vector<DPoint> a;
-        a.reserve(pixels.size() + 8);
-        bool inside = true;
-        for (const QPoint& p : pixels) {
-            a.push_back({static_cast<double>(p.x()), static_cast<double>(p.y())});
-            inside = inside && clip.contains(p);
-        }
-        std::vector<QPoint> part;
-        if (!inside) {
-            const double l = clip.left(), t = clip.top(), r = clip.right(), b = clip.bottom();
-            std::vector<DPoint> c;
-            auto atX = [](DPoint p, DPoint q, double x) {
-                return DPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)};
-            };
-            auto atY = [](DPoint p, DPoint q, double y) {
-                return DPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y};
-            };
-            clipPolygonEdge(
-                a, c, [l](DPoint p) { return p.x >= l; },
-                [&](DPoint p, DPoint q) { return atX(p, q, l); });
-            clipPolygonEdge(
-                c, a, [r](DPoint p) { return p.x <= r; },
-                [&](DPoint p, DPoint q) { return atX(p, q, r); });
-            clipPolygonEdge(
-                a, c, [t](DPoint p) { return p.y >= t; },
-                [&](DPoint p, DPoint q) { return atY(p, q, t); });
-            clipPolygonEdge(
-                c, a, [b](DPoint p) { return p.y <= b; },
-                [&](DPoint p, DPoint q) { return atY(p, q, b); });
-        }
-        part.reserve(a.size());
-        for (const DPoint& p : a) {
-            appendRounded(part, p);
-        }
-        while (part.size() > 1 && part.front() == part.back()) {
-            part.pop_back();
-        }
-        keep(part);
-        return;
+        addClippedPolygon(pixels);
+    } else {
+        addClippedPolyline(pixels);
     }
+}
 
-    // Open part: segments leaving the rectangle end the current piece, re-entering starts another.
+void GeoRenderer::keepPart(std::vector<QPoint>& part) {
+    if (part.size() >= 2) {
+        m_parts.push_back(std::move(part));
+    } else {
+        ++m_counters.PartsDropped;
+    }
+    part = {};
+}
+
+void GeoRenderer::addClippedPolygon(std::span<const QPoint> pixels) {
+    const QRect clip = PartClipRect();
+    std::vector<DPoint> a;
+    a.reserve(pixels.size() + 8);
+    bool inside = true;
+    for (const QPoint& p : pixels) {
+        a.push_back({static_cast<double>(p.x()), static_cast<double>(p.y())});
+        inside = inside && clip.contains(p);
+    }
+    if (!inside) {
+        clipPolygonToRect(a, clip);
+    }
+    std::vector<QPoint> part;
+    part.reserve(a.size());
+    for (const DPoint& p : a) {
+        appendRounded(part, p);
+    }
+    while (part.size() > 1 && part.front() == part.back()) {
+        part.pop_back();
+    }
+    keepPart(part);
+}
+
+void GeoRenderer::addClippedPolyline(std::span<const QPoint> pixels) {
+    // Segments leaving the rectangle end the current piece (Liang-Barsky), re-entering starts
+    // another.
+    const QRect clip = PartClipRect();
     std::vector<QPoint> part;
     part.reserve(pixels.size());
     for (std::size_t i = 1; i < pixels.size(); ++i) {
@@ -414,19 +429,19 @@ void GeoRenderer::AddPart(std::span<const QPoint> pixels) {
         double t0 = 0.0;
         double t1 = 1.0;
         if (!clipSegment(a, b, clip, t0, t1)) {
-            keep(part);
+            keepPart(part);
             continue;
         }
         if (t0 > 0.0) {
-            keep(part);
+            keepPart(part);
         }
         appendRounded(part, {a.x + (b.x - a.x) * t0, a.y + (b.y - a.y) * t0});
         appendRounded(part, {a.x + (b.x - a.x) * t1, a.y + (b.y - a.y) * t1});
         if (t1 < 1.0) {
-            keep(part);
+            keepPart(part);
         }
     }
-    keep(part);
+    keepPart(part);
 }
 
 namespace {
@@ -516,7 +531,7 @@ void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points,
     if (points.size() < 2) {
         return;
     }
-    const GeoSphericalPrj& model = m_globe.Projector().Model();
+    const GeoSphericalPrj& model = m_view;
     constexpr std::int64_t kCentralMeridian = 0;
     auto relative = [](const GeoPoint& p) {
         return static_cast<std::int64_t>(NormalizeLongitude(p.Longitude - kCentralMeridian));
@@ -546,8 +561,8 @@ void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points,
         const GeoPoint& b = points[i];
         const std::int64_t ra = relative(a);
         const std::int64_t rb = relative(b);
-        const std::int64_t qa = ra / 486000000;
-        const std::int64_t qb = rb / 486000000;
+        const std::int64_t qa = ra / gu::QuarterCircle;
+        const std::int64_t qb = rb / gu::QuarterCircle;
         if ((qa < 0 && qb > 0) || (qa > 0 && qb < 0)) {
             // Crossing the antimeridian: end this piece 2 GU before it, start the next 2 GU after.
             const std::int64_t toLine = ra > 0 ? gu::MaxLongitude - ra : ra + gu::MaxLongitude;
@@ -574,7 +589,7 @@ void GeoRenderer::AddFilledChain(std::span<const GeoPoint> points) {
         points = points.first(static_cast<std::size_t>(MaxBufferPoints));
     }
     m_projected.clear();
-    m_globe.Projector().Model().ProjectFilledChain(points, m_projected);
+    m_view.ProjectFilledChain(points, m_projected);
     AddPart(m_projected);
     m_projected.clear();
 }
@@ -589,8 +604,7 @@ void GeoRenderer::DrawOpenChains(std::span<const std::span<const GeoPoint>> chai
 
 // ---- GeoDefaultRenderer
 
-GeoDefaultRenderer::GeoDefaultRenderer(GeoGlobe& globe, int width, int height)
-    : GeoRenderer(globe) {
+GeoDefaultRenderer::GeoDefaultRenderer(int width, int height) {
     GeoDefaultRenderer::SetSize(width, height);
 }
 

@@ -13,11 +13,10 @@
 #include <QString>
 
 #include "globe/geo_attributes.h"
+#include "globe/geo_projector.h"
 #include "globe/geo_units.h"
 
 namespace zimbalo::globe {
-
-class GeoGlobe;
 
 /// A top-down 32-bit bitmap (bytes blue, green, red, unused: QImage::Format_RGB32) with direct
 /// pixel access, an alpha for drawing it and an optional transparent colour.
@@ -113,7 +112,7 @@ public:
     /// longer filled chains are cut at this size.
     static constexpr int MaxBufferPoints = 262144;
 
-    explicit GeoRenderer(GeoGlobe& globe);
+    GeoRenderer();
     virtual ~GeoRenderer();
 
     GeoRenderer(const GeoRenderer&) = delete;
@@ -122,6 +121,12 @@ public:
     int Width() const { return m_width; }
 
     int Height() const { return m_height; }
+
+    /// The view the chains are projected with and the scale ground-unit sizes are converted at
+    /// (pixels per GU); its owner hands it over for each frame and after each change of view.
+    void SetView(const GeoSphericalPrj& model, double scale);
+
+    const GeoSphericalPrj& View() const { return m_view; }
 
     /// New size of the picture; the back buffer's content is lost.
     virtual void SetSize(int width, int height);
@@ -238,15 +243,20 @@ public:
 
     GeoRenderCounters& Counters() { return m_counters; }
 
-protected:
-    GeoGlobe& m_globe;
-
 private:
     void applyState();
     void addProjectedRun(std::span<const QPoint> pixels);
+    /// Clips a filled part to PartClipRect (Sutherland-Hodgman) and keeps it.
+    void addClippedPolygon(std::span<const QPoint> pixels);
+    /// Clips an open part to PartClipRect (Liang-Barsky), keeping each piece inside it.
+    void addClippedPolyline(std::span<const QPoint> pixels);
+    /// Keeps a part of two pixels or more (else counts it dropped) and empties it.
+    void keepPart(std::vector<QPoint>& part);
     /// Draws open parts as lines with the current pen and counts one line call.
     void drawLines(QPainter& p, std::span<const std::vector<QPoint>> parts);
 
+    GeoSphericalPrj m_view;
+    double m_scale = 1.0;
     int m_width = 0;
     int m_height = 0;
     int m_pixelsPerInch = 96;
@@ -276,7 +286,7 @@ private:
 /// The renderer with its own back buffer, a GeoBitmap of the picture's size.
 class GeoDefaultRenderer final : public GeoRenderer {
 public:
-    GeoDefaultRenderer(GeoGlobe& globe, int width, int height);
+    GeoDefaultRenderer(int width, int height);
 
     void SetSize(int width, int height) override;
 

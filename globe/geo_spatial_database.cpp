@@ -178,6 +178,13 @@ void readStore(QFile& file, sdb_detail::Store& store) {
     }
 }
 
+/// Throws GeoException "<operation>: SDB is ReadOnly" when the store may not be written.
+void requireWritable(const sdb_detail::Store& store, const char* operation) {
+    if (store.readOnly()) {
+        throw GeoException(QStringLiteral("%1: SDB is ReadOnly").arg(QLatin1String(operation)));
+    }
+}
+
 }  // namespace
 
 // ---- GeoSpatialDatabase ----------------------------------------------------------------------
@@ -185,12 +192,12 @@ void readStore(QFile& file, sdb_detail::Store& store) {
 GeoSpatialDatabase::GeoSpatialDatabase() : m_store(std::make_shared<sdb_detail::Store>()) {}
 
 GeoSpatialDatabase::~GeoSpatialDatabase() {
-    if (m_store->active) {
-        try {
-            SetActive(false);
-        } catch (const GeoException&) {
-            // The working file could not be written; nothing more can be done while destroying.
-        }
+    try {
+        Close();
+    } catch (const GeoException& e) {
+        // A destructor cannot report the failure to a caller: it goes to the log.
+        qWarning("Spatial database %s: %s", qUtf8Printable(m_store->fileName),
+                 qUtf8Printable(e.Message()));
     }
     notify(GeoSDBNotification::Destroyed);
     m_listeners.clear();
@@ -211,6 +218,10 @@ void GeoSpatialDatabase::SetDataSourceName(const QString& name) {
     if (wasActive) {
         SetActive(true);
     }
+}
+
+void GeoSpatialDatabase::Close() {
+    SetActive(false);
 }
 
 bool GeoSpatialDatabase::Active() const {
@@ -293,9 +304,7 @@ void GeoSpatialDatabase::SetBlobCacheSize(int entries) {
 }
 
 QUuid GeoSpatialDatabase::CreateLayer(const QString& name) {
-    if (m_store->readOnly()) {
-        throw GeoException(QStringLiteral("CreateLayer: SDB is ReadOnly"));
-    }
+    requireWritable(*m_store, "CreateLayer");
     if (!m_store->active) {
         throw GeoException(QStringLiteral("CreateLayer: SDB is not active"));
     }
@@ -308,9 +317,7 @@ QUuid GeoSpatialDatabase::CreateLayer(const QString& name) {
 }
 
 void GeoSpatialDatabase::DeleteLayer(const QUuid& guid) {
-    if (m_store->readOnly()) {
-        throw GeoException(QStringLiteral("DeleteLayer: SDB is ReadOnly"));
-    }
+    requireWritable(*m_store, "DeleteLayer");
     auto& layers = m_store->layers;
     auto it = std::find_if(layers.begin(), layers.end(),
                            [&](const sdb_detail::Layer& l) { return l.guid == guid; });
@@ -421,9 +428,7 @@ int GeoSDBObjectSource::doAddObject(const std::shared_ptr<GeoMapPoint>& object) 
     if (!store || !store->active) {
         throw GeoException(QStringLiteral("AddObject: SDB is not active"));
     }
-    if (store->readOnly()) {
-        throw GeoException(QStringLiteral("AddObject: SDB is ReadOnly"));
-    }
+    requireWritable(*store, "AddObject");
     sdb_detail::Layer* layer = store->find(GUID());
     if (layer == nullptr) {
         throw GeoException(QStringLiteral("AddObject: layer is not in the SDB"));
@@ -527,9 +532,7 @@ void GeoSDBObjectSource::RemoveObject(int handle) {
     if (layer == nullptr) {
         return;
     }
-    if (store->readOnly()) {
-        throw GeoException(QStringLiteral("RemoveObject: SDB is ReadOnly"));
-    }
+    requireWritable(*store, "RemoveObject");
     const sdb_detail::Key key{GUID(), handle};
     // A removed object that a caller still holds no longer claims a place here.
     if (auto it = store->editCache.find(key); it != store->editCache.end()) {
@@ -549,9 +552,7 @@ void GeoSDBObjectSource::RemoveAllObjects() {
     if (layer == nullptr) {
         return;
     }
-    if (store->readOnly()) {
-        throw GeoException(QStringLiteral("RemoveObject: SDB is ReadOnly"));
-    }
+    requireWritable(*store, "RemoveAllObjects");
     for (const auto& [key, object] : store->editCache) {
         if (key.first == GUID()) {
             bind(*object, 0);

@@ -57,6 +57,11 @@ public:
 
     bool Active() const;
 
+    /// Closes the database (SetActive(false)): edits are flushed to the file, then the database
+    /// is closed even when that fails, and the failure is thrown as GeoException. The destructor
+    /// closes as well and logs such a failure.
+    void Close();
+
     /// Opens (reading the file, creating it when missing) or closes (flushing) the database. A
     /// blank DataSourceName keeps it closed. A file that cannot be opened or read throws
     /// GeoException and leaves the database closed.
@@ -70,10 +75,6 @@ public:
     int BlobCacheSize() const;
 
     void SetBlobCacheSize(int entries);
-
-    int PageCacheSize() const { return m_pageCacheSize; }
-
-    void SetPageCacheSize(int pages) { m_pageCacheSize = pages; }
 
     /// Stored only: the working file is never encrypted.
     const QString& EncryptionKey() const { return m_encryptionKey; }
@@ -125,7 +126,6 @@ private:
 
     std::shared_ptr<sdb_detail::Store> m_store;
     std::vector<GeoSDBListener*> m_listeners;
-    int m_pageCacheSize = 1024;
     QString m_encryptionKey;
 };
 

@@ -90,4 +90,13 @@ std::int32_t NormalizeLongitude(std::int64_t lon) {
     return static_cast<std::int32_t>(lon);
 }
 
+int LengthToPixels(double value, GeoUnitTypes unit, double scale, int pixelsPerInch,
+                   int screenPixelsPerInch) {
+    if (unit == GeoUnitTypes::guPixel) {
+        return MulDiv(roundToInt32(value), pixelsPerInch, screenPixelsPerInch);
+    }
+    const double gus = static_cast<double>(roundToInt64(value * GUPerUnit(unit)));
+    return roundToInt32(gus * scale);
+}
+
 }  // namespace zimbalo::globe

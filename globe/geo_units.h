@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 
 #include <QString>
 
@@ -29,11 +30,14 @@ inline constexpr std::int32_t MaxLongitude = 972000000;
 inline constexpr std::int32_t MinLongitude = -971999999;
 inline constexpr std::int32_t FullCircle = 1944000000;
 inline constexpr std::int32_t MaxLatitude = 486000000;
+/// A quarter turn (90 degrees of longitude).
+inline constexpr std::int32_t QuarterCircle = 486000000;
 /// GU per radian, 972000000 / pi.
 inline constexpr double PerRadian = 309397209.37064453276;
 /// Radius of the drawn sphere in GU (6378136 m).
 inline constexpr double EarthRadius = 309754584.54206382096;
-inline constexpr double Pi = 3.14159265358979323846;
+/// Half the extent of the spherical view in GU: the sphere's radius rounded up to whole GU.
+inline constexpr double SphereHalfExtent = 309754585.0;
 }  // namespace gu
 
 /// A geographic point in GU: longitude east positive, latitude north positive, height.
@@ -114,6 +118,11 @@ inline std::int32_t roundToInt32(double v) {
     return static_cast<std::int32_t>(r);
 }
 
+/// A length in a unit converted to pixels at `scale` pixels per GU; a length in pixels is scaled
+/// from the screen's resolution to the picture's (pen widths, point sizes, offsets).
+int LengthToPixels(double value, GeoUnitTypes unit, double scale, int pixelsPerInch,
+                   int screenPixelsPerInch);
+
 /// a x b / c rounded to nearest, halves away from zero; -1 when c is 0 or the result overflows.
 std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
 
@@ -132,7 +141,7 @@ inline double GUToDeg(std::int64_t value) {
 
 /// GU to radians.
 inline double GUToRad(std::int64_t value) {
-    return static_cast<double>(value) * gu::Pi / 972000000.0;
+    return static_cast<double>(value) * std::numbers::pi / gu::MaxLongitude;
 }
 
 }  // namespace zimbalo::globe

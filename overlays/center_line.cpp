@@ -62,7 +62,7 @@ std::vector<globe::GeoPoint> CenterLinePoints(const astro::BesselRecord& record,
     return points;
 }
 
-void CenterLineLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
+void CenterLineLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& database,
                      CenterLineState& state, const astro::BesselRecord& record, double deltaT,
                      bool closing) {
     database.Clear();
@@ -73,11 +73,7 @@ void CenterLineLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database
     if (!state.layerGuid.isNull()) {
         database.DeleteLayer(state.layerGuid);
     }
-    globe::GeoLayers* layers = globe::LayersOf(globe);
-    if (layers == nullptr) {
-        return;
-    }
-    globe::GeoLayerStore& store = layers->GlobeLayer().LayerStore();
+    globe::GeoLayerStore& store = layers.GlobeLayer().LayerStore();
     globe::GeoLayer* layer = store.LayerByName(kCenterLineLayerName);
     if (layer == nullptr) {
         state.layerGuid = database.CreateLayer(kCenterLineLayerName);
@@ -104,7 +100,7 @@ void CenterLineLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database
         line->BeginEdit();
         state.line = line;
     }
-    globe.RequestRedraw();
+    layers.RequestRedraw();
 }
 
 }  // namespace zimbalo::overlays

@@ -10,7 +10,7 @@
 #include "globe/geo_units.h"
 
 namespace zimbalo::globe {
-class GeoGlobe;
+class GeoLayers;
 class GeoMapPoly;
 class GeoSpatialDatabase;
 }  // namespace zimbalo::globe
@@ -45,8 +45,8 @@ struct CenterLineState {
 /// (every layer in it goes, the caller rebuilds the point layers afterwards), creates the layer
 /// "CenterLine Layer" with its yellow 2-pixel road presenter and, for a central event, the line.
 /// Does nothing beyond emptying the store while `closing`. The store must be open and attached
-/// to the globe's layers; otherwise the globe is left without the layer. Ends with a redraw.
-void CenterLineLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
+/// to these layers; otherwise they are left without the layer. Ends with a redraw.
+void CenterLineLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& database,
                      CenterLineState& state, const astro::BesselRecord& record, double deltaT,
                      bool closing);
 

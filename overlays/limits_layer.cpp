@@ -22,12 +22,8 @@ std::unique_ptr<globe::GeoRoadPresenter> LimitPresenter(int id, globe::GeoColor 
     return presenter;
 }
 
-globe::GeoLayer* LimitsLayerOf(globe::GeoGlobe& globe) {
-    globe::GeoLayers* layers = globe::LayersOf(globe);
-    if (layers == nullptr) {
-        return nullptr;
-    }
-    return layers->GlobeLayer().LayerStore().LayerByName(kLimitsLayerName);
+globe::GeoLayer* LimitsLayerOf(globe::GeoLayers& layers) {
+    return layers.GlobeLayer().LayerStore().LayerByName(kLimitsLayerName);
 }
 
 }  // namespace
@@ -70,7 +66,7 @@ std::vector<LimitLine> LimitLines(const astro::BesselRecord& record, double delt
     return lines;
 }
 
-void LimitsLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
+void LimitsLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& database,
                  LimitsLayerState& state, const astro::BesselRecord& record, double deltaT,
                  bool visible, bool closing) {
     state.lines.clear();
@@ -81,11 +77,7 @@ void LimitsLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
         database.DeleteLayer(state.layerGuid);
         state.layerGuid = QUuid();
     }
-    globe::GeoLayers* layers = globe::LayersOf(globe);
-    if (layers == nullptr) {
-        return;
-    }
-    globe::GeoLayerStore& store = layers->GlobeLayer().LayerStore();
+    globe::GeoLayerStore& store = layers.GlobeLayer().LayerStore();
     globe::GeoLayer* layer = store.LayerByName(kLimitsLayerName);
     if (layer == nullptr) {
         state.layerGuid = database.CreateLayer(kLimitsLayerName);
@@ -111,14 +103,14 @@ void LimitsLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
         line->BeginEdit();
         state.lines.push_back(line);
     }
-    globe.RequestRedraw();
+    layers.RequestRedraw();
 }
 
-void ShowLimitsLayer(globe::GeoGlobe& globe, bool visible) {
-    if (globe::GeoLayer* layer = LimitsLayerOf(globe)) {
+void ShowLimitsLayer(globe::GeoLayers& layers, bool visible) {
+    if (globe::GeoLayer* layer = LimitsLayerOf(layers)) {
         layer->SetVisible(visible);
     }
-    globe.RequestRedraw();
+    layers.RequestRedraw();
 }
 
 }  // namespace zimbalo::overlays

@@ -11,7 +11,7 @@
 #include "globe/geo_units.h"
 
 namespace zimbalo::globe {
-class GeoGlobe;
+class GeoLayers;
 class GeoMapPoly;
 class GeoSpatialDatabase;
 }  // namespace zimbalo::globe
@@ -50,13 +50,13 @@ struct LimitsLayerState {
 /// Rebuilds the layer "Limits Layer" for an event and Delta T (seconds) with two thin road
 /// presenters and one line object per chain, shown or hidden by `visible`. Call it after the
 /// central line's rebuild, which empties the layer store. Nothing is drawn while `closing`. The
-/// store must be open and attached to the globe's layers; otherwise the globe is left without
+/// store must be open and attached to these layers; otherwise they are left without
 /// the layer. Ends with a redraw.
-void LimitsLayer(globe::GeoGlobe& globe, globe::GeoSpatialDatabase& database,
+void LimitsLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& database,
                  LimitsLayerState& state, const astro::BesselRecord& record, double deltaT,
                  bool visible, bool closing);
 
 /// Shows or hides the limits layer, if there is one, and asks for a redraw.
-void ShowLimitsLayer(globe::GeoGlobe& globe, bool visible);
+void ShowLimitsLayer(globe::GeoLayers& layers, bool visible);
 
 }  // namespace zimbalo::overlays

@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
         database.SetDataSourceName(dir.filePath(QStringLiteral("Temporary_BENCHMRK.tmp")));
         database.SetActive(true);
         globe::GeoGlobe g(kWidth, kHeight);
-        globe::LayersOf(g)->SetSpatialDatabase(&database);
+        globe::GeoLayers& layers = globe::InstallLayers(g);
+        layers.SetSpatialDatabase(&database);
         g.SetSurfaceTextureName(texture);
         g.SetTextureFilter(globe::GeoTextureFilter::Nearest);
         g.SetMinObjectPixels(1.0);
@@ -209,8 +210,8 @@ int main(int argc, char** argv) {
         placement.ApplyZoom(g.Projector(), zoomPosition);
 
         overlays::CenterLineState line;
-        overlays::CenterLineLayer(g, database, line, record, deltaT, false);
-        globe::GeoLayer& root = globe::LayersOf(g)->GlobeLayer();
+        overlays::CenterLineLayer(layers, database, line, record, deltaT, false);
+        globe::GeoLayer& root = layers.GlobeLayer();
         overlays::CitiesLayer(root, &database);
         globe::GeoLayer& capitals = overlays::FindOrCreateLayer(
             root, &database, QString::fromLatin1(overlays::point_layers::kCitiesLayer));
@@ -239,8 +240,8 @@ int main(int argc, char** argv) {
         // The render split: the same steps rendered with the parts switched off one after the
         // other (capitals, central line, graticule, texture). The configurations take turns over
         // several rounds so that a change of the machine's load spreads over all of them.
-        globe::GeoLayer* lineLayer = globe::LayersOf(g)->GlobeLayer().LayerStore().LayerByName(
-            overlays::kCenterLineLayerName);
+        globe::GeoLayer* lineLayer =
+            layers.GlobeLayer().LayerStore().LayerByName(overlays::kCenterLineLayerName);
         constexpr int kConfigurations = 5;
         std::vector<double> renders[kConfigurations];
         const auto configure = [&](int c) {
@@ -292,7 +293,7 @@ int main(int argc, char** argv) {
         std::printf("render_split_capitals_labels_ms %.3f\n", renderAll - renderNoCapitals);
         std::printf("render_split_background_disc_ms %.3f\n", renderDisc);
         std::printf("labels_per_step %zu\n", labels);
-        globe::LayersOf(g)->SetSpatialDatabase(nullptr);
+        layers.SetSpatialDatabase(nullptr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "animation_bench: %s\n", e.what());
         return 1;

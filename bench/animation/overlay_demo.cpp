@@ -48,15 +48,16 @@ int main(int argc, char** argv) {
         database.SetDataSourceName(dir.filePath(QStringLiteral("Temporary_OVERLAYS.tmp")));
         database.SetActive(true);
         globe::GeoGlobe g(900, 700);
-        globe::LayersOf(g)->SetSpatialDatabase(&database);
+        globe::GeoLayers& layers = globe::InstallLayers(g);
+        layers.SetSpatialDatabase(&database);
         g.SetSurfaceTextureName(
             overlays::TextureFilePath(textureIndex, QCoreApplication::applicationDirPath() + "/"));
         overlays::GlobePlacement placement;
         placement.Center(QSize(900, 700));
         placement.ApplyZoom(g.Projector(), zoomPosition);
         overlays::CenterLineState line;
-        overlays::CenterLineLayer(g, database, line, r, deltaT, false);
-        overlays::CitiesLayer(globe::LayersOf(g)->GlobeLayer(), &database);
+        overlays::CenterLineLayer(layers, database, line, r, deltaT, false);
+        overlays::CitiesLayer(layers.GlobeLayer(), &database);
 
         astro::AxisSnapshot axis;
         const astro::ElementSet e = astro::EvaluateElements(r, t);
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
         std::printf("event %s type %d planet %d %d-%02d-%02d umbra %s km axis %s\n", argv[2],
                     r.OccType, r.Planet, r.Year, r.Month, r.Day,
                     qPrintable(overlays::UmbraDiameterText(in)), hit.onEarth ? "on" : "off");
-        globe::LayersOf(g)->SetSpatialDatabase(nullptr);
+        layers.SetSpatialDatabase(nullptr);
         return screen.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     } catch (const std::exception& ex) {
         std::fprintf(stderr, "overlay_demo: %s\n", ex.what());

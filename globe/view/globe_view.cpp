@@ -18,7 +18,9 @@
 namespace zimbalo::globe {
 
 GlobeView::GlobeView(QWidget* parent)
-    : QWidget(parent), m_globe(std::make_unique<GeoGlobe>(150, 150)) {
+    : QWidget(parent),
+      m_globe(std::make_unique<GeoGlobe>(150, 150)),
+      m_layers(&InstallLayers(*m_globe)) {
     // The control paints every pixel itself: no background erase, so no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -66,17 +68,47 @@ GlobeView::~GlobeView() {
 }
 
 GeoLayer& GlobeView::GlobeLayer() {
-    return LayersOf(*m_globe)->GlobeLayer();
+    return m_layers->GlobeLayer();
 }
 
 GeoSpatialDatabase* GlobeView::SpatialDatabase() const {
-    const GeoLayers* layers = LayersOf(*m_globe);
-    return layers != nullptr ? layers->SpatialDatabase() : nullptr;
+    return m_layers->SpatialDatabase();
 }
 
 void GlobeView::SetSpatialDatabase(GeoSpatialDatabase* database) {
-    if (GeoLayers* layers = LayersOf(*m_globe)) {
-        layers->SetSpatialDatabase(database);
+    m_layers->SetSpatialDatabase(database);
+}
+
+void GlobeView::renderPicture() {
+    GeoGlobe& globe = *m_globe;
+    const bool quick =
+        m_inMotion
+        || (m_stillDelay > 0 && m_sinceRender.isValid() && m_sinceRender.elapsed() < m_stillDelay);
+    // A stale picture asks for no further paint when the filter changes.
+    if (globe.IsStale()) {
+        globe.SetTextureFilter(quick ? GeoTextureFilter::NearestLevel : GeoTextureFilter::Bilinear);
+    }
+    globe.Render();
+    ++m_renderCount;
+    m_pictureInMotion = quick;
+    m_sinceRender.restart();
+    if (quick && !m_inMotion) {
+        m_stillTimer->start(m_stillDelay);
+    }
+}
+
+void GlobeView::showPicture(QPainter& painter) {
+    painter.drawImage(0, 0, m_globe->Picture());
+    if (m_rubberBandActive) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = RubberBand();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+    if (OnPaint) {
+        painter.save();
+        OnPaint(painter);
+        painter.restore();
     }
 }
 
@@ -96,37 +128,12 @@ void GlobeView::paintEvent(QPaintEvent*) {
         do {
             globe.SetAbortRestart(false);
             if ((globe.UpdateCount() == 0 && globe.IsStale()) || !globe.Renderer().DoubleBuffer()) {
-                const bool quick = m_inMotion
-                                   || (m_stillDelay > 0 && m_sinceRender.isValid()
-                                       && m_sinceRender.elapsed() < m_stillDelay);
-                // A stale picture asks for no further paint when the filter changes.
-                if (globe.IsStale()) {
-                    globe.SetTextureFilter(quick ? GeoTextureFilter::NearestLevel
-                                                 : GeoTextureFilter::Bilinear);
-                }
-                globe.Render();
-                ++m_renderCount;
-                m_pictureInMotion = quick;
-                m_sinceRender.restart();
-                if (quick && !m_inMotion) {
-                    m_stillTimer->start(m_stillDelay);
-                }
+                renderPicture();
             }
             if (globe.AbortRestart()) {
                 continue;
             }
-            painter.drawImage(0, 0, globe.Picture());
-            if (m_rubberBandActive) {
-                QStyleOptionFocusRect option;
-                option.initFrom(this);
-                option.rect = RubberBand();
-                style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-            }
-            if (OnPaint) {
-                painter.save();
-                OnPaint(painter);
-                painter.restore();
-            }
+            showPicture(painter);
             globe.ClearStale();
         } while (globe.AbortRestart());
     } catch (const std::exception& e) {
@@ -199,9 +206,8 @@ void GlobeView::pressed(QMouseEvent* event, bool doubleClick) {
         return;
     }
     if (isButton(event->button(), m_rotateButton)) {
-        GeoPoint g;
-        if (Projector().ScreenToGeo(pos.x(), pos.y(), g)) {
-            m_grabbed = g;
+        if (const auto g = Projector().ScreenToGeo(pos.x(), pos.y())) {
+            m_grabbed = *g;
             m_rotating = true;
         }
     }
@@ -226,13 +232,12 @@ void GlobeView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     if (m_rotating) {
-        GeoPoint g;
-        if (Projector().ScreenToGeo(pos.x(), pos.y(), g)) {
+        if (const auto g = Projector().ScreenToGeo(pos.x(), pos.y())) {
             GeoProjector& p = Projector();
-            p.SetXRotation(p.XRotation() + GUToDeg(std::int64_t{m_grabbed.Latitude} - g.Latitude));
+            p.SetXRotation(p.XRotation() + GUToDeg(std::int64_t{m_grabbed.Latitude} - g->Latitude));
             p.SetYRotation(
                 p.YRotation()
-                + GUToDeg(NormalizeLongitude(std::int64_t{m_grabbed.Longitude} - g.Longitude)));
+                + GUToDeg(NormalizeLongitude(std::int64_t{m_grabbed.Longitude} - g->Longitude)));
             if (m_globe->PeriodicUpdateTime() > 0) {
                 m_globe->SetAbortRestart(true);
             }

@@ -17,6 +17,7 @@ class QTimer;
 
 namespace zimbalo::globe {
 class GeoLayer;
+class GeoLayers;
 class GeoSpatialDatabase;
 }  // namespace zimbalo::globe
 
@@ -45,6 +46,9 @@ public:
 
     /// The root layer of the globe's layer tree.
     GeoLayer& GlobeLayer();
+
+    /// The layer set the view plugged into its globe.
+    GeoLayers& Layers() { return *m_layers; }
 
     /// The layer store the layers are kept in (none by default).
     GeoSpatialDatabase* SpatialDatabase() const;
@@ -140,11 +144,17 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    /// Renders the globe's picture, quick (nearest texels) while in motion or soon after the
+    /// last picture, filtered otherwise.
+    void renderPicture();
+    /// Copies the picture to the widget, with the rubber band and OnPaint on top.
+    void showPicture(QPainter& painter);
     bool isButton(Qt::MouseButton button, GeoMouseButton which) const;
     void pressed(QMouseEvent* event, bool doubleClick);
     void endRubberBand();
 
     std::unique_ptr<GeoGlobe> m_globe;
+    GeoLayers* m_layers;  // owned by m_globe
     QPainter* m_canvas = nullptr;
     bool m_painting = false;
     int m_renderCount = 0;

@@ -1,6 +1,7 @@
 #include "globe/geo_globe.h"
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -135,7 +136,7 @@ TEST(Globe, DiscCoveringThePictureLeavesNoCornerToTheBackground) {
         for (const int x : {0, 199}) {
             for (const int y : {0, 149}) {
                 const double d = std::hypot(x - 100.0, y - 75.0);
-                if (d < (radius - 1.0) * std::cos(gu::Pi / 180.0) - 1.0) {
+                if (d < (radius - 1.0) * std::cos(std::numbers::pi / 180.0) - 1.0) {
                     EXPECT_EQ(pic.pixel(x, y), 0xFF00FFFFu) << "r " << radius;
                 } else if (d > radius + 1.0) {
                     EXPECT_EQ(pic.pixel(x, y), 0xFF000000u) << "r " << radius;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -63,7 +64,7 @@ TEST_F(RendererFixture, OpenLinesStopAtTheHorizon) {
     ASSERT_EQ(r.PendingParts().size(), 1U);
     const auto& part = r.PendingParts()[0];
     EXPECT_EQ(part.size(), 6U);  // 5 .. 80 degrees
-    EXPECT_EQ(part.back().x(), 100 + std::lround(90.0 * std::sin(80.0 * gu::Pi / 180.0)));
+    EXPECT_EQ(part.back().x(), 100 + std::lround(90.0 * std::sin(80.0 * std::numbers::pi / 180.0)));
     r.EndParts();
 }
 

@@ -14,6 +14,17 @@ namespace {
 
 constexpr std::int32_t kDeg = gu::Degree;
 
+// The message of the GeoException an action throws, "no exception" when it throws none.
+template <typename Action>
+QString thrownMessage(Action action) {
+    try {
+        action();
+    } catch (const GeoException& e) {
+        return e.Message();
+    }
+    return QStringLiteral("no exception");
+}
+
 class SpatialDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,6 +86,30 @@ TEST_F(SpatialDatabase, ReadOnlyAndClosedDatabasesRefuseChanges) {
         EXPECT_EQ(e.Message(), QStringLiteral("DeleteLayer: SDB is ReadOnly"));
     }
     EXPECT_TRUE(db.HasLayer(guid));
+    // Each refused operation names itself.
+    GeoSDBObjectSource source(db, guid, QStringLiteral("x"));
+    EXPECT_EQ(thrownMessage([&] { source.RemoveAllObjects(); }),
+              QStringLiteral("RemoveAllObjects: SDB is ReadOnly"));
+    EXPECT_EQ(thrownMessage([&] { source.RemoveObject(1); }),
+              QStringLiteral("RemoveObject: SDB is ReadOnly"));
+}
+
+TEST_F(SpatialDatabase, CloseReportsAFailedFlushAndTheDestructorSwallowsIt) {
+    for (const bool explicitClose : {true, false}) {
+        auto db = std::make_unique<GeoSpatialDatabase>();
+        open(*db);
+        db->CreateLayer(QStringLiteral("x"));
+        // The working file becomes a folder of the same name: it can no longer be written.
+        ASSERT_TRUE(QFile::remove(m_file));
+        ASSERT_TRUE(QDir().mkdir(m_file));
+        if (explicitClose) {
+            EXPECT_THROW(db->Close(), GeoException);
+            EXPECT_FALSE(db->Active());
+            EXPECT_NO_THROW(db->Close());  // closed: nothing left to flush
+        }
+        EXPECT_NO_THROW(db.reset());  // the destructor logs the failure
+        ASSERT_TRUE(QDir().rmdir(m_file));
+    }
 }
 
 TEST_F(SpatialDatabase, UnreadableFileLeavesItClosed) {

@@ -162,18 +162,17 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_database.SetDataSourceName(m_dir.filePath(QStringLiteral("Temporary_TESTTEST.tmp")));
         m_database.SetActive(true);
-        globe::LayersOf(m_globe)->SetSpatialDatabase(&m_database);
+        m_layers.SetSpatialDatabase(&m_database);
     }
 
-    void TearDown() override { globe::LayersOf(m_globe)->SetSpatialDatabase(nullptr); }
+    void TearDown() override { m_layers.SetSpatialDatabase(nullptr); }
 
     globe::GeoLayer* Layer() {
-        return globe::LayersOf(m_globe)->GlobeLayer().LayerStore().LayerByName(
-            kCenterLineLayerName);
+        return m_layers.GlobeLayer().LayerStore().LayerByName(kCenterLineLayerName);
     }
 
     int LayersNamedCenterLine() {
-        const globe::GeoLayerStore& store = globe::LayersOf(m_globe)->GlobeLayer().LayerStore();
+        const globe::GeoLayerStore& store = m_layers.GlobeLayer().LayerStore();
         int n = 0;
         for (int i = 0; i < store.Count(); ++i) {
             n += store.GetLayer(i)->Name() == kCenterLineLayerName ? 1 : 0;
@@ -184,6 +183,7 @@ protected:
     QTemporaryDir m_dir;
     globe::GeoSpatialDatabase m_database;
     globe::GeoGlobe m_globe{300, 300};
+    globe::GeoLayers& m_layers = globe::InstallLayers(m_globe);
     CenterLineState m_state;
 };
 
@@ -193,7 +193,7 @@ TEST_F(CenterLineLayerTest, CentralThenPartialThenCentralAgain) {
     ASSERT_NE(central, nullptr);
     ASSERT_NE(partial, nullptr);
 
-    CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, false);
+    CenterLineLayer(m_layers, m_database, m_state, *central, 0.0, false);
     ASSERT_NE(Layer(), nullptr);
     EXPECT_EQ(Layer()->ObjectSource().ObjectCount(), 1);
     ASSERT_NE(m_state.line, nullptr);
@@ -207,13 +207,13 @@ TEST_F(CenterLineLayerTest, CentralThenPartialThenCentralAgain) {
     EXPECT_EQ(road->RoadPen().Width(), 2.0);
     EXPECT_EQ(road->EdgePixels(), 0);
 
-    CenterLineLayer(m_globe, m_database, m_state, *partial, 0.0, false);
+    CenterLineLayer(m_layers, m_database, m_state, *partial, 0.0, false);
     ASSERT_NE(Layer(), nullptr);
     EXPECT_EQ(Layer()->ObjectSource().ObjectCount(), 0);
     EXPECT_EQ(m_state.line, nullptr);
     EXPECT_NE(Layer()->PresenterByID(1), nullptr);
 
-    CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, false);
+    CenterLineLayer(m_layers, m_database, m_state, *central, 0.0, false);
     ASSERT_NE(Layer(), nullptr);
     EXPECT_EQ(Layer()->ObjectSource().ObjectCount(), 1);
     EXPECT_EQ(LayersNamedCenterLine(), 1);
@@ -223,7 +223,7 @@ TEST_F(CenterLineLayerTest, CentralThenPartialThenCentralAgain) {
 TEST_F(CenterLineLayerTest, TheStoredLineIsTheComputedOneAndIsDrawnYellow) {
     const BesselRecord* central = FirstEvent([](const BesselRecord& e) { return e.OccType == 2; });
     ASSERT_NE(central, nullptr);
-    CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, false);
+    CenterLineLayer(m_layers, m_database, m_state, *central, 0.0, false);
     const auto expected = CenterLinePoints(*central, 0.0);
     const auto stored = m_state.line->Chains().Chain(0).Points();
     ASSERT_EQ(stored.size(), expected.size());
@@ -253,8 +253,8 @@ TEST_F(CenterLineLayerTest, TheStoredLineIsTheComputedOneAndIsDrawnYellow) {
 
 TEST_F(CenterLineLayerTest, ClosingOnlyEmptiesTheStore) {
     const BesselRecord* central = FirstEvent([](const BesselRecord& e) { return e.OccType == 2; });
-    CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, false);
-    CenterLineLayer(m_globe, m_database, m_state, *central, 0.0, true);
+    CenterLineLayer(m_layers, m_database, m_state, *central, 0.0, false);
+    CenterLineLayer(m_layers, m_database, m_state, *central, 0.0, true);
     EXPECT_EQ(m_database.LayerCount(), 0);
     EXPECT_EQ(Layer(), nullptr);
     EXPECT_EQ(m_state.line, nullptr);

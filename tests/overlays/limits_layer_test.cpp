@@ -54,20 +54,20 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_database.SetDataSourceName(m_dir.filePath(QStringLiteral("Temporary_LIMITSTT.tmp")));
         m_database.SetActive(true);
-        globe::LayersOf(m_globe)->SetSpatialDatabase(&m_database);
+        m_layers.SetSpatialDatabase(&m_database);
     }
 
-    void TearDown() override { globe::LayersOf(m_globe)->SetSpatialDatabase(nullptr); }
+    void TearDown() override { m_layers.SetSpatialDatabase(nullptr); }
 
     globe::GeoLayer* Layer(const QString& name) {
-        return globe::LayersOf(m_globe)->GlobeLayer().LayerStore().LayerByName(name);
+        return m_layers.GlobeLayer().LayerStore().LayerByName(name);
     }
 
     // Rebuilds as the main window does: the central line first (it empties the store), then
     // the limits.
     void Rebuild(int event, bool visible = true) {
-        CenterLineLayer(m_globe, m_database, m_center, Event(event), 0.0, false);
-        LimitsLayer(m_globe, m_database, m_limits, Event(event), 0.0, visible, false);
+        CenterLineLayer(m_layers, m_database, m_center, Event(event), 0.0, false);
+        LimitsLayer(m_layers, m_database, m_limits, Event(event), 0.0, visible, false);
     }
 
     // Pixels of a colour in a picture looking along the shadow axis at the event's middle.
@@ -96,6 +96,7 @@ protected:
     QTemporaryDir m_dir;
     globe::GeoSpatialDatabase m_database;
     globe::GeoGlobe m_globe{300, 300};
+    globe::GeoLayers& m_layers = globe::InstallLayers(m_globe);
     CenterLineState m_center;
     LimitsLayerState m_limits;
 };
@@ -132,7 +133,7 @@ TEST_F(LimitsLayerTest, DrawnBesideTheCentralLineAndHiddenOnRequest) {
     const int withLimitsUmbra = PixelsOf(kCentral, umbra);
     EXPECT_GT(withLimitsUmbra, 200);
 
-    ShowLimitsLayer(m_globe, false);
+    ShowLimitsLayer(m_layers, false);
     EXPECT_FALSE(Layer(kLimitsLayerName)->Visible());
     EXPECT_EQ(PixelsOf(kCentral, umbra), 0);
     const int centralOnly = PixelsOf(kCentral, penumbra);
@@ -140,15 +141,15 @@ TEST_F(LimitsLayerTest, DrawnBesideTheCentralLineAndHiddenOnRequest) {
     EXPECT_GT(withLimitsYellow, centralOnly + 200);  // two more yellow lines
 
     // A rebuild keeps the box's choice.
-    LimitsLayer(m_globe, m_database, m_limits, Event(kCentral), 0.0, false, false);
+    LimitsLayer(m_layers, m_database, m_limits, Event(kCentral), 0.0, false, false);
     EXPECT_FALSE(Layer(kLimitsLayerName)->Visible());
-    ShowLimitsLayer(m_globe, true);
+    ShowLimitsLayer(m_layers, true);
     EXPECT_EQ(PixelsOf(kCentral, umbra), withLimitsUmbra);
     m_globe.Picture().save(QStringLiteral("/tmp/h17_limits_layer.png"));
 }
 
 TEST_F(LimitsLayerTest, NothingWhileClosing) {
-    LimitsLayer(m_globe, m_database, m_limits, Event(kCentral), 0.0, true, true);
+    LimitsLayer(m_layers, m_database, m_limits, Event(kCentral), 0.0, true, true);
     EXPECT_EQ(Layer(kLimitsLayerName), nullptr);
     EXPECT_TRUE(m_limits.lines.empty());
 }
