@@ -10,6 +10,7 @@
 #include "globe/geo_map_objects.h"
 #include "globe/geo_presenter.h"
 #include "globe/geo_spatial_database.h"
+#include "overlays/line_layer.h"
 
 namespace zimbalo::overlays {
 
@@ -70,35 +71,16 @@ void CenterLineLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& databa
     if (closing) {
         return;
     }
-    if (!state.layerGuid.isNull()) {
-        database.DeleteLayer(state.layerGuid);
-    }
-    globe::GeoLayerStore& store = layers.GlobeLayer().LayerStore();
-    globe::GeoLayer* layer = store.LayerByName(kCenterLineLayerName);
+    globe::GeoLayer* layer =
+        FreshLineLayer(layers, database, state.layerGuid, kCenterLineLayerName);
     if (layer == nullptr) {
-        state.layerGuid = database.CreateLayer(kCenterLineLayerName);
-        layer = store.LayerByID(state.layerGuid);
-        if (layer == nullptr) {
-            return;  // the store is not attached to this globe
-        }
+        return;  // the store is not attached to this globe
     }
     layer->Presenters().Add(CenterLinePresenter());
 
     const std::vector<globe::GeoPoint> points = CenterLinePoints(record, deltaT);
     if (!points.empty()) {
-        auto line = std::make_shared<globe::GeoMapPoly>();
-        line->SetClosed(false);
-        line->SetPresenterID(kCenterLinePresenterID);
-        globe::GeoPointStore& chain = line->Chains().Chain(0);
-        for (const globe::GeoPoint& p : points) {
-            chain.Add(p);
-        }
-        line->InvalidateBounds();
-        layer->ObjectSource().AddObject(line);
-        // Kept live in the store: drawn from memory at every step of the animation instead of
-        // being decoded again.
-        line->BeginEdit();
-        state.line = line;
+        state.line = AddLiveLine(*layer, kCenterLinePresenterID, points);
     }
     layers.RequestRedraw();
 }

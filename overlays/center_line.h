@@ -8,12 +8,7 @@
 
 #include "astro/catalogue.h"
 #include "globe/geo_units.h"
-
-namespace zimbalo::globe {
-class GeoLayers;
-class GeoMapPoly;
-class GeoSpatialDatabase;
-}  // namespace zimbalo::globe
+#include "overlays/line_layer.h"
 
 /// Overlays of the main window's globe: what the globe shows of the current event beside the
 /// Earth itself.

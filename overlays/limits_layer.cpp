@@ -6,6 +6,7 @@
 #include "globe/geo_map_objects.h"
 #include "globe/geo_presenter.h"
 #include "globe/geo_spatial_database.h"
+#include "overlays/line_layer.h"
 
 namespace zimbalo::overlays {
 
@@ -73,35 +74,15 @@ void LimitsLayer(globe::GeoLayers& layers, globe::GeoSpatialDatabase& database,
     if (closing) {
         return;
     }
-    if (!state.layerGuid.isNull()) {
-        database.DeleteLayer(state.layerGuid);
-        state.layerGuid = QUuid();
-    }
-    globe::GeoLayerStore& store = layers.GlobeLayer().LayerStore();
-    globe::GeoLayer* layer = store.LayerByName(kLimitsLayerName);
+    globe::GeoLayer* layer = FreshLineLayer(layers, database, state.layerGuid, kLimitsLayerName);
     if (layer == nullptr) {
-        state.layerGuid = database.CreateLayer(kLimitsLayerName);
-        layer = store.LayerByID(state.layerGuid);
-        if (layer == nullptr) {
-            return;  // the store is not attached to this globe
-        }
+        return;  // the store is not attached to this globe
     }
     layer->Presenters().Add(LimitPresenter(kPenumbraLimitPresenterID, kPenumbraLimitColor));
     layer->Presenters().Add(LimitPresenter(kUmbraLimitPresenterID, kUmbraLimitColor));
     layer->SetVisible(visible);
     for (const LimitLine& l : LimitLines(record, deltaT)) {
-        auto line = std::make_shared<globe::GeoMapPoly>();
-        line->SetClosed(false);
-        line->SetPresenterID(l.presenterID);
-        globe::GeoPointStore& chain = line->Chains().Chain(0);
-        for (const globe::GeoPoint& p : l.points) {
-            chain.Add(p);
-        }
-        line->InvalidateBounds();
-        layer->ObjectSource().AddObject(line);
-        // Kept live in the store, like the central line, so that it is drawn from memory.
-        line->BeginEdit();
-        state.lines.push_back(line);
+        state.lines.push_back(AddLiveLine(*layer, l.presenterID, l.points));
     }
     layers.RequestRedraw();
 }

@@ -9,12 +9,7 @@
 #include "astro/catalogue.h"
 #include "astro/language.h"
 #include "globe/geo_units.h"
-
-namespace zimbalo::globe {
-class GeoLayers;
-class GeoMapPoly;
-class GeoSpatialDatabase;
-}  // namespace zimbalo::globe
+#include "overlays/line_layer.h"
 
 namespace zimbalo::overlays {
 
