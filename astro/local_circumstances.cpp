@@ -253,7 +253,7 @@ double SunAltitudeAt(const BesselRecord& record, double deltaT, double t, double
                     degreesToRadians(latitudeDeg));
 }
 
-std::optional<double> PlanetAltitude(const StadtType& place, std::size_t contact) {
+std::optional<double> planetAltitude(const StadtType& place, std::size_t contact) {
     const double h = place.H[contact];
     if (h == kNotComputed) {
         return std::nullopt;
@@ -261,14 +261,14 @@ std::optional<double> PlanetAltitude(const StadtType& place, std::size_t contact
     return h;
 }
 
-bool PlanetAboveHorizon(const StadtType& place, std::size_t contact) {
-    const std::optional<double> h = PlanetAltitude(place, contact);
+bool planetAboveHorizon(const StadtType& place, std::size_t contact) {
+    const std::optional<double> h = planetAltitude(place, contact);
     return h && *h > 0.0;
 }
 
 void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& place) {
     for (std::size_t i = 1; i <= 5; ++i) {
-        if (PlanetAboveHorizon(place, i)) {
+        if (planetAboveHorizon(place, i)) {
             place.S[i] = SunAltitudeAt(record, deltaT, place.Zeit[i], place.Breite, place.Laenge);
         }
     }
@@ -276,7 +276,7 @@ void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& plac
 
 bool IsVisible(const StadtType& place) {
     for (std::size_t i = 1; i <= 5; ++i) {
-        if (PlanetAboveHorizon(place, i)) {
+        if (planetAboveHorizon(place, i)) {
             return true;
         }
     }
@@ -285,7 +285,9 @@ bool IsVisible(const StadtType& place) {
 
 double LunationFraction(double jd) {
     constexpr double a = 2451545.0 + 20.362955;  // a mean full moon
-    constexpr double b = 29.530588861;           // mean lunation, days
+    // Mean synodic month, days: the coefficient of k in J. Meeus, "Astronomical Algorithms",
+    // 2nd ed. (1998), ch. 49, eq. 49.1.
+    constexpr double b = 29.530588861;
     constexpr double c = 1.02026e-10;
     const double k = std::trunc((std::sqrt(b * b - 4.0 * c * (a - jd)) - b) / (2.0 * c));
     const double f0 = c * k * k + b * k + a;

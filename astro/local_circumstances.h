@@ -12,7 +12,7 @@
 namespace zimbalo::astro {
 
 /// What `StadtType::H` holds for an altitude that was not computed (the record's layout keeps a
-/// number there); code reads it through `PlanetAltitude`.
+/// number there); code reads it through `planetAltitude`.
 inline constexpr double kNotComputed = -999.0;
 
 /// Index of the five instants in `StadtType`'s arrays (index 0 is unused).
@@ -92,10 +92,10 @@ void FillSunAltitudes(const BesselRecord& record, double deltaT, StadtType& plac
 
 /// Planet altitude (radians) at instant `contact` (1..5) of the place; nothing when it was not
 /// computed.
-std::optional<double> PlanetAltitude(const StadtType& place, std::size_t contact);
+std::optional<double> planetAltitude(const StadtType& place, std::size_t contact);
 
 /// True when the altitude at instant `contact` (1..5) was computed and is above the horizon.
-bool PlanetAboveHorizon(const StadtType& place, std::size_t contact);
+bool planetAboveHorizon(const StadtType& place, std::size_t contact);
 
 /// True when the planet is above the horizon at one of the computed instants.
 bool IsVisible(const StadtType& place);

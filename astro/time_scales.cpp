@@ -37,10 +37,11 @@ constexpr std::array<double, 60> kDeltaTTable = {
 
 // The expressions before 1961 and after 2020 are the polynomial expressions for Delta T of
 // F. Espenak and J. Meeus, "Five Millennium Canon of Solar Eclipses: -1999 to +3000",
-// NASA/TP-2006-214141 (2006), with their decimal year y = year + (month - 0.5) / 12 and their
-// correction c for a lunar secular acceleration of -25.858"/cy^2 (the expressions assume -26").
+// NASA/TP-2006-214141 (2006), with their decimal year y = year + (month - 0.5) / 12; those before
+// 1961 and those outside -500..2150 add their correction c for a lunar secular acceleration of
+// -25.858"/cy^2 (the expressions assume -26").
 // The years 1961..2020 take the observed table instead; the 2005..2050 expression, used from 2021,
-// has its constant 62.92 s lowered to 60.7 s, which meets the observed 70 s of 2020.
+// has its constant 62.92 s lowered to 60.7 s, which meets the table's 70 s of 2020.
 double DeltaTUnrounded(double yr, double mo) {
     const double y = yr + (mo - 0.5) / 12.0;
     const double c = -0.000012932 * (y - 1955.0) * (y - 1955.0);

@@ -280,7 +280,7 @@ LineValues Derive(const astro::BesselRecord& record, const StadtType& place, dou
     bool dated = false;
     for (std::size_t i = 1; i <= 5; ++i) {
         const bool umbral = i == astro::kSecondContact || i == astro::kThirdContact;
-        const bool up = astro::PlanetAboveHorizon(place, i);
+        const bool up = astro::planetAboveHorizon(place, i);
         v.present[i] = up && !(umbral && place.Typ == 'p');
         if (!up) {
             continue;

@@ -73,11 +73,11 @@ TEST(ComputeLocalCircumstances, PartialLeavesInnerContactsUncomputed) {
     EXPECT_EQ(p.H[kSecondContact], kNotComputed);
     EXPECT_EQ(p.H[kThirdContact], kNotComputed);
     // Read through the record's edge: nothing there, an altitude where computed.
-    EXPECT_EQ(PlanetAltitude(p, kSecondContact), std::nullopt);
-    EXPECT_FALSE(PlanetAboveHorizon(p, kThirdContact));
-    ASSERT_TRUE(PlanetAltitude(p, kMaximum).has_value());
-    EXPECT_EQ(*PlanetAltitude(p, kMaximum), p.H[kMaximum]);
-    EXPECT_TRUE(PlanetAboveHorizon(p, kMaximum));
+    EXPECT_EQ(planetAltitude(p, kSecondContact), std::nullopt);
+    EXPECT_FALSE(planetAboveHorizon(p, kThirdContact));
+    ASSERT_TRUE(planetAltitude(p, kMaximum).has_value());
+    EXPECT_EQ(*planetAltitude(p, kMaximum), p.H[kMaximum]);
+    EXPECT_TRUE(planetAboveHorizon(p, kMaximum));
     EXPECT_EQ(p.Zeit[kSecondContact], 42.0);
     const double half = std::sqrt(0.6 * 0.6 - 0.3 * 0.3) / 0.5;
     EXPECT_NEAR(p.Zeit[kFirstContact], -half, kTol);
