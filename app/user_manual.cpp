@@ -26,13 +26,13 @@ const char* LanguageCode(Language language) {
 
 }  // namespace
 
-QString UserManualPath(const QString& dataFolder, Language language) {
+std::optional<QString> UserManualPath(const QString& dataFolder, Language language) {
     for (const char* code : {LanguageCode(language), "en"}) {
         const QString path = ManualFile(dataFolder, code);
         if (QFileInfo(path).isFile())
             return path;
     }
-    return {};
+    return std::nullopt;
 }
 
 UrlOpener& UserManualOpener() {
@@ -41,14 +41,14 @@ UrlOpener& UserManualOpener() {
 }
 
 bool OpenUserManual(const QString& dataFolder, Language language, dialogs::UserDialogs& dialogs) {
-    const QString path = UserManualPath(dataFolder, language);
-    if (path.isEmpty()) {
+    const std::optional<QString> path = UserManualPath(dataFolder, language);
+    if (!path) {
         dialogs.fail(QStringLiteral("Die Anleitung fehlt / The manual is missing: ")
                      + ManualFile(dataFolder, "en"));
         return false;
     }
-    if (!UserManualOpener()(QUrl::fromLocalFile(path))) {
-        dialogs.fail(QStringLiteral("Kein Browser für / No browser to show: ") + path);
+    if (!UserManualOpener()(QUrl::fromLocalFile(*path))) {
+        dialogs.fail(QStringLiteral("Kein Browser für / No browser to show: ") + *path);
         return false;
     }
     return true;

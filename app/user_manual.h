@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QString>
 #include <QUrl>
@@ -13,8 +14,8 @@
 namespace zimbalo::app {
 
 /// The manual's file in the data folder for the language ("manual/zimbalo.de.html", ".en",
-/// ".fr"); the English one when that translation is missing; empty when there is none at all.
-QString UserManualPath(const QString& dataFolder, Language language);
+/// ".fr"); the English one when that translation is missing; nothing when there is none at all.
+std::optional<QString> UserManualPath(const QString& dataFolder, Language language);
 
 /// Opens a URL in the system's browser; tests replace it so that no browser starts.
 using UrlOpener = std::function<bool(const QUrl&)>;

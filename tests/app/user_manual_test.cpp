@@ -1,5 +1,7 @@
 #include "app/user_manual.h"
 
+#include <optional>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -46,7 +48,7 @@ void WriteManual(const QString& dataFolder, const char* code) {
 TEST(UserManual, EachLanguageFindsItsOwnAndFallsBackToEnglish) {
     QTemporaryDir dir;
     const QString data = dir.path() + "/";
-    EXPECT_TRUE(UserManualPath(data, Language::German).isEmpty());
+    EXPECT_EQ(UserManualPath(data, Language::German), std::nullopt);
 
     WriteManual(data, "en");
     WriteManual(data, "de");
