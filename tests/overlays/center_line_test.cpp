@@ -17,6 +17,7 @@
 #include "globe/geo_map_objects.h"
 #include "globe/geo_presenter.h"
 #include "globe/geo_spatial_database.h"
+#include "layer_store_fixture.h"
 
 namespace zimbalo::overlays {
 namespace {
@@ -155,21 +156,11 @@ TEST(CenterLinePoints, ATrackAcrossTheDateLineKeepsItsOrder) {
     EXPECT_GT(std::abs(eastward), 150);
 }
 
-// A globe whose layers are kept in a temporary layer store, as in the main window.
-class CenterLineLayerTest : public ::testing::Test {
+class CenterLineLayerTest : public LayerStoreTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_database.SetDataSourceName(m_dir.filePath(QStringLiteral("Temporary_TESTTEST.tmp")));
-        m_database.SetActive(true);
-        m_layers.SetSpatialDatabase(&m_database);
-    }
+    CenterLineLayerTest() : LayerStoreTest(QStringLiteral("Temporary_TESTTEST.tmp")) {}
 
-    void TearDown() override { m_layers.SetSpatialDatabase(nullptr); }
-
-    globe::GeoLayer* Layer() {
-        return m_layers.GlobeLayer().LayerStore().LayerByName(kCenterLineLayerName);
-    }
+    globe::GeoLayer* Layer() { return LayerNamed(kCenterLineLayerName); }
 
     int LayersNamedCenterLine() {
         const globe::GeoLayerStore& store = m_layers.GlobeLayer().LayerStore();
@@ -180,10 +171,6 @@ protected:
         return n;
     }
 
-    QTemporaryDir m_dir;
-    globe::GeoSpatialDatabase m_database;
-    globe::GeoGlobe m_globe{300, 300};
-    globe::GeoLayers& m_layers = globe::InstallLayers(m_globe);
     CenterLineState m_state;
 };
 
@@ -230,25 +217,7 @@ TEST_F(CenterLineLayerTest, TheStoredLineIsTheComputedOneAndIsDrawnYellow) {
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), expected.begin()));
 
     // Looking along the axis at mid-event, the line passes through the middle of the picture.
-    const auto contacts = astro::AxisContactTimes(*central);
-    const astro::GeoDegrees sub = astro::SubPlanetaryPoint(
-        astro::EvaluateElements(*central, (contacts->first + contacts->last) / 2), 0.0);
-    m_globe.Projector().SetScaleFactor(6e-7);
-    m_globe.Projector().SetXRotation(sub.latitude);
-    m_globe.Projector().SetYRotation(sub.longitude);
-    m_globe.Projector().SetXOrigin(150);
-    m_globe.Projector().SetYOrigin(150);
-    m_globe.Graticule().SetLatitudeStep(0);
-    m_globe.Graticule().SetLongitudeStep(0);
-    m_globe.Render();
-    int yellow = 0;
-    const QImage& picture = m_globe.Picture();
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            yellow += (picture.pixel(x, y) & 0xFFFFFF) == 0xFFFF00 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(yellow, 200);
+    EXPECT_GT(PixelsAlongTheAxis(*central, 0xFFFFFF00), 200);
 }
 
 TEST_F(CenterLineLayerTest, ClosingOnlyEmptiesTheStore) {

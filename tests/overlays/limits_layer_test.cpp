@@ -13,6 +13,7 @@
 #include "globe/geo_map_objects.h"
 #include "globe/geo_presenter.h"
 #include "globe/geo_spatial_database.h"
+#include "layer_store_fixture.h"
 #include "overlays/center_line.h"
 
 namespace zimbalo::overlays {
@@ -48,20 +49,11 @@ TEST(LimitLines, OneLinePerChainInGlobeUnits) {
     EXPECT_EQ(lines[0].points[5].Longitude, globe::DegToGU(north[5].longitude));
 }
 
-class LimitsLayerTest : public ::testing::Test {
+class LimitsLayerTest : public LayerStoreTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_database.SetDataSourceName(m_dir.filePath(QStringLiteral("Temporary_LIMITSTT.tmp")));
-        m_database.SetActive(true);
-        m_layers.SetSpatialDatabase(&m_database);
-    }
+    LimitsLayerTest() : LayerStoreTest(QStringLiteral("Temporary_LIMITSTT.tmp")) {}
 
-    void TearDown() override { m_layers.SetSpatialDatabase(nullptr); }
-
-    globe::GeoLayer* Layer(const QString& name) {
-        return m_layers.GlobeLayer().LayerStore().LayerByName(name);
-    }
+    globe::GeoLayer* Layer(const QString& name) { return LayerNamed(name); }
 
     // Rebuilds as the main window does: the central line first (it empties the store), then
     // the limits.
@@ -71,32 +63,8 @@ protected:
     }
 
     // Pixels of a colour in a picture looking along the shadow axis at the event's middle.
-    int PixelsOf(int event, QRgb colour) {
-        const auto contacts = astro::AxisContactTimes(Event(event));
-        const astro::GeoDegrees sub = astro::SubPlanetaryPoint(
-            astro::EvaluateElements(Event(event), (contacts->first + contacts->last) / 2), 0.0);
-        m_globe.Projector().SetScaleFactor(6e-7);
-        m_globe.Projector().SetXRotation(sub.latitude);
-        m_globe.Projector().SetYRotation(sub.longitude);
-        m_globe.Projector().SetXOrigin(150);
-        m_globe.Projector().SetYOrigin(150);
-        m_globe.Graticule().SetLatitudeStep(0);
-        m_globe.Graticule().SetLongitudeStep(0);
-        m_globe.Render();
-        const QImage& picture = m_globe.Picture();
-        int n = 0;
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                n += (picture.pixel(x, y) & 0xFFFFFFu) == (colour & 0xFFFFFFu) ? 1 : 0;
-            }
-        }
-        return n;
-    }
+    int PixelsOf(int event, QRgb colour) { return PixelsAlongTheAxis(Event(event), colour); }
 
-    QTemporaryDir m_dir;
-    globe::GeoSpatialDatabase m_database;
-    globe::GeoGlobe m_globe{300, 300};
-    globe::GeoLayers& m_layers = globe::InstallLayers(m_globe);
     CenterLineState m_center;
     LimitsLayerState m_limits;
 };
