@@ -481,44 +481,26 @@ inline void drawPlaneSpan(const GeoTextureFill& f, int y, double xa, double xb,
 
 }  // namespace
 
-void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const GeoTexVertex& b,
-                          const GeoTexVertex& c) {
-    const GeoTexVertex* v[3] = {&a, &b, &c};
-    const int minX = std::min({a.X, b.X, c.X});
-    const int maxX = std::max({a.X, b.X, c.X});
-    const int minY = std::min({a.Y, b.Y, c.Y});
-    const int maxY = std::max({a.Y, b.Y, c.Y});
-    if (BoxOutside(minX, minY, maxX, maxY, f.TargetWidth, f.TargetHeight)) {
-        return;
-    }
-    const int rowBegin = std::max(f.RowBegin, 0);
-    const int rowEnd = std::min(f.RowEnd, f.TargetHeight);
-    if (maxY < rowBegin || minY >= rowEnd) {
-        return;
-    }
-    int top = 0;
-    if (v[1]->Y < v[top]->Y) {
-        top = 1;
-    }
-    if (v[2]->Y < v[top]->Y) {
-        top = 2;
-    }
-    // Every texture position of the triangle lies between its corners' (up to rounding far below
-    // a texel; from the plane, up to one pixel's step more, as a span starts at a truncated x):
-    // with the corners that far inside the image, no span needs its bounds checked.
-    TexturePlane plane;
-    if (f.PlaneSetup && !plane.set(a, b, c)) {
-        return;
-    }
+namespace {
+
+/// Whether every texture position of a triangle lies a texel inside the image, so that no span
+/// needs its bounds checked: the positions lie between the corners' (up to rounding far below a
+/// texel; from the plane up to one pixel's step more, as a span starts at a truncated x).
+bool triangleInside(const GeoTextureFill& f, const GeoTexVertex& a, const GeoTexVertex& b,
+                    const GeoTexVertex& c, const TexturePlane& plane) {
     const double marginU = 1.0 + std::abs(plane.dudx);
     const double marginV = 1.0 + std::abs(plane.dvdx);
-    const bool inside = std::min({a.U, b.U, c.U}) >= marginU
-                        && std::max({a.U, b.U, c.U}) <= f.TextureWidth - 1.0 - marginU
-                        && std::min({a.V, b.V, c.V}) >= marginV
-                        && std::max({a.V, b.V, c.V}) <= f.TextureHeight - 1.0 - marginV;
-    const GeoTexVertex& t = *v[top];
-    const GeoTexVertex& v1 = *v[(top + 1) % 3];
-    const GeoTexVertex& v2 = *v[(top + 2) % 3];
+    return std::min({a.U, b.U, c.U}) >= marginU
+           && std::max({a.U, b.U, c.U}) <= f.TextureWidth - 1.0 - marginU
+           && std::min({a.V, b.V, c.V}) >= marginV
+           && std::max({a.V, b.V, c.V}) <= f.TextureHeight - 1.0 - marginV;
+}
+
+/// The scan lines of a triangle from its top vertex t down, v1 and v2 the vertices after it,
+/// within the rows rowBegin .. rowEnd - 1.
+void fillRows(const GeoTextureFill& f, const GeoTexVertex& t, const GeoTexVertex& v1,
+              const GeoTexVertex& v2, const TexturePlane& plane, bool inside, int rowBegin,
+              int rowEnd) {
     Edge ea;
     Edge eb;
     ea.set(t, v1);
@@ -566,6 +548,37 @@ void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const 
         }
         ++y;
     }
+}
+
+}  // namespace
+
+void FillTexturedTriangle(const GeoTextureFill& f, const GeoTexVertex& a, const GeoTexVertex& b,
+                          const GeoTexVertex& c) {
+    const int minY = std::min({a.Y, b.Y, c.Y});
+    const int maxY = std::max({a.Y, b.Y, c.Y});
+    if (BoxOutside(std::min({a.X, b.X, c.X}), minY, std::max({a.X, b.X, c.X}), maxY, f.TargetWidth,
+                   f.TargetHeight)) {
+        return;
+    }
+    const int rowBegin = std::max(f.RowBegin, 0);
+    const int rowEnd = std::min(f.RowEnd, f.TargetHeight);
+    if (maxY < rowBegin || minY >= rowEnd) {
+        return;
+    }
+    TexturePlane plane;
+    if (f.PlaneSetup && !plane.set(a, b, c)) {
+        return;
+    }
+    const bool inside = triangleInside(f, a, b, c, plane);
+    const GeoTexVertex* v[3] = {&a, &b, &c};
+    int top = 0;
+    if (v[1]->Y < v[top]->Y) {
+        top = 1;
+    }
+    if (v[2]->Y < v[top]->Y) {
+        top = 2;
+    }
+    fillRows(f, *v[top], *v[(top + 1) % 3], *v[(top + 2) % 3], plane, inside, rowBegin, rowEnd);
 }
 
 // ---- pre-filtered levels
@@ -707,6 +720,33 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         return;
     }
     const int depth = TextureDepthForScale(scale);
+    useMesh(depth, texture);
+    m_model = &model;
+    m_radius = model.Radius();
+    bindFill(target, texture, alpha, transparent);
+    // A keyed colour must stay exact: textures with a transparent colour take the nearest texel.
+    m_levels = filter != GeoTextureFilter::Nearest && !m_fill.HasTransparent;
+    m_bilinear = m_levels && filter == GeoTextureFilter::Bilinear;
+    if (m_levels) {
+        usePyramidOf(texture.Image());
+    }
+    for (int face = 0; face < 8; ++face) {
+        Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, m_n, 0), &vertex(face, 0, m_n)};
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (!corners[k]->geometry) {
+                corners[k]->x = kFaces[face][k].x;
+                corners[k]->y = kFaces[face][k].y;
+                corners[k]->z = kFaces[face][k].z;
+            }
+            prepareVertex(face, *corners[k]);
+        }
+        subdivide(face, depth, 0, 0, m_n, 0, 0, m_n);
+    }
+    m_model = nullptr;
+    fillBands(target.height(), pool);
+}
+
+void GeoTextureMapper::useMesh(int depth, const GeoBitmap& texture) {
     const int n = 1 << depth;
     m_mesh = &m_meshes[static_cast<std::size_t>(depth)];
     m_n = n;
@@ -732,8 +772,10 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         m_stamp = 1;
         m_texelStamp = 1;
     }
-    m_model = &model;
-    m_radius = model.Radius();
+}
+
+void GeoTextureMapper::bindFill(QImage& target, const GeoBitmap& texture, int alpha,
+                                GeoColor transparent) {
     m_fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
     m_fill.TargetWidth = target.width();
     m_fill.TargetHeight = target.height();
@@ -747,40 +789,25 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     m_fill.RowBegin = 0;
     m_fill.RowEnd = target.height();
     m_fill.Bilinear = false;
-    // A keyed colour must stay exact: textures with a transparent colour take the nearest texel.
-    m_levels = filter != GeoTextureFilter::Nearest && !m_fill.HasTransparent;
-    m_bilinear = m_levels && filter == GeoTextureFilter::Bilinear;
-    if (m_levels) {
-        std::size_t k = m_pyramids[0].IsBuiltFrom(texture.Image()) ? 0 : 1;
-        if (!m_pyramids[k].IsBuiltFrom(texture.Image())) {
-            k = 1 - m_lastPyramid;  // replace the one not used last
-            m_pyramids[k].Build(texture.Image());
-        }
-        m_lastPyramid = k;
-        m_pyramid = &m_pyramids[k];
-    }
+}
 
-    for (int face = 0; face < 8; ++face) {
-        Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, n, 0), &vertex(face, 0, n)};
-        for (std::size_t k = 0; k < 3; ++k) {
-            if (!corners[k]->geometry) {
-                corners[k]->x = kFaces[face][k].x;
-                corners[k]->y = kFaces[face][k].y;
-                corners[k]->z = kFaces[face][k].z;
-            }
-            prepareVertex(face, *corners[k]);
-        }
-        subdivide(face, depth, 0, 0, n, 0, 0, n);
+void GeoTextureMapper::usePyramidOf(const QImage& image) {
+    std::size_t k = m_pyramids[0].IsBuiltFrom(image) ? 0 : 1;
+    if (!m_pyramids[k].IsBuiltFrom(image)) {
+        k = 1 - m_lastPyramid;  // replace the one not used last
+        m_pyramids[k].Build(image);
     }
-    m_model = nullptr;
+    m_lastPyramid = k;
+    m_pyramid = &m_pyramids[k];
+}
 
+void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) const {
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
     // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
     // are filled, where the whole picture would not; several bands per thread even out the
     // unequal rows of the disc.
     constexpr int kBandRows = 32;
-    const int height = target.height();
     const int bands = (height + kBandRows - 1) / kBandRows;
     auto band = [&](int k) { fillBand(k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
     if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
@@ -843,77 +870,79 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
     const Vertex& a = vertex(face, ia, ja);
     const Vertex& b = vertex(face, ib, jb);
     const Vertex& c = vertex(face, ic, jc);
-    if (depth > 0 && projectsOutside(a, b, c)) {
-        return;  // none of its triangles would reach the picture
-    }
     if (depth == 0) {
         if (a.visible && b.visible && c.visible) {
-            Triangle t;
-            t.v = {GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
-                   GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
-                   GeoTexVertex{c.px, c.py, double(c.column), double(c.row)}};
-            t.minY = std::min({a.py, b.py, c.py});
-            t.maxY = std::max({a.py, b.py, c.py});
-            if (BoxOutside(std::min({a.px, b.px, c.px}), t.minY, std::max({a.px, b.px, c.px}),
-                           t.maxY, m_fill.TargetWidth, m_fill.TargetHeight)) {
-                return;
-            }
-            if (m_levels) {
-                // The level whose texels come closest to one per pixel of this triangle; its
-                // coordinates are those of level 0 halved once per level.
-                const double texArea = std::abs((b.column - a.column) * double(c.row - a.row)
-                                                - (c.column - a.column) * double(b.row - a.row));
-                const double screenArea = std::abs((b.px - a.px) * double(c.py - a.py)
-                                                   - (c.px - a.px) * double(b.py - a.py));
-                t.level = TextureLevelFor(texArea, screenArea, m_pyramid->Levels());
-                const double k = std::ldexp(1.0, -t.level);
-                for (GeoTexVertex& tv : t.v) {
-                    tv.U *= k;
-                    tv.V *= k;
-                }
-            }
-            m_triangles.push_back(t);
-            ++m_trianglesFilled;
+            addTriangle(a, b, c);
         }
         return;
     }
-    if (!a.visible && !b.visible && !c.visible) {
-        return;
+    if ((!a.visible && !b.visible && !c.visible) || projectsOutside(a, b, c)) {
+        return;  // none of its triangles would be drawn
     }
-    auto midpoint = [&](int i0, int j0, int i1, int j1, int& im, int& jm) {
-        im = (i0 + i1) / 2;
-        jm = (j0 + j1) / 2;
-        Vertex& m = vertex(face, im, jm);
-        if (m.projectionStamp == m_stamp) {
-            return;
-        }
-        if (!m.geometry) {
-            const Vertex& p = vertex(face, i0, j0);
-            const Vertex& q = vertex(face, i1, j1);
-            double x = p.x + q.x;
-            double y = p.y + q.y;
-            double z = p.z + q.z;
-            const double len2 = x * x + y * y + z * z;
-            if (len2 > 1e-10) {
-                const double len = std::sqrt(len2);
-                x /= len;
-                y /= len;
-                z /= len;
-            }
-            m.x = x;
-            m.y = y;
-            m.z = z;
-        }
-        prepareVertex(face, m);
-    };
     int iab = 0, jab = 0, iac = 0, jac = 0, ibc = 0, jbc = 0;
-    midpoint(ia, ja, ib, jb, iab, jab);
-    midpoint(ia, ja, ic, jc, iac, jac);
-    midpoint(ib, jb, ic, jc, ibc, jbc);
+    prepareMidpoint(face, ia, ja, ib, jb, iab, jab);
+    prepareMidpoint(face, ia, ja, ic, jc, iac, jac);
+    prepareMidpoint(face, ib, jb, ic, jc, ibc, jbc);
     subdivide(face, depth - 1, ia, ja, iac, jac, iab, jab);
     subdivide(face, depth - 1, ib, jb, iab, jab, ibc, jbc);
     subdivide(face, depth - 1, ic, jc, ibc, jbc, iac, jac);
     subdivide(face, depth - 1, iab, jab, iac, jac, ibc, jbc);
+}
+
+void GeoTextureMapper::prepareMidpoint(int face, int i0, int j0, int i1, int j1, int& im, int& jm) {
+    im = (i0 + i1) / 2;
+    jm = (j0 + j1) / 2;
+    Vertex& m = vertex(face, im, jm);
+    if (m.projectionStamp == m_stamp) {
+        return;
+    }
+    if (!m.geometry) {
+        const Vertex& p = vertex(face, i0, j0);
+        const Vertex& q = vertex(face, i1, j1);
+        double x = p.x + q.x;
+        double y = p.y + q.y;
+        double z = p.z + q.z;
+        const double len2 = x * x + y * y + z * z;
+        if (len2 > 1e-10) {
+            const double len = std::sqrt(len2);
+            x /= len;
+            y /= len;
+            z /= len;
+        }
+        m.x = x;
+        m.y = y;
+        m.z = z;
+    }
+    prepareVertex(face, m);
+}
+
+void GeoTextureMapper::addTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
+    Triangle t;
+    t.v = {GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
+           GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
+           GeoTexVertex{c.px, c.py, double(c.column), double(c.row)}};
+    t.minY = std::min({a.py, b.py, c.py});
+    t.maxY = std::max({a.py, b.py, c.py});
+    if (BoxOutside(std::min({a.px, b.px, c.px}), t.minY, std::max({a.px, b.px, c.px}), t.maxY,
+                   m_fill.TargetWidth, m_fill.TargetHeight)) {
+        return;
+    }
+    if (m_levels) {
+        // The level whose texels come closest to one per pixel of this triangle; its
+        // coordinates are those of level 0 halved once per level.
+        const double texArea = std::abs((b.column - a.column) * double(c.row - a.row)
+                                        - (c.column - a.column) * double(b.row - a.row));
+        const double screenArea =
+            std::abs((b.px - a.px) * double(c.py - a.py) - (c.px - a.px) * double(b.py - a.py));
+        t.level = TextureLevelFor(texArea, screenArea, m_pyramid->Levels());
+        const double k = std::ldexp(1.0, -t.level);
+        for (GeoTexVertex& tv : t.v) {
+            tv.U *= k;
+            tv.V *= k;
+        }
+    }
+    m_triangles.push_back(t);
+    ++m_trianglesFilled;
 }
 
 }  // namespace zimbalo::globe

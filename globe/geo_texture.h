@@ -172,6 +172,10 @@ private:
 
     void subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic, int jc);
 
+    /// Prepares the vertex halfway between two grid points of a face (its geometry once, its
+    /// projection once per picture) and gives its grid point.
+    void prepareMidpoint(int face, int i0, int j0, int i1, int j1, int& im, int& jm);
+
     Vertex& vertex(int face, int i, int j) {
         return m_mesh->vertices[static_cast<std::size_t>(face) * m_mesh->faceSize
                                 + static_cast<std::size_t>(j) * static_cast<std::size_t>(m_n + 1)
@@ -192,7 +196,18 @@ private:
         int level = 0;
     };
 
+    /// Selects the mesh of a subdivision depth and renews the stamps of the vertex cache.
+    void useMesh(int depth, const GeoBitmap& texture);
+    /// Points the fill at the target picture and the texture.
+    void bindFill(QImage& target, const GeoBitmap& texture, int alpha, GeoColor transparent);
+    /// Selects (building if needed) the pre-filtered levels of an image.
+    void usePyramidOf(const QImage& image);
+    /// Fills the triangles found, in bands of rows, on the pool's threads if there is one.
+    void fillBands(int height, GeoRenderPool* pool) const;
     void fillBand(int rowBegin, int rowEnd) const;
+    /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
+    /// picture, with the level it is filled from.
+    void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
 
     std::array<Mesh, 8> m_meshes;
     Mesh* m_mesh = nullptr;
