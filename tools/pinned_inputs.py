@@ -81,8 +81,8 @@ def fetch(scratch, offline, npm_inputs, deb_inputs=None):
     part of a large package is needed; deb_inputs maps a package name to its version."""
     scratch.mkdir(parents=True, exist_ok=True)
     folders = {}
-    for name, spec in npm_inputs.items():
-        version, prefixes = spec if isinstance(spec, tuple) else (spec, None)
+    for name, pinned in npm_inputs.items():
+        version, prefixes = pinned if isinstance(pinned, tuple) else (pinned, None)
         folders[name] = fetch_npm(scratch, name, version, offline, prefixes)
     for name, version in (deb_inputs or {}).items():
         folders[name] = fetch_deb(scratch, name, version, offline)
