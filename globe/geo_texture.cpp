@@ -388,6 +388,28 @@ const std::array<double, kInverses> kInverse = []() {
     return table;
 }();
 
+/// The picture columns start .. end - 1 of a span from column xl up to (not including) xr; false
+/// when it is empty or lies beside the picture.
+inline bool spanColumns(const GeoTextureFill& f, int xl, int xr, int& start, int& end) {
+    if (xr - xl < 1 || xr <= 0 || xl >= f.TargetWidth) {
+        return false;
+    }
+    start = std::max(xl, 0);
+    end = std::min(xr, f.TargetWidth);
+    return true;
+}
+
+/// Fills the columns start .. end - 1 of row y from fixed-point (u, v), stepping per pixel.
+inline void fillSpan(const GeoTextureFill& f, int y, int start, int end, std::int64_t u,
+                     std::int64_t v, std::int64_t stepU, std::int64_t stepV, bool inside) {
+    std::uint32_t* dst = f.Target + f.TargetStride * y;
+    if (f.Bilinear) {
+        bilinearSpan(f, dst, start, end, u, v, stepU, stepV, inside);
+    } else {
+        nearestSpan(f, dst, start, end, u, v, stepU, stepV, inside);
+    }
+}
+
 inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, double va, double xb,
                      double ub, double vb, bool inside) {
     int xl = static_cast<int>(xa);
@@ -398,25 +420,19 @@ inline void drawSpan(const GeoTextureFill& f, int y, double xa, double ua, doubl
         std::swap(ul, ur);
         std::swap(vl, vr);
     }
-    const int length = xr - xl;
-    if (length < 1 || xr <= 0 || xl >= f.TargetWidth) {
+    int start = 0;
+    int end = 0;
+    if (!spanColumns(f, xl, xr, start, end)) {
         return;
     }
     // One division per span (mostly a look-up); from there on additions.
+    const int length = xr - xl;
     const double inverse =
         length < kInverses ? kInverse[static_cast<std::size_t>(length)] : 1.0 / length;
     const double du = (ur - ul) * inverse;
     const double dv = (vr - vl) * inverse;
-    const int start = std::max(xl, 0);
-    const int end = std::min(xr, f.TargetWidth);
-    const std::int64_t u = toFixed(ul + du * (start - xl));
-    const std::int64_t v = toFixed(vl + dv * (start - xl));
-    std::uint32_t* dst = f.Target + f.TargetStride * y;
-    if (f.Bilinear) {
-        bilinearSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv), inside);
-    } else {
-        nearestSpan(f, dst, start, end, u, v, toFixed(du), toFixed(dv), inside);
-    }
+    fillSpan(f, y, start, end, toFixed(ul + du * (start - xl)), toFixed(vl + dv * (start - xl)),
+             toFixed(du), toFixed(dv), inside);
 }
 
 /// The affine map of a triangle from pixels to texture coordinates: u = u0 + dudx x + dudy y.
@@ -464,19 +480,14 @@ inline void drawPlaneSpan(const GeoTextureFill& f, int y, double xa, double xb,
     if (xl > xr) {
         std::swap(xl, xr);
     }
-    if (xr - xl < 1 || xr <= 0 || xl >= f.TargetWidth) {
+    int start = 0;
+    int end = 0;
+    if (!spanColumns(f, xl, xr, start, end)) {
         return;
     }
-    const int start = std::max(xl, 0);
-    const int end = std::min(xr, f.TargetWidth);
-    const std::int64_t u = toFixed(plane.u0 + plane.dudx * start + plane.dudy * y);
-    const std::int64_t v = toFixed(plane.v0 + plane.dvdx * start + plane.dvdy * y);
-    std::uint32_t* dst = f.Target + f.TargetStride * y;
-    if (f.Bilinear) {
-        bilinearSpan(f, dst, start, end, u, v, plane.stepU, plane.stepV, inside);
-    } else {
-        nearestSpan(f, dst, start, end, u, v, plane.stepU, plane.stepV, inside);
-    }
+    fillSpan(f, y, start, end, toFixed(plane.u0 + plane.dudx * start + plane.dudy * y),
+             toFixed(plane.v0 + plane.dvdx * start + plane.dvdy * y), plane.stepU, plane.stepV,
+             inside);
 }
 
 }  // namespace
@@ -823,13 +834,13 @@ void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
     GeoTextureFill fill = m_fill;
     fill.RowBegin = rowBegin;
     fill.RowEnd = rowEnd;
+    fill.Bilinear = m_bilinear;
+    fill.PlaneSetup = m_levels;
     for (const Triangle& t : m_triangles) {
         if (t.maxY < rowBegin || t.minY >= rowEnd) {
             continue;
         }
         if (m_levels) {
-            fill.Bilinear = m_bilinear;
-            fill.PlaneSetup = true;
             if (t.level > 0) {
                 const QImage& level = m_pyramid->Level(t.level);
                 fill.Texels = reinterpret_cast<const std::uint32_t*>(level.constBits());
