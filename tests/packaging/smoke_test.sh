@@ -9,7 +9,17 @@ set -euo pipefail
 build=$1
 check=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xserver=
+# The X server is ended and waited for before its folder goes, so that no test after this one
+# meets a display that is still shutting down.
+cleanup() {
+    if [ -n "$xserver" ]; then
+        kill "$xserver" 2>/dev/null || true
+        wait "$xserver" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 prefix=${3:-$work/prefix}
@@ -58,10 +68,22 @@ SESSION
 chmod +x "$work/session.sh"
 
 cd /
+# One virtual X server serves both sessions. It picks a free display itself (-displayfd) and says
+# its number once it accepts connections: choosing a number beforehand raced with other servers
+# starting or ending at the same time.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.txt" &
+xserver=$!
+for _ in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xserver" 2>/dev/null || break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { cat "$work/xvfb.txt"; fail "the virtual X server did not start"; }
+display=":$(tr -d '[:space:]' <"$work/display")"
 session() {
     env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
         XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp" \
-        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$work" "$@"
+        QT_QPA_PLATFORM=xcb DISPLAY="$display" XAUTHORITY=/dev/null "$work/session.sh" "$work" "$@"
 }
 session "$prefix" 'Zimbalo [0-9]' || { cat "$work/out.txt"; fail "the program did not show its window"; }
 
