@@ -186,8 +186,8 @@ GeoLayer::GeoLayer(const QString& name) : m_name(name) {
 
 GeoLayer::~GeoLayer() {
     m_layerStore.Clear();
-    if (m_source && m_source->Layer() == this) {
-        m_source->SetLayer(nullptr);
+    if (m_source && m_source->Owner() == this) {
+        m_source->SetOwner(nullptr);
         m_source->Presenters().OnChange = nullptr;
     }
 }
@@ -207,13 +207,13 @@ void GeoLayer::SetObjectSource(std::shared_ptr<GeoObjectSource> source) {
     if (source == m_source) {
         return;
     }
-    if (m_source && m_source->Layer() == this) {
-        m_source->SetLayer(nullptr);
+    if (m_source && m_source->Owner() == this) {
+        m_source->SetOwner(nullptr);
         m_source->Presenters().OnChange = nullptr;
     }
     m_source = std::move(source);
     if (m_source) {
-        m_source->SetLayer(this);
+        m_source->SetOwner(this);
         m_source->Presenters().OnChange = [this]() { RequestRedraw(); };
     }
     RequestRedraw();

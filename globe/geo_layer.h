@@ -92,7 +92,7 @@ private:
 };
 
 /// A layer of map objects: object source, presenters, child layers and drawing properties.
-class GeoLayer {
+class GeoLayer final : public GeoSourceOwner {
 public:
     explicit GeoLayer(const QString& name = QString());
     ~GeoLayer();
@@ -213,7 +213,7 @@ public:
 
     /// The presenter for an ID: own store, each ancestor's up to the root, then the object
     /// source's store. Null for ID 0 or none.
-    GeoPresenter* PresenterByID(int id);
+    GeoPresenter* PresenterByID(int id) override;
 
     /// Resets the flags and zoom limits, empties the selection, frees the presenters of the layer
     /// and of its object source, removes all child layers and all objects, and redraws. The layer

@@ -8,7 +8,6 @@
 #include <QIODevice>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_object_source.h"
 
 namespace zimbalo::globe {
 
@@ -329,18 +328,6 @@ void GeoMapPoint::SetObjectData(int column, const QString& value) {
     }
     values[index] = value;
     SetObjectDataCSL(JoinCSL(values));
-}
-
-void GeoMapPoint::BeginEdit() {
-    if (auto source = m_source.lock()) {
-        source->BeginEdit(shared_from_this());
-    }
-}
-
-void GeoMapPoint::EndEdit() {
-    if (auto source = m_source.lock()) {
-        source->EndEdit(shared_from_this());
-    }
 }
 
 // ---- GeoMapPoly ------------------------------------------------------------------------------

@@ -181,7 +181,8 @@ public:
     int Handle() const { return m_handle; }
 
     /// Asks the source to keep this live object and return it from queries and fetches until
-    /// EndEdit, so that changes made now are drawn.
+    /// EndEdit, so that changes made now are drawn. Both are defined with the object sources
+    /// (geo_object_source.cpp), since they call into the source.
     void BeginEdit();
 
     void EndEdit();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "globe/geo_exception.h"
-#include "globe/geo_layer.h"
 
 namespace zimbalo::globe {
 
@@ -32,8 +31,8 @@ int GeoObjectSource::AddObject(const std::shared_ptr<GeoMapPoint>& object) {
     if (previous && previous.get() != this && id != 0 && m_presenters.ByID(id) == nullptr) {
         // The object moves here: keep its look by copying the presenter its old layer used.
         GeoPresenter* presenter = nullptr;
-        if (previous->Layer() != nullptr) {
-            presenter = previous->Layer()->PresenterByID(id);
+        if (previous->Owner() != nullptr) {
+            presenter = previous->Owner()->PresenterByID(id);
         } else {
             presenter = previous->Presenters().ByID(id);
         }
@@ -79,6 +78,20 @@ GeoRect GeoObjectSource::Bounds() {
     return GeoRect{static_cast<std::int32_t>(minLon), static_cast<std::int32_t>(minLat),
                    static_cast<std::int32_t>(std::min<std::int64_t>(maxLon - minLon, 2147483647)),
                    static_cast<std::int32_t>(maxLat - minLat)};
+}
+
+// ---- GeoMapPoint's calls into its source ------------------------------------------------------
+
+void GeoMapPoint::BeginEdit() {
+    if (auto source = m_source.lock()) {
+        source->BeginEdit(shared_from_this());
+    }
+}
+
+void GeoMapPoint::EndEdit() {
+    if (auto source = m_source.lock()) {
+        source->EndEdit(shared_from_this());
+    }
 }
 
 // ---- GeoMemoryObjectSource -------------------------------------------------------------------

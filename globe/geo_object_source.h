@@ -14,7 +14,19 @@
 /// Object sources: where a layer's map objects live.
 namespace zimbalo::globe {
 
-class GeoLayer;
+/// What an object source asks of the layer that owns it.
+class GeoSourceOwner {
+public:
+    /// The presenter the owner draws an object with that presenter ID (its own, its ancestors',
+    /// then the source's); null for ID 0 or none.
+    virtual GeoPresenter* PresenterByID(int id) = 0;
+
+protected:
+    GeoSourceOwner() = default;
+    GeoSourceOwner(const GeoSourceOwner&) = default;
+    GeoSourceOwner& operator=(const GeoSourceOwner&) = default;
+    ~GeoSourceOwner() = default;
+};
 
 /// Base of every object source. Objects are addressed by handles from 1; an object knows its
 /// source and handle. Sources are held by std::shared_ptr (objects refer back to them weakly).
@@ -51,9 +63,9 @@ public:
     void SetCullSize(std::int32_t gu) { m_cullSize = gu; }
 
     /// The layer that owns the source (null when none).
-    GeoLayer* Layer() const { return m_layer; }
+    GeoSourceOwner* Owner() const { return m_owner; }
 
-    void SetLayer(GeoLayer* layer) { m_layer = layer; }
+    void SetOwner(GeoSourceOwner* owner) { m_owner = owner; }
 
     /// Stores the object and returns its handle. An object moved here from another source keeps
     /// its look: a presenter this source lacks but the old source's layer resolves is copied in.
@@ -103,7 +115,7 @@ private:
     GeoPresenterStore m_presenters;
     QUuid m_guid;
     std::int32_t m_cullSize = 0;
-    GeoLayer* m_layer = nullptr;
+    GeoSourceOwner* m_owner = nullptr;
 };
 
 /// Keeps its objects live in memory; handles are the 1-based slot numbers, and the first slot
