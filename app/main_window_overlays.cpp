@@ -2,6 +2,7 @@
 // current instant over the globe, texture, graticule, zoom, dragging and the globe pop-up.
 
 #include <exception>
+#include <optional>
 
 #include <QAction>
 #include <QCheckBox>
@@ -125,10 +126,11 @@ void TForm_Main::CheckBox_LimitsClick() {
 }
 
 void TForm_Main::Combobox_GlobusChange() {
-    const QString path = overlays::TextureFilePath(ComboBox_Globus->currentIndex(), Folders().data);
-    if (!path.isEmpty()) {
+    const std::optional<QString> path =
+        overlays::TextureFilePath(ComboBox_Globus->currentIndex(), Folders().data);
+    if (path) {
         try {
-            Globe->SetSurfaceTextureName(path);
+            Globe->SetSurfaceTextureName(*path);
         } catch (const std::exception& e) {
             m_dialogs.fail(QString::fromUtf8(e.what()));
         }

@@ -1,6 +1,8 @@
 // Capitals, the single marker and the listed points of interest of the main window: the three
 // point layers, the marker's fields and distances, and the edit and selection panels of the list.
 
+#include <optional>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFont>
@@ -84,10 +86,10 @@ void TForm_Main::LoadPoIList() {
     const overlays::PoIFileRead read = overlays::ReadPoIFile(PoIListPath());
     if (!read.exists)
         return;  // no list yet: the box keeps the default lines
-    if (!read.error.isEmpty()) {
+    if (read.error) {
         // The box keeps its text; saving it would replace a list the user cannot see, so say so.
         m_dialogs.fail(QStringLiteral("File I/O error.\n") + QDir::toNativeSeparators(PoIListPath())
-                       + QStringLiteral(": ") + read.error);
+                       + QStringLiteral(": ") + *read.error);
         return;
     }
     RichEdit_PoIs->setPlainText(read.lines.join(QLatin1Char('\n')));
@@ -210,12 +212,12 @@ void TForm_Main::Markierungen_BearbeitenClick() {
 
 void TForm_Main::Button_PoIS_SpeichernClick() {
     PoIsRebuildFlag = true;
-    const QString error =
+    const std::optional<QString> error =
         overlays::WritePoIFile(PoIListPath(), overlays::LinesOfText(RichEdit_PoIs->toPlainText()));
-    if (!error.isEmpty()) {
+    if (error) {
         // The panel stays open with the user's text, so that nothing typed is lost.
         m_dialogs.fail(QStringLiteral("File I/O error.\n") + QDir::toNativeSeparators(PoIListPath())
-                       + QStringLiteral(": ") + error);
+                       + QStringLiteral(": ") + *error);
         return;
     }
     Panel_PoIs_Edit->hide();

@@ -29,9 +29,9 @@ int KeptInRange(std::int64_t v) {
 
 }  // namespace
 
-QString TextureFilePath(int index, const QString& programFolder) {
+std::optional<QString> TextureFilePath(int index, const QString& programFolder) {
     if (index < 0 || index >= static_cast<int>(kTextures.size())) {
-        return QString();
+        return std::nullopt;
     }
     return programFolder + QString::fromLatin1(kTextures[static_cast<std::size_t>(index)].file);
 }

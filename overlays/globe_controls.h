@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include <QPoint>
 #include <QSize>
@@ -29,8 +30,8 @@ inline constexpr std::array<TextureChoice, 4> kTextures{{
 }};
 
 /// Path of the texture file of a list index in the program's folder (which ends with a
-/// separator); empty for an index outside the list.
-QString TextureFilePath(int index, const QString& programFolder);
+/// separator); nothing for an index outside the list.
+std::optional<QString> TextureFilePath(int index, const QString& programFolder);
 
 /// Steps of a graticule in whole degrees; 0 switches that family of lines off.
 struct GraticuleSteps {

@@ -145,7 +145,7 @@ PoIFileRead ReadPoIFile(const QString& path) {
     return result;
 }
 
-QString WritePoIFile(const QString& path, const QStringList& lines) {
+std::optional<QString> WritePoIFile(const QString& path, const QStringList& lines) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         return QStringLiteral("cannot create the folder ") + QDir::toNativeSeparators(folder);
@@ -165,7 +165,7 @@ QString WritePoIFile(const QString& path, const QStringList& lines) {
     if (!file.commit()) {
         return file.errorString();
     }
-    return {};
+    return std::nullopt;
 }
 
 // ---- One line of the list ----

@@ -41,17 +41,17 @@ QStringList LinesOfText(const QString& text);
 
 /// What reading the list file gave: its lines, or why it could not be read.
 struct PoIFileRead {
-    bool exists = false;  ///< false: no file (not an error)
-    QStringList lines;    ///< when read
-    QString error;        ///< non-empty when the file exists but could not be read
+    bool exists = false;           ///< false: no file (not an error)
+    QStringList lines;             ///< when read
+    std::optional<QString> error;  ///< why the file exists but could not be read
 };
 
 /// Reads the list file.
 PoIFileRead ReadPoIFile(const QString& path);
 
 /// Writes the list atomically (a complete new file or the old one untouched), creating the folder
-/// when it is missing. Returns an empty text on success, else the reason.
-QString WritePoIFile(const QString& path, const QStringList& lines);
+/// when it is missing. Returns nothing on success, else the reason.
+std::optional<QString> WritePoIFile(const QString& path, const QStringList& lines);
 
 // ---- One line of the list ----
 

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
         globe::GeoLayers& layers = globe::InstallLayers(g);
         layers.SetSpatialDatabase(&database);
         g.SetSurfaceTextureName(
-            overlays::TextureFilePath(textureIndex, QCoreApplication::applicationDirPath() + "/"));
+            overlays::TextureFilePath(textureIndex, QCoreApplication::applicationDirPath() + "/")
+                .value_or(QString()));
         overlays::GlobePlacement placement;
         placement.Center(QSize(900, 700));
         placement.ApplyZoom(g.Projector(), zoomPosition);

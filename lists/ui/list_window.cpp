@@ -46,6 +46,13 @@ constexpr qreal kTextMargin = 2.0;
 // processed; it unwinds the run without touching the window again.
 struct WindowGone {};
 
+// What the user is told of a failed run: the exception's text, or a general one when it has
+// none, so that a failure never shows as an empty message.
+std::string FailureText(const std::exception& e) {
+    const std::string_view what = e.what();
+    return what.empty() ? std::string("The list could not be computed.") : std::string(what);
+}
+
 }  // namespace
 
 QString fromCp1252(std::string_view bytes) {
@@ -297,9 +304,30 @@ void ListWindow::Timer1Timer() {
 void ListWindow::runList(
     const std::function<ListRunResult(const ListOutput&, const ListCallback&)>& run,
     const std::function<std::string(const ListStep&)>& status) {
+    if (!beginRun()) {
+        return;
+    }
+    std::optional<std::string> error;  // why the run failed, if it did
+    try {
+        m_tempListFile = CreateTempListFile(m_context.tempFolder);
+        m_createdFiles.push_back(m_tempListFile);
+    } catch (const std::exception& e) {
+        error = FailureText(e);
+    }
+    if (!error) {
+        try {
+            error = runIntoTempFile(run, status);
+        } catch (const WindowGone&) {
+            return;  // the window is destroyed: nothing of it may be touched
+        }
+    }
+    endRun(error);
+}
+
+bool ListWindow::beginRun() {
     ListRunControl* control = m_context.control;
     if (m_running || (control != nullptr && control->running())) {
-        return;
+        return false;
     }
     m_running = true;
     if (control != nullptr) {
@@ -309,76 +337,73 @@ void ListWindow::runList(
     updateStartButton();
     m_stopButton->setFocus();
     showStatus(QString());
+    return true;
+}
 
-    std::optional<std::string> error;  // why the run failed, if it did
+std::optional<std::string> ListWindow::runIntoTempFile(
+    const std::function<ListRunResult(const ListOutput&, const ListCallback&)>& run,
+    const std::function<std::string(const ListStep&)>& status) {
+    m_textBox->clear();
+    const std::shared_ptr<bool> alive = m_alive;
+    std::ofstream file(m_tempListFile, std::ios::binary | std::ios::trunc);
+    QString batch;
+    ListStep last;
+    bool anyStep = false;
+    const auto flush = [&] {
+        if (!batch.isEmpty()) {
+            batch.chop(1);  // the last line's "\n": appendPlainText starts a new line itself
+            m_textBox->appendPlainText(batch);
+            batch.clear();
+        }
+        if (anyStep) {
+            showStatus(fromCp1252(status(last)));
+        }
+    };
+    // Lines go to the text box in batches and pending messages are processed at most every
+    // kMessageInterval of run time: the stop button, the close box and repaints get through
+    // as promptly for the user as after every line, while a whole database does not spend
+    // its time in the event loop and in single appends.
+    auto lastMessages = Clock::now();
+    const ListCallback callback = [&](const ListStep& step) {
+        last.number = step.number;
+        last.tested = step.tested;
+        last.found = step.found;
+        anyStep = true;
+        if (step.visible) {
+            batch += fromCp1252(step.fixedLine);
+            batch += QLatin1Char('\n');
+        }
+        if (Clock::now() - lastMessages >= kMessageInterval) {
+            flush();
+            QCoreApplication::processEvents();
+            if (!*alive) {
+                throw WindowGone{};
+            }
+            lastMessages = Clock::now();
+        }
+    };
+    std::optional<std::string> error;
     try {
-        m_tempListFile = CreateTempListFile(m_context.tempFolder);
-        m_createdFiles.push_back(m_tempListFile);
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-
-    if (!error) {
-        m_textBox->clear();
-        const std::shared_ptr<bool> alive = m_alive;
-        std::ofstream file(m_tempListFile, std::ios::binary | std::ios::trunc);
-        QString batch;
-        ListStep last;
-        bool anyStep = false;
-        const auto flush = [&] {
-            if (!batch.isEmpty()) {
-                batch.chop(1);  // the last line's "\n": appendPlainText starts a new line itself
-                m_textBox->appendPlainText(batch);
-                batch.clear();
-            }
-            if (anyStep) {
-                showStatus(fromCp1252(status(last)));
-            }
-        };
-        // Lines go to the text box in batches and pending messages are processed at most every
-        // kMessageInterval of run time: the stop button, the close box and repaints get through
-        // as promptly for the user as after every line, while a whole database does not spend
-        // its time in the event loop and in single appends.
-        auto lastMessages = Clock::now();
-        const ListCallback callback = [&](const ListStep& step) {
-            last.number = step.number;
-            last.tested = step.tested;
-            last.found = step.found;
-            anyStep = true;
-            if (step.visible) {
-                batch += fromCp1252(step.fixedLine);
-                batch += QLatin1Char('\n');
-            }
-            if (Clock::now() - lastMessages >= kMessageInterval) {
-                flush();
-                QCoreApplication::processEvents();
-                if (!*alive) {
-                    throw WindowGone{};
-                }
-                lastMessages = Clock::now();
-            }
-        };
-        try {
-            if (!file) {
-                throw ListFileError("Temporary list file \"" + m_tempListFile
-                                    + "\" cannot be opened for writing.");
-            }
-            run({&file, m_tempListFile}, callback);
-        } catch (const WindowGone&) {
-            return;
-        } catch (const std::exception& e) {
-            error = e.what();
+        if (!file) {
+            throw ListFileError("Temporary list file \"" + m_tempListFile
+                                + "\" cannot be opened for writing.");
         }
-        file.close();
-        if (!error && !file) {
-            error = "Temporary list file \"" + m_tempListFile + "\" cannot be written.";
-        }
-        flush();
+        run({&file, m_tempListFile}, callback);
+    } catch (const std::exception& e) {  // WindowGone is none: it passes through
+        error = FailureText(e);
     }
+    file.close();
+    if (!error && !file) {
+        error = "Temporary list file \"" + m_tempListFile + "\" cannot be written.";
+    }
+    flush();
+    return error;
+}
 
+void ListWindow::endRun(const std::optional<std::string>& error) {
     m_running = false;
-    if (control != nullptr) {
-        control->setRunning(false);
+    if (m_context.control != nullptr) {
+        m_context.control->setRunning(false);
     }
     updateStartButton();
     if (error && m_context.dialogs != nullptr) {

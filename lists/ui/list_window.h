@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -140,6 +141,16 @@ protected:
     void setHeaderTop(int y);
 
 private:
+    /// Marks the start of a run; false (and nothing changed) while any run is going.
+    bool beginRun();
+    /// Runs `run` into the temporary list file and shows its lines; returns why it failed, if it
+    /// did. Unwinds without touching the window again when it is destroyed meanwhile.
+    std::optional<std::string> runIntoTempFile(
+        const std::function<ListRunResult(const ListOutput&, const ListCallback&)>& run,
+        const std::function<std::string(const ListStep&)>& status);
+    /// Marks the end of a run and shows `error`, if any.
+    void endRun(const std::optional<std::string>& error);
+
     void updateStartButton();
     void showStatus(const QString& text);
 

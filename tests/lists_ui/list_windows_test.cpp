@@ -5,6 +5,7 @@
 #include <functional>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,22 @@ std::string GridCities(int step) {
            "d\tKap\t-3391\t-1842\t15\t433688\r\n";
     return out.str();
 }
+
+// A list window whose run is whatever a test hands it, for failures no real list provokes.
+class ProbeWindow : public ListWindow {
+public:
+    explicit ProbeWindow(const ListWindowContext& context)
+        : ListWindow(ListKind::CityList, kProbeNames, context, nullptr) {}
+
+    using ListWindow::runList;
+
+protected:
+    QString defaultSaveName() const override { return QStringLiteral("probe.txt"); }
+
+private:
+    static constexpr Names kProbeNames{"Probe",     "ProbeText", "ProbeStart",
+                                       "ProbeStop", "ProbeTop",  ""};
+};
 
 class ListWindows : public ::testing::Test {
 protected:
@@ -460,6 +477,38 @@ TEST_F(ListWindows, MissingCityDatabaseIsReportedAndTheRunEnds) {
     EXPECT_FALSE(m_control.running());
     EXPECT_TRUE(Find<QPushButton>(m_list.get(), "Button_Start_CityList")->isEnabled());
     m_hist->showCleared();
+    EXPECT_EQ(m_dialogs.failed.size(), 2);
+}
+
+TEST_F(ListWindows, RunFailuresAreReportedEvenWithoutAMessage) {
+    ProbeWindow probe(m_context);
+    const auto status = [](const ListStep&) { return std::string("status"); };
+    const auto failWith = [](const char* what) {
+        return [what](const ListOutput& output, const ListCallback& callback) -> ListRunResult {
+            *output.stream << "line\r\n";
+            ListStep step;
+            step.visible = true;
+            step.fixedLine = "shown before the failure";
+            callback(step);
+            throw std::runtime_error(what);
+        };
+    };
+    // A failure whose exception says nothing is still a failure, with a text the user can read;
+    // the lines shown before it stay and the window is ready for the next run.
+    probe.runList(failWith(""), status);
+    ASSERT_EQ(m_dialogs.failed.size(), 1);
+    EXPECT_EQ(m_dialogs.failed[0], QStringLiteral("The list could not be computed."));
+    EXPECT_FALSE(probe.running());
+    EXPECT_FALSE(m_control.running());
+    EXPECT_TRUE(Find<QPushButton>(&probe, "ProbeStart")->isEnabled());
+    EXPECT_EQ(Find<QPlainTextEdit>(&probe, "ProbeText")->toPlainText(),
+              QStringLiteral("shown before the failure"));
+    // A failure with a text shows that text as it stands.
+    probe.runList(failWith("Disk on fire."), status);
+    ASSERT_EQ(m_dialogs.failed.size(), 2);
+    EXPECT_EQ(m_dialogs.failed[1], QStringLiteral("Disk on fire."));
+    // A run that ends normally reports nothing.
+    probe.runList([](const ListOutput&, const ListCallback&) { return ListRunResult{}; }, status);
     EXPECT_EQ(m_dialogs.failed.size(), 2);
 }
 

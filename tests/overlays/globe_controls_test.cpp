@@ -1,5 +1,7 @@
 #include "overlays/globe_controls.h"
 
+#include <optional>
+
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -51,8 +53,8 @@ TEST(Choices, TexturesAndGraticules) {
               QStringLiteral("/opt/z/BlueMarble_5.4x2.7k.jpg"));
     EXPECT_EQ(TextureFilePath(2, QStringLiteral("/opt/z/")),
               QStringLiteral("/opt/z/World_4096.jpg"));
-    EXPECT_TRUE(TextureFilePath(4, QStringLiteral("/opt/z/")).isEmpty());
-    EXPECT_TRUE(TextureFilePath(-1, QStringLiteral("/opt/z/")).isEmpty());
+    EXPECT_EQ(TextureFilePath(4, QStringLiteral("/opt/z/")), std::nullopt);
+    EXPECT_EQ(TextureFilePath(-1, QStringLiteral("/opt/z/")), std::nullopt);
     EXPECT_EQ(GraticuleStepsFor(0), (GraticuleSteps{0, 0}));
     EXPECT_EQ(GraticuleStepsFor(1), (GraticuleSteps{90, 0}));
     EXPECT_EQ(GraticuleStepsFor(5), (GraticuleSteps{45, 45}));

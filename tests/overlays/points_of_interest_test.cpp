@@ -1,6 +1,7 @@
 #include "overlays/points_of_interest.h"
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 #include <QDir>
@@ -144,14 +145,14 @@ TEST(PoIFile, WriteThenReadRoundTrip) {
     const QStringList lines{QStringLiteral("+2021 06 30 47.50 N 007.30 E Basel"),
                             QStringLiteral("+2021 06 30 46.20 N 006.15 E Genève (Léman)")};
     // The folder "Zimbalo" does not exist yet: writing creates it.
-    EXPECT_EQ(WritePoIFile(path, lines), QString());
+    EXPECT_EQ(WritePoIFile(path, lines), std::nullopt);
     QFile raw(path);
     ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
     const QByteArray bytes = raw.readAll();
     EXPECT_TRUE(bytes.endsWith("Gen\xC3\xA8ve (L\xC3\xA9man)\r\n"));
     const PoIFileRead back = ReadPoIFile(path);
     EXPECT_TRUE(back.exists);
-    EXPECT_TRUE(back.error.isEmpty());
+    EXPECT_EQ(back.error, std::nullopt);
     EXPECT_EQ(back.lines, lines);
 }
 
@@ -159,7 +160,7 @@ TEST(PoIFile, FailedWriteLeavesTheOldFileWhole) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = PoIFilePath(dir.path());
-    ASSERT_EQ(WritePoIFile(path, {QStringLiteral("old")}), QString());
+    ASSERT_EQ(WritePoIFile(path, {QStringLiteral("old")}), std::nullopt);
 
     // Let the write fail half-way: a file size limit of 100 bytes (the process ignores the
     // signal, so the write returns an error instead). This works for any user, root included.
@@ -170,11 +171,13 @@ TEST(PoIFile, FailedWriteLeavesTheOldFileWhole) {
     struct rlimit small = saved;
     small.rlim_cur = 100;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = WritePoIFile(path, QStringList(20, QStringLiteral("+2021 06 30 47.50 N "
-                                                                            "007.30 E Basel")));
+    const std::optional<QString> error =
+        WritePoIFile(path, QStringList(20, QStringLiteral("+2021 06 30 47.50 N "
+                                                          "007.30 E Basel")));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(error->isEmpty());
     EXPECT_EQ(ReadPoIFile(path).lines, QStringList{QStringLiteral("old")});
     // No half-written temporary file is left beside it.
     EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
@@ -186,10 +189,13 @@ TEST(PoIFile, PathThatIsAFolderIsAnError) {
     ASSERT_TRUE(dir.isValid());
     const QString path = PoIFilePath(dir.path());
     ASSERT_TRUE(QDir().mkpath(path));  // a folder where the file should be
-    EXPECT_NE(WritePoIFile(path, {QStringLiteral("x")}), QString());
+    const std::optional<QString> writeError = WritePoIFile(path, {QStringLiteral("x")});
+    ASSERT_TRUE(writeError.has_value());
+    EXPECT_FALSE(writeError->isEmpty());
     const PoIFileRead read = ReadPoIFile(path);
     EXPECT_TRUE(read.exists);
-    EXPECT_FALSE(read.error.isEmpty());
+    ASSERT_TRUE(read.error.has_value());
+    EXPECT_FALSE(read.error->isEmpty());
 }
 
 // ---- The marker ----
