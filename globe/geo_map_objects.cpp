@@ -176,17 +176,19 @@ void GeoPointStore::Offset(std::int64_t dLon, std::int64_t dLat) {
 
 void GeoPointStore::changed() {
     if (m_owner != nullptr) {
-        m_owner->changed();
+        m_owner->Changed();
     }
 }
 
+GeoPointStore::GeoPointStore(const GeoPointStore& other, GeoChainStore* owner)
+    : m_owner(owner), m_points(other.m_points), m_hidden(other.m_hidden) {}
+
 // ---- GeoChainStore ---------------------------------------------------------------------------
 
-GeoChainStore::GeoChainStore(const GeoChainStore& other) : m_storeHeight(other.m_storeHeight) {
+GeoChainStore::GeoChainStore(const GeoChainStore& other, GeoMapPoly* owner)
+    : m_owner(owner), m_storeHeight(other.m_storeHeight) {
     for (const auto& chain : other.m_chains) {
-        auto copy = std::make_unique<GeoPointStore>(*chain);
-        copy->m_owner = this;
-        m_chains.push_back(std::move(copy));
+        m_chains.push_back(std::make_unique<GeoPointStore>(*chain, this));
     }
 }
 
@@ -195,11 +197,9 @@ GeoChainStore& GeoChainStore::operator=(const GeoChainStore& other) {
         m_chains.clear();
         m_storeHeight = other.m_storeHeight;
         for (const auto& chain : other.m_chains) {
-            auto copy = std::make_unique<GeoPointStore>(*chain);
-            copy->m_owner = this;
-            m_chains.push_back(std::move(copy));
+            m_chains.push_back(std::make_unique<GeoPointStore>(*chain, this));
         }
-        changed();
+        Changed();
     }
     return *this;
 }
@@ -215,16 +215,14 @@ GeoPointStore& GeoChainStore::Chain(int i) {
 }
 
 GeoPointStore& GeoChainStore::Add() {
-    auto chain = std::make_unique<GeoPointStore>();
-    chain->m_owner = this;
-    m_chains.push_back(std::move(chain));
-    changed();
+    m_chains.push_back(std::make_unique<GeoPointStore>(this));
+    Changed();
     return *m_chains.back();
 }
 
 void GeoChainStore::Clear() {
     m_chains.clear();
-    changed();
+    Changed();
 }
 
 int GeoChainStore::PointCount() const {
@@ -235,9 +233,10 @@ int GeoChainStore::PointCount() const {
     return n;
 }
 
-void GeoChainStore::changed() {
+void GeoChainStore::Changed() {
     if (m_owner != nullptr) {
-        m_owner->chainsChanged();
+        m_owner->InvalidateBounds();
+        m_owner->SetModified(true);
     }
 }
 
@@ -334,8 +333,7 @@ void GeoMapPoint::SetObjectData(int column, const QString& value) {
 
 GeoMapPoly::GeoMapPoly(const GeoMapPoly& other) : GeoMapPoint(other), m_closed(other.m_closed) {
     if (other.m_chains) {
-        m_chains = std::make_unique<GeoChainStore>(*other.m_chains);
-        m_chains->m_owner = this;
+        m_chains = std::make_unique<GeoChainStore>(*other.m_chains, this);
     }
 }
 
@@ -345,8 +343,7 @@ std::shared_ptr<GeoMapPoint> GeoMapPoly::Clone() const {
 
 GeoChainStore& GeoMapPoly::Chains() {
     if (!m_chains) {
-        m_chains = std::make_unique<GeoChainStore>();
-        m_chains->m_owner = this;
+        m_chains = std::make_unique<GeoChainStore>(this);
     }
     return *m_chains;
 }
@@ -373,10 +370,6 @@ void GeoMapPoly::SetLocation(const GeoPoint& p) {
             }
         }
     }
-}
-
-void GeoMapPoly::chainsChanged() {
-    touched();
 }
 
 GeoRect GeoMapPoly::computeBounds() const {

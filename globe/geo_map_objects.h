@@ -37,6 +37,14 @@ QString JoinCSL(const std::vector<QString>& values);
 /// An ordered run of geographic points (one chain of a poly). Adding a point appends it.
 class GeoPointStore {
 public:
+    GeoPointStore() = default;
+
+    /// An empty chain of `owner`, which it tells of every change.
+    explicit GeoPointStore(GeoChainStore* owner) : m_owner(owner) {}
+
+    /// A copy of `other`'s points that belongs to `owner`.
+    GeoPointStore(const GeoPointStore& other, GeoChainStore* owner);
+
     /// Number of points.
     int Count() const { return static_cast<int>(m_points.size()); }
 
@@ -64,7 +72,6 @@ public:
     void Offset(std::int64_t dLon, std::int64_t dLat);
 
 private:
-    friend class GeoChainStore;
     void changed();
 
     GeoChainStore* m_owner = nullptr;
@@ -76,7 +83,16 @@ private:
 class GeoChainStore {
 public:
     GeoChainStore() = default;
-    GeoChainStore(const GeoChainStore& other);
+
+    /// The empty chains of `owner`, which they tell of every change.
+    explicit GeoChainStore(GeoMapPoly* owner) : m_owner(owner) {}
+
+    /// A copy of `other`'s chains that belongs to `owner`.
+    GeoChainStore(const GeoChainStore& other, GeoMapPoly* owner);
+
+    /// A copy of the chains that belongs to no poly.
+    GeoChainStore(const GeoChainStore& other) : GeoChainStore(other, nullptr) {}
+
     GeoChainStore& operator=(const GeoChainStore& other);
 
     /// Number of chains.
@@ -103,11 +119,11 @@ public:
     /// Total number of points over all chains.
     int PointCount() const;
 
-private:
-    friend class GeoPointStore;
-    friend class GeoMapPoly;
-    void changed();
+    /// Tells the owning poly that a chain changed: it counts as modified and recomputes its bounds
+    /// when they are next read. Every change through the stores calls it.
+    void Changed();
 
+private:
     GeoMapPoly* m_owner = nullptr;
     std::vector<std::unique_ptr<GeoPointStore>> m_chains;
     bool m_storeHeight = false;
@@ -236,9 +252,6 @@ protected:
     GeoRect computeBounds() const override;
 
 private:
-    friend class GeoChainStore;
-    void chainsChanged();
-
     std::unique_ptr<GeoChainStore> m_chains;
     bool m_closed = false;
 };

@@ -158,8 +158,9 @@ void GeoPresenter::hook(GeoAttribute& attribute) {
 }
 
 void GeoPresenter::changed() {
-    if (m_store != nullptr) {
-        m_store->changed();
+    // The store's owner asks for a redraw.
+    if (m_store != nullptr && m_store->OnChange) {
+        m_store->OnChange();
     }
 }
 
@@ -695,7 +696,7 @@ int GeoPresenterStore::Add(std::unique_ptr<GeoPresenter> presenter) {
             largest = std::max(largest, p->PresenterID());
         }
         id = largest + 1;
-        presenter->m_presenterID = id;
+        presenter->SetPresenterID(id);
     }
     presenter->m_store = this;
     m_presenters.push_back(std::move(presenter));

@@ -387,7 +387,6 @@ public:
     std::function<void()> OnChange;
 
 private:
-    friend class GeoPresenter;
     void changed();
 
     std::vector<std::unique_ptr<GeoPresenter>> m_presenters;

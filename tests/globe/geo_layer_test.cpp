@@ -223,6 +223,29 @@ TEST(PresenterStore, EqualIDsAreReplacedAndZeroGetsTheNextFree) {
     EXPECT_EQ(store.ByID(3), newOne);
 }
 
+TEST(PresenterStore, ChangesOfHeldPresentersReachTheOwner) {
+    GeoPresenterStore store;
+    int changes = 0;
+    store.OnChange = [&changes]() { ++changes; };
+    auto made = std::make_unique<GeoPointPresenter>();
+    GeoPresenter& held = *made;
+    store.Add(std::move(made));
+    EXPECT_EQ(held.PresenterID(), 1);
+    EXPECT_EQ(changes, 1);
+
+    held.SetHidden(true);
+    held.SetHidden(true);  // no change, no call
+    EXPECT_EQ(changes, 2);
+    held.TitleFont().SetSize(held.TitleFont().Size() + 3);  // an attribute of the presenter
+    EXPECT_EQ(changes, 3);
+
+    // A clone belongs to no store: its changes reach nobody.
+    std::unique_ptr<GeoPresenter> clone = held.Clone();
+    clone->SetHidden(false);
+    clone->TitleFont().SetSize(1);
+    EXPECT_EQ(changes, 3);
+}
+
 TEST(ObjectSource, MovedObjectKeepsItsPresenter) {
     GeoLayers layers;
     auto from = std::make_unique<GeoLayer>(QStringLiteral("from"));

@@ -47,6 +47,38 @@ TEST(MapPoly, BoundsFollowAppendedPointsAndMoves) {
     EXPECT_EQ(poly.Bounds().Left, 11 * kDeg);
 }
 
+TEST(MapPoly, ACloneOwnsItsChainsAndTheirEdits) {
+    // Edits to a clone's chains reach the clone only: its bounds follow, the original's do not.
+    GeoMapPoly poly;
+    poly.Chains().SetStoreHeight(true);
+    poly.Chains().Chain(0).Add({10 * kDeg, 0, 7});
+    poly.Chains().Chain(0).Add({20 * kDeg, 0, 8});
+    poly.SetModified(false);
+    const GeoRect before = poly.Bounds();
+
+    auto clone = std::static_pointer_cast<GeoMapPoly>(poly.Clone());
+    ASSERT_EQ(clone->Bounds(), before);
+    clone->SetModified(false);
+    clone->Chains().Chain(0).Add({40 * kDeg, 0, 9});
+    EXPECT_TRUE(clone->Modified());
+    EXPECT_EQ(clone->Bounds().Width, 30 * kDeg);
+    EXPECT_EQ(clone->Chains().Chain(0).Point(2).Height, 9);  // the height rule is copied too
+    clone->Chains().Chain(0).SetHidden(true);
+    clone->Chains().Add().Add({-10 * kDeg, 0, 0});
+    EXPECT_EQ(clone->Bounds().Left, -10 * kDeg);
+
+    EXPECT_FALSE(poly.Modified());
+    EXPECT_EQ(poly.Bounds(), before);
+    EXPECT_EQ(poly.Chains().Count(), 1);
+    EXPECT_FALSE(poly.Chains().Chain(0).Hidden());
+
+    // A chain store copied out of a poly belongs to none: its edits leave the poly alone.
+    GeoChainStore loose = poly.Chains();
+    loose.Chain(0).Add({50 * kDeg, 0, 0});
+    EXPECT_FALSE(poly.Modified());
+    EXPECT_EQ(poly.Bounds(), before);
+}
+
 TEST(MapPoly, MovingAcrossTheDateLineWrapsLongitudes) {
     GeoMapPoly poly;
     poly.Chains().Chain(0).Add({179 * kDeg, 0, 0});
