@@ -186,22 +186,24 @@ std::string CreateTempListFile(const std::string& folder) {
     return CreateTempListFile(folder, random);
 }
 
-std::string SavedListBytes(ListKind kind, Language language, const std::string& tempListFile) {
+std::string SavedListBytes(ListKind kind, Language language,
+                           const std::optional<std::string>& tempListFile) {
     std::string bytes = ListPreamble(kind, language);
-    if (tempListFile.empty()) {
+    if (!tempListFile) {
         return bytes;
     }
+    const std::string& path = *tempListFile;
     std::error_code ec;
-    const bool present = std::filesystem::exists(tempListFile, ec);
+    const bool present = std::filesystem::exists(path, ec);
     if (ec) {
         // Not knowing whether the run's lines exist is no reason to save the list without them.
-        throw ListFileError("Temporary list file \"" + tempListFile
-                            + "\" cannot be found: " + ec.message() + ".");
+        throw ListFileError("Temporary list file \"" + path + "\" cannot be found: " + ec.message()
+                            + ".");
     }
     if (!present) {
         return bytes;
     }
-    const std::string content = ReadWholeFile(tempListFile);
+    const std::string content = ReadWholeFile(path);
     // Copy line by line so that every line ends in CR LF, whatever ended it in the file.
     std::size_t begin = 0;
     while (begin < content.size()) {
@@ -220,7 +222,7 @@ std::string SavedListBytes(ListKind kind, Language language, const std::string& 
     return bytes;
 }
 
-void SaveList(ListKind kind, Language language, const std::string& tempListFile,
+void SaveList(ListKind kind, Language language, const std::optional<std::string>& tempListFile,
               const std::string& destination) {
     const std::string bytes = SavedListBytes(kind, language, tempListFile);
     {
@@ -236,15 +238,16 @@ void SaveList(ListKind kind, Language language, const std::string& tempListFile,
         }
     }
     std::error_code ec;
-    if (tempListFile.empty() || !std::filesystem::exists(tempListFile, ec)) {
+    if (!tempListFile || !std::filesystem::exists(*tempListFile, ec)) {
         return;
     }
+    const std::string& path = *tempListFile;
     // Saving onto the temporary file itself keeps it: it is now the saved list.
-    if (std::filesystem::equivalent(tempListFile, destination, ec)) {
+    if (std::filesystem::equivalent(path, destination, ec)) {
         return;
     }
-    if (!std::filesystem::remove(tempListFile, ec) && ec) {
-        throw ListFileError("The list was saved, but the temporary list file \"" + tempListFile
+    if (!std::filesystem::remove(path, ec) && ec) {
+        throw ListFileError("The list was saved, but the temporary list file \"" + path
                             + "\" cannot be removed: " + ec.message() + ".");
     }
 }

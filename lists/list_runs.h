@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <stdexcept>
@@ -100,14 +101,15 @@ std::string CreateTempListFile(const std::string& folder, std::mt19937& random);
 /// As above, with a generator seeded from the system's random source.
 std::string CreateTempListFile(const std::string& folder);
 
-/// Bytes of a saved list: the 30 heading lines and then every line of `tempListFile` (when it
-/// exists), each ended by CR LF. Throws `ListFileError` when the file cannot be looked up, or
-/// exists but cannot be read.
-std::string SavedListBytes(ListKind kind, Language language, const std::string& tempListFile);
+/// Bytes of a saved list: the 30 heading lines and then every line of `tempListFile` (when one
+/// is given and exists), each ended by CR LF; nothing for `tempListFile` means no run yet.
+/// Throws `ListFileError` when the file cannot be looked up, or exists but cannot be read.
+std::string SavedListBytes(ListKind kind, Language language,
+                           const std::optional<std::string>& tempListFile);
 
 /// Writes the saved list to `destination` and only then removes `tempListFile`, so that a failed
 /// or cancelled save keeps the run's lines for another try. Throws `ListFileError`.
-void SaveList(ListKind kind, Language language, const std::string& tempListFile,
+void SaveList(ListKind kind, Language language, const std::optional<std::string>& tempListFile,
               const std::string& destination);
 
 }  // namespace zimbalo::lists

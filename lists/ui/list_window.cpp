@@ -309,7 +309,7 @@ void ListWindow::runList(
     std::optional<std::string> error;  // why the run failed, if it did
     try {
         m_tempListFile = CreateTempListFile(m_context.tempFolder);
-        m_createdFiles.push_back(m_tempListFile);
+        m_createdFiles.push_back(*m_tempListFile);
     } catch (const std::exception& e) {
         error = FailureText(e);
     }
@@ -348,7 +348,8 @@ std::optional<std::string> ListWindow::runIntoTempFile(
     const std::function<std::string(const ListStep&)>& status) {
     m_textBox->clear();
     const std::shared_ptr<bool> alive = m_alive;
-    std::ofstream file(m_tempListFile, std::ios::binary | std::ios::trunc);
+    const std::string& path = *m_tempListFile;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
     QString batch;
     ListStep last;
     bool anyStep = false;
@@ -388,16 +389,16 @@ std::optional<std::string> ListWindow::runIntoTempFile(
     std::optional<std::string> error;
     try {
         if (!file) {
-            throw ListFileError("Temporary list file \"" + m_tempListFile
+            throw ListFileError("Temporary list file \"" + path
                                 + "\" cannot be opened for writing.");
         }
-        run({&file, m_tempListFile}, callback);
+        run({&file, path}, callback);
     } catch (const std::exception& e) {  // WindowGone is none: it passes through
         error = FailureText(e);
     }
     file.close();
     if (!error && !file) {
-        error = "Temporary list file \"" + m_tempListFile + "\" cannot be written.";
+        error = "Temporary list file \"" + path + "\" cannot be written.";
     }
     flush();
     return error;

@@ -71,8 +71,9 @@ public:
     /// Sets the stop flag when this window runs a list, and hides the window.
     void requestStop();
 
-    /// The temporary list file of the last run ("" before any run); it may be gone after a save.
-    const std::string& tempListFile() const { return m_tempListFile; }
+    /// The temporary list file of the last run (nothing before any run); it may be gone after a
+    /// save.
+    const std::optional<std::string>& tempListFile() const { return m_tempListFile; }
 
     /// Removes every temporary list file this window created that still exists (the program
     /// does this when it closes). Failures are ignored.
@@ -161,7 +162,7 @@ private:
     ListWindowContext m_context;
     Language m_language;
     bool m_running = false;
-    std::string m_tempListFile;
+    std::optional<std::string> m_tempListFile;
     std::vector<std::string> m_createdFiles;
     std::shared_ptr<bool> m_alive;
 

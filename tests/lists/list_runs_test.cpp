@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -274,6 +275,10 @@ TEST(SaveList, WritesPreambleAndLinesThenRemovesTheTemporaryFile) {
 
     // A second save finds no temporary file: legend, separator and header only.
     SaveList(ListKind::CityList, Language::German, temp, saved);
+    EXPECT_EQ(ReadBytes(saved), ListPreamble(ListKind::CityList, Language::German));
+    // So does a save before any run, which has no temporary file to name.
+    std::filesystem::remove(saved);
+    SaveList(ListKind::CityList, Language::German, std::nullopt, saved);
     EXPECT_EQ(ReadBytes(saved), ListPreamble(ListKind::CityList, Language::German));
 }
 

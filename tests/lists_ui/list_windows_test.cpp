@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -183,13 +184,13 @@ TEST_F(ListWindows, CityListShowsAndSavesExactlyTheEngineOutput) {
         ASSERT_GT(screen.size(), 20);
         EXPECT_EQ(Find<QPlainTextEdit>(m_list.get(), "RichEdit_CityList")->toPlainText(),
                   screen.join(QLatin1Char('\n')));
-        EXPECT_EQ(ReadFile(m_list->tempListFile()), tab);
+        EXPECT_EQ(ReadFile(m_list->tempListFile().value()), tab);
 
         const QString saved = SavedPath(language == Language::German ? "de.txt" : "fr.txt");
         m_dialogs.saveAnswers.push_back(saved);
         Find<QAction>(m_list.get(), "Speichern1")->trigger();
         EXPECT_EQ(ReadFile(saved.toStdString()), ListPreamble(ListKind::CityList, language) + tab);
-        EXPECT_FALSE(std::filesystem::exists(m_list->tempListFile()));
+        EXPECT_FALSE(std::filesystem::exists(m_list->tempListFile().value()));
         EXPECT_TRUE(m_dialogs.saveDefaultNames.back().endsWith("/Zimbalo_CityList.txt"));
     }
     EXPECT_TRUE(m_dialogs.failed.isEmpty()) << m_dialogs.failed.join("\n").toStdString();
@@ -262,7 +263,7 @@ TEST_F(ListWindows, StopAndCloseEndARunKeepingItsLinesForALaterSave) {
         EXPECT_EQ(FilesIn(m_temp.path()).size(), filesBefore + 1) << "one run, one file";
 
         // Some lines were written, not all; screen and file agree.
-        const std::string kept = ReadFile(m_list->tempListFile());
+        const std::string kept = ReadFile(m_list->tempListFile().value());
         std::string tab;
         QStringList screen;
         EngineCityList(9, Language::German, tab, screen);
@@ -282,14 +283,20 @@ TEST_F(ListWindows, StopAndCloseEndARunKeepingItsLinesForALaterSave) {
 
 TEST_F(ListWindows, CancelledAndFailedSavesLoseNothing) {
     m_list->showCleared();
+    // Before any run, "Save as" writes the headings alone.
+    EXPECT_EQ(m_list->tempListFile(), std::nullopt);
+    m_dialogs.saveAnswers.push_back(SavedPath("empty.txt"));
+    m_list->Speichern1Click();
+    EXPECT_EQ(ReadFile(SavedPath("empty.txt").toStdString()),
+              ListPreamble(ListKind::CityList, Language::German));
     Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
     m_list->Button_Start_CityListClick();
-    const std::string lines = ReadFile(m_list->tempListFile());
+    const std::string lines = ReadFile(m_list->tempListFile().value());
     ASSERT_FALSE(lines.empty());
     const std::string expected = ListPreamble(ListKind::CityList, Language::German) + lines;
 
     m_list->Speichern1Click();  // cancelled: no answer queued
-    EXPECT_TRUE(std::filesystem::exists(m_list->tempListFile()));
+    EXPECT_TRUE(std::filesystem::exists(m_list->tempListFile().value()));
 
     // A folder that cannot exist: its parent is a file.
     std::ofstream(SavedPath("plain").toStdString()) << "x";
@@ -297,7 +304,7 @@ TEST_F(ListWindows, CancelledAndFailedSavesLoseNothing) {
     m_list->Speichern1Click();
     ASSERT_EQ(m_dialogs.failed.size(), 1);
     EXPECT_TRUE(m_dialogs.failed[0].contains("list.txt")) << m_dialogs.failed[0].toStdString();
-    EXPECT_EQ(ReadFile(m_list->tempListFile()), lines);
+    EXPECT_EQ(ReadFile(m_list->tempListFile().value()), lines);
 
     // A name without an extension gets ".txt".
     m_dialogs.saveAnswers.push_back(SavedPath("second"));
@@ -351,7 +358,7 @@ TEST_F(ListWindows, CityHistOfBaselEqualsTheEngineOutput) {
     Find<QComboBox>(m_hist.get(), "ComboBox_Bis")->setCurrentIndex(0);  // +2000
     m_hist->Button_Start_CityHistClick();
     EXPECT_EQ(Find<QPlainTextEdit>(m_hist.get(), "RichEdit_CityHist")->toPlainText(), "");
-    EXPECT_EQ(ReadFile(m_hist->tempListFile()), "");
+    EXPECT_EQ(ReadFile(m_hist->tempListFile().value()), "");
 }
 
 TEST_F(ListWindows, UnreadableNumbersAreRefusedInEachLanguage) {
