@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <cmath>
+#include <initializer_list>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -62,6 +63,37 @@ template <typename T>
 T* named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
+}
+
+/// A panel over the main window's inside, hidden until a menu shows it.
+QWidget* popupPanel(QWidget* parent, const char* name) {
+    auto* p = named(new QWidget(parent), name);
+    p->setAutoFillBackground(true);
+    p->hide();
+    return p;
+}
+
+QPushButton* namedButton(QWidget* parent, const char* name, const QString& text) {
+    return named(new QPushButton(text, parent), name);
+}
+
+QLabel* namedLabel(QWidget* parent, const char* name, const QString& text) {
+    return named(new QLabel(text, parent), name);
+}
+
+/// Lays out a panel of the points-of-interest list: its title lines, the list taking the free
+/// height, and a row of two buttons under it.
+void layOutListPanel(QWidget* panel, std::initializer_list<QWidget*> titles, QWidget* list,
+                     QWidget* first, QWidget* second) {
+    auto* l = new QVBoxLayout(panel);
+    for (QWidget* title : titles)
+        l->addWidget(title);
+    l->addWidget(list, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(first);
+    buttons->addWidget(second);
+    l->addLayout(buttons);
+    panel->resize(620, 420);
 }
 
 /// A number typed with "." as decimal separator; 0 for text that is none.
@@ -409,85 +441,55 @@ void TForm_Main::buildGlobePanel() {
 }
 
 void TForm_Main::buildPopupPanels() {
-    const auto panel = [this](QWidget* parent, const char* name) {
-        auto* p = named(new QWidget(parent), name);
-        p->setAutoFillBackground(true);
-        p->hide();
-        return p;
-    };
-    const auto button = [](QWidget* parent, const char* name, const QString& text) {
-        return named(new QPushButton(text, parent), name);
-    };
-    const auto label = [](QWidget* parent, const char* name, const QString& text) {
-        return named(new QLabel(text, parent), name);
-    };
-
-    Panel_GlobeControl = panel(Panel_Globe, "Panel_GlobeControl");
+    Panel_GlobeControl = popupPanel(Panel_Globe, "Panel_GlobeControl");
     {
         auto* l = new QVBoxLayout(Panel_GlobeControl);
-        Button_Center_Globe =
-            button(Panel_GlobeControl, "Button_Center_Globe", QStringLiteral("Globus zentrieren"));
-        Button_Resize_Globe = button(Panel_GlobeControl, "Button_Resize_Globe",
-                                     QStringLiteral("Globus zur\u00FCcksetzen"));
+        Button_Center_Globe = namedButton(Panel_GlobeControl, "Button_Center_Globe",
+                                          QStringLiteral("Globus zentrieren"));
+        Button_Resize_Globe = namedButton(Panel_GlobeControl, "Button_Resize_Globe",
+                                          QStringLiteral("Globus zur\u00FCcksetzen"));
         Button_Exit_Globe =
-            button(Panel_GlobeControl, "Button_Exit_Globe", QStringLiteral("schliessen"));
+            namedButton(Panel_GlobeControl, "Button_Exit_Globe", QStringLiteral("schliessen"));
         for (QWidget* w : {Button_Center_Globe, Button_Resize_Globe, Button_Exit_Globe})
             l->addWidget(w);
         Panel_GlobeControl->adjustSize();
     }
 
-    Panel_PoIs_Edit = panel(this, "Panel_PoIs_Edit");
-    {
-        auto* l = new QVBoxLayout(Panel_PoIs_Edit);
-        Label_PoIs_Panel_Title = label(Panel_PoIs_Edit, "Label_PoIs_Panel_Title",
-                                       QStringLiteral("Zimbalo: Markierungsliste bearbeiten"));
-        Label_PoIs_Edit_Title = label(
-            Panel_PoIs_Edit, "Label_PoIs_Edit_Title",
-            QStringLiteral("+JJJJ MM TT nn.nn N nnn.nn E Ort/Bezeichnung (Kommentar in Klammern)"));
-        RichEdit_PoIs = named(new QPlainTextEdit(Panel_PoIs_Edit), "RichEdit_PoIs");
-        RichEdit_PoIs->setLineWrapMode(QPlainTextEdit::NoWrap);
-        Button_PoIS_Speichern =
-            button(Panel_PoIs_Edit, "Button_PoIS_Speichern", QStringLiteral("Liste Speichern"));
-        Button_PoIS_Abbrechen =
-            button(Panel_PoIs_Edit, "Button_PoIS_Abbrechen", QStringLiteral("Abbrechen"));
-        l->addWidget(Label_PoIs_Panel_Title);
-        l->addWidget(Label_PoIs_Edit_Title);
-        l->addWidget(RichEdit_PoIs, 1);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(Button_PoIS_Speichern);
-        buttons->addWidget(Button_PoIS_Abbrechen);
-        l->addLayout(buttons);
-        Panel_PoIs_Edit->resize(620, 420);
-    }
+    Panel_PoIs_Edit = popupPanel(this, "Panel_PoIs_Edit");
+    Label_PoIs_Panel_Title = namedLabel(Panel_PoIs_Edit, "Label_PoIs_Panel_Title",
+                                        QStringLiteral("Zimbalo: Markierungsliste bearbeiten"));
+    Label_PoIs_Edit_Title = namedLabel(
+        Panel_PoIs_Edit, "Label_PoIs_Edit_Title",
+        QStringLiteral("+JJJJ MM TT nn.nn N nnn.nn E Ort/Bezeichnung (Kommentar in Klammern)"));
+    RichEdit_PoIs = named(new QPlainTextEdit(Panel_PoIs_Edit), "RichEdit_PoIs");
+    RichEdit_PoIs->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Button_PoIS_Speichern =
+        namedButton(Panel_PoIs_Edit, "Button_PoIS_Speichern", QStringLiteral("Liste Speichern"));
+    Button_PoIS_Abbrechen =
+        namedButton(Panel_PoIs_Edit, "Button_PoIS_Abbrechen", QStringLiteral("Abbrechen"));
+    layOutListPanel(Panel_PoIs_Edit, {Label_PoIs_Panel_Title, Label_PoIs_Edit_Title}, RichEdit_PoIs,
+                    Button_PoIS_Speichern, Button_PoIS_Abbrechen);
 
-    Panel_PoIs_Select = panel(this, "Panel_PoIs_Select");
-    {
-        auto* l = new QVBoxLayout(Panel_PoIs_Select);
-        Label_PoIs_Select_Title = label(Panel_PoIs_Select, "Label_PoIs_Select_Title",
-                                        QStringLiteral("Zimbalo: Markierungen ausw\u00E4hlen"));
-        CheckListBox_PoIs = named(new QListWidget(Panel_PoIs_Select), "CheckListBox_PoIs");
-        Button_PoIs_Select = button(Panel_PoIs_Select, "Button_PoIs_Select",
-                                    QStringLiteral("Markierte \u00FCbernehmen"));
-        Button_PoIs_Select_Cancel =
-            button(Panel_PoIs_Select, "Button_PoIs_Select_Cancel", QStringLiteral("Abbrechen"));
-        l->addWidget(Label_PoIs_Select_Title);
-        l->addWidget(CheckListBox_PoIs, 1);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(Button_PoIs_Select);
-        buttons->addWidget(Button_PoIs_Select_Cancel);
-        l->addLayout(buttons);
-        Panel_PoIs_Select->resize(620, 420);
-    }
+    Panel_PoIs_Select = popupPanel(this, "Panel_PoIs_Select");
+    Label_PoIs_Select_Title = namedLabel(Panel_PoIs_Select, "Label_PoIs_Select_Title",
+                                         QStringLiteral("Zimbalo: Markierungen ausw\u00E4hlen"));
+    CheckListBox_PoIs = named(new QListWidget(Panel_PoIs_Select), "CheckListBox_PoIs");
+    Button_PoIs_Select = namedButton(Panel_PoIs_Select, "Button_PoIs_Select",
+                                     QStringLiteral("Markierte \u00FCbernehmen"));
+    Button_PoIs_Select_Cancel =
+        namedButton(Panel_PoIs_Select, "Button_PoIs_Select_Cancel", QStringLiteral("Abbrechen"));
+    layOutListPanel(Panel_PoIs_Select, {Label_PoIs_Select_Title}, CheckListBox_PoIs,
+                    Button_PoIs_Select, Button_PoIs_Select_Cancel);
 
-    Panel_About = panel(this, "Panel_About");
+    Panel_About = popupPanel(this, "Panel_About");
     {
         auto* l = new QVBoxLayout(Panel_About);
-        Label_Zimbalo = label(Panel_About, "Label_Zimbalo", QStringLiteral("Zimbalo"));
+        Label_Zimbalo = namedLabel(Panel_About, "Label_Zimbalo", QStringLiteral("Zimbalo"));
         StringGrid_VersionsInfo =
             named(new QTableWidget(17, 2, Panel_About), "StringGrid_VersionsInfo");
         StringGrid_VersionsInfo->horizontalHeader()->hide();
         StringGrid_VersionsInfo->verticalHeader()->hide();
-        Button_About_OK = button(Panel_About, "Button_About_OK", QStringLiteral("OK"));
+        Button_About_OK = namedButton(Panel_About, "Button_About_OK", QStringLiteral("OK"));
         l->addWidget(Label_Zimbalo);
         l->addWidget(StringGrid_VersionsInfo, 1);
         l->addWidget(Button_About_OK);

@@ -303,6 +303,8 @@ public:
 
 private:
     void markerFieldChanged(QLineEdit* field, double bound, bool latitude);
+    /// Draws a point layer anew with `rebuild` while it is `shown`, else empties `layerName`.
+    void showPointLayer(bool shown, void (TForm_Main::*rebuild)(), const char* layerName);
     void showPoIPanel(QWidget* panel);
 
 public:

@@ -1,7 +1,9 @@
 // Capitals, the single marker and the listed points of interest of the main window: the three
 // point layers, the marker's fields and distances, and the edit and selection panels of the list.
 
+#include <array>
 #include <optional>
+#include <utility>
 
 #include <QCheckBox>
 #include <QDir>
@@ -60,22 +62,19 @@ void TForm_Main::SetupPoints() {
     // Like the fields' change events, these run for typed text and for text set by the program.
     connect(Edit_PoI_Breite, &QLineEdit::textChanged, this, [this] { Edit_PoI_BreiteChange(); });
     connect(Edit_PoI_Laenge, &QLineEdit::textChanged, this, [this] { Edit_PoI_LaengeChange(); });
-    connect(RadioButton_PoI_Nord, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton_PoI_NordClick();
-    });
-    connect(RadioButton_PoI_Sued, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton_PoI_SuedClick();
-    });
-    connect(RadioButton_PoI_Ost, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton_PoI_OstClick();
-    });
-    connect(RadioButton_PoI_West, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            RadioButton_PoI_WestClick();
-    });
+    // A button's click handler runs when it is switched on, by the user or by the program.
+    const std::array<std::pair<QRadioButton*, void (TForm_Main::*)()>, 4> radioClicks = {{
+        {RadioButton_PoI_Nord, &TForm_Main::RadioButton_PoI_NordClick},
+        {RadioButton_PoI_Sued, &TForm_Main::RadioButton_PoI_SuedClick},
+        {RadioButton_PoI_Ost, &TForm_Main::RadioButton_PoI_OstClick},
+        {RadioButton_PoI_West, &TForm_Main::RadioButton_PoI_WestClick},
+    }};
+    for (const auto& [radio, click] : radioClicks) {
+        connect(radio, &QRadioButton::toggled, this, [this, click](bool on) {
+            if (on)
+                (this->*click)();
+        });
+    }
 }
 
 QString TForm_Main::PoIListPath() const {
@@ -120,24 +119,24 @@ void TForm_Main::RebuildListedPoIsLayer() {
     Globe->RequestRedraw();
 }
 
-void TForm_Main::CheckBox_CitiesClick() {
-    if (CheckBox_Cities->isChecked())
-        RebuildCapitalsLayer();
+void TForm_Main::showPointLayer(bool shown, void (TForm_Main::*rebuild)(), const char* layerName) {
+    if (shown)
+        (this->*rebuild)();
     else
-        overlays::ClearPointLayer(Globe->GlobeLayer(),
-                                  QString::fromLatin1(overlays::point_layers::kCitiesLayer));
+        overlays::ClearPointLayer(Globe->GlobeLayer(), QString::fromLatin1(layerName));
     Globe->RequestRedraw();
 }
 
+void TForm_Main::CheckBox_CitiesClick() {
+    showPointLayer(CheckBox_Cities->isChecked(), &TForm_Main::RebuildCapitalsLayer,
+                   overlays::point_layers::kCitiesLayer);
+}
+
 void TForm_Main::CheckBox_PoIClick() {
-    if (CheckBox_PoI->isChecked())
-        RebuildMarkerLayer();
-    else
-        overlays::ClearPointLayer(Globe->GlobeLayer(),
-                                  QString::fromLatin1(overlays::point_layers::kMarkerLayer));
+    showPointLayer(CheckBox_PoI->isChecked(), &TForm_Main::RebuildMarkerLayer,
+                   overlays::point_layers::kMarkerLayer);
     // The distance labels show only while the marker does.
     UpdateMarkerDistances();
-    Globe->RequestRedraw();
 }
 
 // ---- The marker ----

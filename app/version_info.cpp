@@ -24,27 +24,39 @@ constexpr std::size_t kMaxFileTypeLength = 80;
 constexpr std::uint32_t kLanguageUsEnglish = 0x0409;
 constexpr std::uint32_t kCodePageUnicode = 0x04B0;
 
-// The names of the string table, in the order they are read.
-enum StringName : std::size_t {
-    kCompanyName,
-    kFileDescription,
-    kFileVersion,
-    kInternalName,
-    kLegalCopyRight,
-    kLegalTradeMarks,
-    kOriginalFileName,
-    kProductName,
-    kProductVersion,
-    kComments,
-    kSpecialBuild,
-    kPrivateBuild,
-    kStringNameCount
+// The names of the string table, in the order they are read, and the field each one fills.
+struct StringField {
+    const char* name;
+    QString TFileVersionInfo::*field;
 };
 
-constexpr std::array<const char*, kStringNameCount> kStringNames = {
-    "CompanyName",    "FileDescription", "FileVersion",      "InternalName",
-    "LegalCopyRight", "LegalTradeMarks", "OriginalFileName", "ProductName",
-    "ProductVersion", "Comments",        "SpecialBuild",     "PrivateBuild"};
+constexpr std::array<StringField, 12> kStringFields = {
+    {{"CompanyName", &TFileVersionInfo::CompanyName},
+     {"FileDescription", &TFileVersionInfo::FileDescription},
+     {"FileVersion", &TFileVersionInfo::FileVersion},
+     {"InternalName", &TFileVersionInfo::InternalName},
+     {"LegalCopyRight", &TFileVersionInfo::LegalCopyRight},
+     {"LegalTradeMarks", &TFileVersionInfo::LegalTradeMarks},
+     {"OriginalFileName", &TFileVersionInfo::OriginalFileName},
+     {"ProductName", &TFileVersionInfo::ProductName},
+     {"ProductVersion", &TFileVersionInfo::ProductVersion},
+     {"Comments", &TFileVersionInfo::Comments},
+     {"SpecialBuild", &TFileVersionInfo::SpecialBuild},
+     {"PrivateBuild", &TFileVersionInfo::PrivateBuild}}};
+
+// The flags of the fixed part and the field each one sets.
+struct FlagField {
+    std::uint32_t flag;
+    bool TFileVersionInfo::*field;
+};
+
+constexpr std::array<FlagField, 6> kFlagFields = {
+    {{version_flag::kDebug, &TFileVersionInfo::DebugBuild},
+     {version_flag::kPreRelease, &TFileVersionInfo::PreRelease},
+     {version_flag::kSpecialBuild, &TFileVersionInfo::SpecialBuildFlag},
+     {version_flag::kPrivateBuild, &TFileVersionInfo::PrivateBuildFlag},
+     {version_flag::kPatched, &TFileVersionInfo::Patched},
+     {version_flag::kInfoInferred, &TFileVersionInfo::InfoInferred}}};
 
 std::string TranslationKey(std::uint32_t translation) {
     std::array<char, 16> key{};
@@ -149,34 +161,18 @@ TFileVersionInfo ReadVersionInfo(const QString& fileName, const VersionResource*
             table = &found->second;
         }
     }
-    std::array<QString, kStringNameCount> values;
     if (table != nullptr) {
-        for (std::size_t i = 0; i < kStringNameCount; ++i) {
-            const auto entry = table->find(kStringNames[i]);
+        for (const StringField& stringField : kStringFields) {
+            const auto entry = table->find(stringField.name);
             if (entry != table->end()) {
-                values[i] = QString::fromStdString(entry->second);
+                info.*stringField.field = QString::fromStdString(entry->second);
             }
         }
     }
-    info.CompanyName = values[kCompanyName];
-    info.FileDescription = values[kFileDescription];
-    info.FileVersion = values[kFileVersion];
-    info.InternalName = values[kInternalName];
-    info.LegalCopyRight = values[kLegalCopyRight];
-    info.LegalTradeMarks = values[kLegalTradeMarks];
-    info.OriginalFileName = values[kOriginalFileName];
-    info.ProductName = values[kProductName];
-    info.ProductVersion = values[kProductVersion];
-    info.Comments = values[kComments];
-    info.SpecialBuild = values[kSpecialBuild];
-    info.PrivateBuild = values[kPrivateBuild];
     if (resource->hasFixedPart) {
-        info.DebugBuild = FlagSet(*resource, version_flag::kDebug);
-        info.PreRelease = FlagSet(*resource, version_flag::kPreRelease);
-        info.SpecialBuildFlag = FlagSet(*resource, version_flag::kSpecialBuild);
-        info.PrivateBuildFlag = FlagSet(*resource, version_flag::kPrivateBuild);
-        info.Patched = FlagSet(*resource, version_flag::kPatched);
-        info.InfoInferred = FlagSet(*resource, version_flag::kInfoInferred);
+        for (const FlagField& flagField : kFlagFields) {
+            info.*flagField.field = FlagSet(*resource, flagField.flag);
+        }
         info.FileFunction = FileFunctionText(resource->fileType, resource->fileSubtype);
     }
     return info;

@@ -31,6 +31,14 @@ std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
 }
 
+// Names a control of the top panel and puts it in place.
+template <typename Control>
+Control* placed(Control* control, const char* name, int x, int y, int width, int height) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(x, y, width, height);
+    return control;
+}
+
 // Offers Windows-1252 names in a combo box, none of them chosen yet.
 void offerChoices(QComboBox* box, const std::vector<std::string>& names) {
     QStringList items;
@@ -58,28 +66,44 @@ TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent
     panel->setFixedHeight(kPanelHeight);
 
     addLabel("Label10", QStringLiteral("Land (auswählen)"), 8, 6, 220);
-    m_land = new QComboBox(panel);
-    m_land->setObjectName(QStringLiteral("ComboBox_Land"));
-    m_land->setEditable(true);
-    m_land->setInsertPolicy(QComboBox::NoInsert);
-    m_land->setMaxVisibleItems(30);
-    m_land->setGeometry(8, 24, 220, 26);
+    m_land = addPlaceChoice("ComboBox_Land", 8);
     addLabel("Label9", QStringLiteral("Stadt (auswählen)"), 236, 6, 220);
-    m_stadt = new QComboBox(panel);
-    m_stadt->setObjectName(QStringLiteral("ComboBox_Stadt"));
-    m_stadt->setEditable(true);
-    m_stadt->setInsertPolicy(QComboBox::NoInsert);
-    m_stadt->setMaxVisibleItems(30);
-    m_stadt->setGeometry(236, 24, 220, 26);
-    auto* take = new QPushButton(QStringLiteral("Übernehmen  ->"), panel);
-    take->setObjectName(QStringLiteral("Button_Uebernehmen"));
-    take->setGeometry(464, 22, 116, 30);
+    m_stadt = addPlaceChoice("ComboBox_Stadt", 236);
+    auto* take = placed(new QPushButton(QStringLiteral("Übernehmen  ->"), panel),
+                        "Button_Uebernehmen", 464, 22, 116, 30);
 
     addLabel("Label8", QStringLiteral("Land/Landschaft  (fakultativ)"), 592, 6, 200);
     m_ortLand = addEdit("Edit_Ort_Land", QStringLiteral("My country"), 592, 24, 200);
     addLabel("Label1", QStringLiteral("Ort/Stadt/Bezeichnung"), 802, 6, 230);
     m_ortStadt = addEdit("Edit_Ort_Stadt", QStringLiteral("My favorite place"), 802, 24, 230);
 
+    addPositionFields();
+
+    addLabel("Label6", QStringLiteral("Suche zwischen den Jahren"), 592, 60, 230);
+    m_von = addCombo("ComboBox_von", 592, 80, 80);
+    m_von->addItems({QStringLiteral("+1980"), QStringLiteral("+2000"), QStringLiteral("+2020")});
+    addLabel("Label7", QStringLiteral("und"), 678, 84, 36);
+    m_bis = addCombo("ComboBox_Bis", 716, 80, 80);
+    m_bis->addItems({QStringLiteral("+2000"), QStringLiteral("+2020"), QStringLiteral("+2050"),
+                     QStringLiteral("+2100")});
+    startButton()->setGeometry(812, 78, 106, 30);
+    stopButton()->setGeometry(926, 78, 106, 30);
+
+    // Receives nothing visible; kept so that every control of the window has its name.
+    auto* nirwana = addLabel("Label_Nirwana", QString(), 0, 0, 1);
+    nirwana->setVisible(false);
+
+    setHeaderTop(kPanelHeight - header()->height() - 2);
+
+    connect(m_land, qOverload<int>(&QComboBox::activated), this,
+            &TForm_CityHist::ComboBox_LandClick);
+    connect(take, &QPushButton::clicked, this, &TForm_CityHist::Button_UebernehmenClick);
+    connect(startButton(), &QPushButton::clicked, this,
+            &TForm_CityHist::Button_Start_CityHistClick);
+    connect(stopButton(), &QPushButton::clicked, this, &TForm_CityHist::Button_Stop_CityHistClick);
+}
+
+void TForm_CityHist::addPositionFields() {
     addLabel("Label2", QStringLiteral("Geogr. Breite (Grad)"), 8, 60, 180);
     m_breite = addEdit("Edit_Breite", QStringLiteral("47.5"), 8, 80, 90);
     m_nord = addRadio("RadioButton_Nord", QStringLiteral("Nord"), 104, 72);
@@ -101,54 +125,30 @@ TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent
     longitudeGroup->addButton(m_west);
     m_nord->setChecked(true);
     m_ost->setChecked(true);
-
-    addLabel("Label6", QStringLiteral("Suche zwischen den Jahren"), 592, 60, 230);
-    m_von = new QComboBox(panel);
-    m_von->setObjectName(QStringLiteral("ComboBox_von"));
-    m_von->addItems({QStringLiteral("+1980"), QStringLiteral("+2000"), QStringLiteral("+2020")});
-    m_von->setGeometry(592, 80, 80, 26);
-    addLabel("Label7", QStringLiteral("und"), 678, 84, 36);
-    m_bis = new QComboBox(panel);
-    m_bis->setObjectName(QStringLiteral("ComboBox_Bis"));
-    m_bis->addItems({QStringLiteral("+2000"), QStringLiteral("+2020"), QStringLiteral("+2050"),
-                     QStringLiteral("+2100")});
-    m_bis->setGeometry(716, 80, 80, 26);
-    startButton()->setGeometry(812, 78, 106, 30);
-    stopButton()->setGeometry(926, 78, 106, 30);
-
-    // Receives nothing visible; kept so that every control of the window has its name.
-    auto* nirwana = addLabel("Label_Nirwana", QString(), 0, 0, 1);
-    nirwana->setVisible(false);
-
-    setHeaderTop(kPanelHeight - header()->height() - 2);
-
-    connect(m_land, qOverload<int>(&QComboBox::activated), this,
-            &TForm_CityHist::ComboBox_LandClick);
-    connect(take, &QPushButton::clicked, this, &TForm_CityHist::Button_UebernehmenClick);
-    connect(startButton(), &QPushButton::clicked, this,
-            &TForm_CityHist::Button_Start_CityHistClick);
-    connect(stopButton(), &QPushButton::clicked, this, &TForm_CityHist::Button_Stop_CityHistClick);
 }
 
 QLineEdit* TForm_CityHist::addEdit(const char* name, const QString& text, int x, int y, int width) {
-    auto* edit = new QLineEdit(text, topPanel());
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(x, y, width, 26);
-    return edit;
+    return placed(new QLineEdit(text, topPanel()), name, x, y, width, 26);
 }
 
 QLabel* TForm_CityHist::addLabel(const char* name, const QString& text, int x, int y, int width) {
-    auto* label = new QLabel(text, topPanel());
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(x, y, width, 18);
-    return label;
+    return placed(new QLabel(text, topPanel()), name, x, y, width, 18);
+}
+
+QComboBox* TForm_CityHist::addCombo(const char* name, int x, int y, int width) {
+    return placed(new QComboBox(topPanel()), name, x, y, width, 26);
+}
+
+QComboBox* TForm_CityHist::addPlaceChoice(const char* name, int x) {
+    QComboBox* box = addCombo(name, x, 24, 220);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(30);
+    return box;
 }
 
 QRadioButton* TForm_CityHist::addRadio(const char* name, const QString& text, int x, int y) {
-    auto* radio = new QRadioButton(text, topPanel());
-    radio->setObjectName(QString::fromLatin1(name));
-    radio->setGeometry(x, y, 90, 22);
-    return radio;
+    return placed(new QRadioButton(text, topPanel()), name, x, y, 90, 22);
 }
 
 std::string TForm_CityHist::cityFile() const {
@@ -218,7 +218,7 @@ void TForm_CityHist::Button_UebernehmenClick() {
 
 void TForm_CityHist::Button_Start_CityHistClick() {
     const ListWindowContext& ctx = context();
-    if (running() || (ctx.control != nullptr && ctx.control->running())) {
+    if (anyRunGoing()) {
         return;
     }
     PlaceInputTexts texts;

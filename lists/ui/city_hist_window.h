@@ -42,9 +42,14 @@ protected:
     QString defaultSaveName() const override;
 
 private:
+    /// Latitude, longitude and height with their hemisphere buttons, and the population.
+    void addPositionFields();
     QLineEdit* addEdit(const char* name, const QString& text, int x, int y, int width);
     QLabel* addLabel(const char* name, const QString& text, int x, int y, int width);
     QRadioButton* addRadio(const char* name, const QString& text, int x, int y);
+    QComboBox* addCombo(const char* name, int x, int y, int width);
+    /// An editable choice of the city database (country or place) that takes no new entries.
+    QComboBox* addPlaceChoice(const char* name, int x);
     std::string cityFile() const;
 
     QComboBox* m_land = nullptr;

@@ -80,7 +80,7 @@ QString TForm_CityList::defaultSaveName() const {
 
 void TForm_CityList::Button_Start_CityListClick() {
     const ListWindowContext& ctx = context();
-    if (running() || (ctx.control != nullptr && ctx.control->running())) {
+    if (anyRunGoing()) {
         return;
     }
     CityListInput input;

@@ -280,8 +280,7 @@ void ListWindow::showStatus(const QString& text) {
 }
 
 void ListWindow::updateStartButton() {
-    const bool busy = m_running || (m_context.control != nullptr && m_context.control->running());
-    m_startButton->setEnabled(!busy);
+    m_startButton->setEnabled(!anyRunGoing());
     m_saveAction->setEnabled(!m_running);
 }
 
@@ -324,11 +323,15 @@ void ListWindow::runList(
     endRun(error);
 }
 
+bool ListWindow::anyRunGoing() const {
+    return m_running || (m_context.control != nullptr && m_context.control->running());
+}
+
 bool ListWindow::beginRun() {
-    ListRunControl* control = m_context.control;
-    if (m_running || (control != nullptr && control->running())) {
+    if (anyRunGoing()) {
         return false;
     }
+    ListRunControl* control = m_context.control;
     m_running = true;
     if (control != nullptr) {
         control->clearStop();

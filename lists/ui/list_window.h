@@ -61,6 +61,9 @@ public:
     /// True while this window runs a list.
     bool running() const { return m_running; }
 
+    /// True while a list runs in this window or in the other one.
+    bool anyRunGoing() const;
+
     /// Clears the text box (unless a run is still going in it) and shows the window, as the
     /// main window's menu does.
     void showCleared();
