@@ -34,13 +34,11 @@ int GeoLayerStore::Add(std::unique_ptr<GeoLayer> layer) {
     if (!layer) {
         throw GeoException(QStringLiteral("GeoLayerStore.Add passed nil layer"));
     }
-    if (layer->m_parentStore != nullptr) {
+    if (layer->ParentStore() != nullptr) {
         // A unique_ptr handed in cannot also be held by another store.
         throw GeoException(QStringLiteral("GeoLayerStore.Add: layer is owned by another store"));
     }
-    GeoLayer* raw = layer.get();
-    raw->m_parent = &m_owner;
-    raw->m_parentStore = this;
+    layer->setParentStore(this);
     m_layers.push_back(std::move(layer));
     m_owner.layersChanged();
     return Count() - 1;
@@ -54,7 +52,7 @@ int GeoLayerStore::Add(GeoLayer* layer) {
     if (index >= 0) {
         return index;
     }
-    if (layer->m_parentStore == nullptr) {
+    if (layer->ParentStore() == nullptr) {
         throw GeoException(QStringLiteral("GeoLayerStore.Add: layer has no owner; pass ownership"));
     }
     // A layer cannot become its own descendant.
@@ -63,7 +61,7 @@ int GeoLayerStore::Add(GeoLayer* layer) {
             throw GeoException(QStringLiteral("GeoLayerStore.Add: layer would contain itself"));
         }
     }
-    return Add(layer->m_parentStore->Remove(layer));
+    return Add(layer->ParentStore()->Remove(layer));
 }
 
 GeoLayer* GeoLayerStore::GetLayer(int index) const {
@@ -112,8 +110,7 @@ std::unique_ptr<GeoLayer> GeoLayerStore::Remove(GeoLayer* layer) {
     }
     std::unique_ptr<GeoLayer> taken = std::move(m_layers[static_cast<std::size_t>(index)]);
     m_layers.erase(m_layers.begin() + index);
-    taken->m_parent = nullptr;
-    taken->m_parentStore = nullptr;
+    taken->setParentStore(nullptr);
     m_owner.layersChanged();
     return taken;
 }
@@ -145,8 +142,7 @@ void GeoLayerStore::Clear() {
     std::vector<std::unique_ptr<GeoLayer>> layers = std::move(m_layers);
     m_layers.clear();
     for (auto& layer : layers) {
-        layer->m_parent = nullptr;
-        layer->m_parentStore = nullptr;
+        layer->setParentStore(nullptr);
     }
     layers.clear();
     m_owner.layersChanged();
@@ -225,6 +221,11 @@ QUuid GeoLayer::GUID() {
 
 GeoLayerStore* GeoLayer::ParentStore() const {
     return m_parentStore;
+}
+
+void GeoLayer::setParentStore(GeoLayerStore* store) {
+    m_parentStore = store;
+    m_parent = store != nullptr ? &store->Owner() : nullptr;
 }
 
 QString GeoLayer::Name() {
@@ -583,7 +584,7 @@ bool GeoLayers::drawQueried(const GeoRenderContext& ctx, GeoMapPoint& object) {
             return false;
         }
         renderObject(ctx, object, flags);
-    } else if (b.Width > layer.m_minObjectSize || b.Height > layer.m_minObjectSize) {
+    } else if (b.Width > layer.MinObjectSize() || b.Height > layer.MinObjectSize()) {
         const GeoRectVisibility v = projector.RectVisible(b);
         if (!v.Visible) {
             return false;
@@ -624,9 +625,9 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
         globe, globe.Projector(),     globe.Renderer(), globe.Labels(), layer,
         pass,  layer.EffectiveAlpha()};
     GeoObjectSource& source = layer.ObjectSource();
-    source.SetCullSize(layer.m_cullSize);
+    source.SetCullSize(layer.CullSize());
     int visited = 0;
-    source.Query(extent, layer.m_cullSize, [&](const std::shared_ptr<GeoMapPoint>& object) {
+    source.Query(extent, layer.CullSize(), [&](const std::shared_ptr<GeoMapPoint>& object) {
         if (!object->Hidden()) {
             drawQueried(ctx, *object);
         }

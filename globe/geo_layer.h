@@ -236,8 +236,12 @@ public:
     std::int32_t MinObjectSize() const { return m_minObjectSize; }
 
 private:
+    // The store holding the layer keeps its back-links; the layer set is the root's host and
+    // writes the per-pass render state that presenters and handlers only read.
     friend class GeoLayerStore;
     friend class GeoLayers;
+    /// Links the layer to the store that holds it and to that store's owner (null: no store).
+    void setParentStore(GeoLayerStore* store);
     void layersChanged();
     /// Starts a render pass: no objects drawn, no presenters used yet.
     void beginPass(int pass);
