@@ -856,7 +856,7 @@ void TForm_Main::Exit1Click() {
 }
 
 void TForm_Main::Hilfe2Click() {
-    OpenUserManual(m_folders.data, m_state.language, m_dialogs);
+    OpenUserManual(DataFolder(), m_state.language, m_dialogs);
 }
 
 void TForm_Main::FormClose() {

@@ -103,6 +103,10 @@ public:
 
     const AppFolders& Folders() const { return m_folders; }
 
+    /// The data folder. The program opens the window only once it was found; without one, the
+    /// files looked for in it are not found and say so.
+    QString DataFolder() const { return m_folders.data.value_or(QString()); }
+
     /// Path of the globe's temporary layer store file.
     const QString& LayerStorePath() const { return m_layerStorePath; }
 

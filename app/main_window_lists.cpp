@@ -93,7 +93,7 @@ void TForm_Main::CreateListWindows() {
     lists::ListWindowContext context;
     context.catalogue = &m_table;
     context.currentRecord = [this] { return CurrentRecord(); };
-    context.dataFolder = LocalPath(m_folders.data);
+    context.dataFolder = LocalPath(DataFolder());
     context.tempFolder = LocalPath(m_folders.temporary);
     context.language = m_state.language;
     context.dialogs = &m_dialogs;

@@ -127,7 +127,7 @@ void TForm_Main::CheckBox_LimitsClick() {
 
 void TForm_Main::Combobox_GlobusChange() {
     const std::optional<QString> path =
-        overlays::TextureFilePath(ComboBox_Globus->currentIndex(), Folders().data);
+        overlays::TextureFilePath(ComboBox_Globus->currentIndex(), DataFolder());
     if (path) {
         try {
             Globe->SetSurfaceTextureName(*path);

@@ -49,11 +49,11 @@ Started StartMainWindow(const StartOptions& options) {
 
     astro::BesselTable table;
     try {
-        if (options.folders.data.isEmpty())
+        if (!options.folders.data)
             throw astro::CatalogueError(
                 astro::DataFolderNotFoundMessage(options.folders.program.toStdString()));
         table =
-            astro::LoadCatalogue((options.folders.data + astro::kCatalogueFileName).toStdString());
+            astro::LoadCatalogue((*options.folders.data + astro::kCatalogueFileName).toStdString());
     } catch (const astro::CatalogueError& e) {
         dialogs.fail(QString::fromStdString(e.what()));
         out.exitStatus = 1;
@@ -105,7 +105,7 @@ int RunProgram(int argc, char** argv) {
     StartOptions options;
     options.folders = ResolveFolders();
     // Started from a terminal, the missing data is also told there (the dialog may go unseen).
-    if (options.folders.data.isEmpty())
+    if (!options.folders.data)
         std::fprintf(
             stderr, "%s\n",
             astro::DataFolderNotFoundMessage(options.folders.program.toStdString()).c_str());

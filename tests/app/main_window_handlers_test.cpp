@@ -145,7 +145,7 @@ TEST_F(WindowHandlers, AnEventFarFromT0PutsTheSliderAtTheNearerEnd) {
     // The catalogue's closest approaches all lie near T0; two copies of event 1 with the axis
     // shifted along its path by 5 hours either way lie beyond the slider's ends.
     const astro::BesselTable delivered =
-        astro::LoadCatalogue((folders.data + astro::kCatalogueFileName).toStdString());
+        astro::LoadCatalogue((*folders.data + astro::kCatalogueFileName).toStdString());
     std::vector<astro::BesselRecord> records(3, delivered[1]);
     for (const double shift : {5.0, -5.0}) {
         astro::BesselRecord& r = records[shift > 0 ? 1 : 2];

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <optional>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include "app/program.h"
 #include "app/quit_signals.h"
 #include "app/version_info.h"
+#include "astro/data_folder.h"
 #include "window_fixture.h"
 
 namespace zimbalo::app {
@@ -114,6 +116,16 @@ TEST_F(Startup, AnUnreadableCatalogueIsNamedAndTheStartEnds) {
     EXPECT_EQ(s.exitStatus, 1);
     ASSERT_EQ(dialogs.failed.size(), 1);
     EXPECT_TRUE(dialogs.failed[0].contains("1000")) << dialogs.failed[0].toStdString();
+
+    // No data folder found at all: the message says where it was looked for.
+    options.folders.data = std::nullopt;
+    dialogs.failed.clear();
+    s = StartMainWindow(options);
+    EXPECT_FALSE(s.window);
+    EXPECT_EQ(s.exitStatus, 1);
+    ASSERT_EQ(dialogs.failed.size(), 1);
+    EXPECT_EQ(dialogs.failed[0], QString::fromStdString(astro::DataFolderNotFoundMessage(
+                                     options.folders.program.toStdString())));
     EXPECT_TRUE(temporaryFiles().isEmpty()) << "no window, no layer store";
 }
 
