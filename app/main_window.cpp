@@ -65,6 +65,14 @@ T* named(T* widget, const char* name) {
     return widget;
 }
 
+/// The layout of a group box of the left column, with the margins all of them share.
+template <typename Layout>
+Layout* groupLayout(QWidget* box) {
+    auto* l = new Layout(box);
+    l->setContentsMargins(4, 0, 4, 2);
+    return l;
+}
+
 /// A panel over the main window's inside, hidden until a menu shows it.
 QWidget* popupPanel(QWidget* parent, const char* name) {
     auto* p = named(new QWidget(parent), name);
@@ -230,11 +238,23 @@ void TForm_Main::buildLeftColumn() {
     col->setContentsMargins(3, 1, 3, 1);
     col->setSpacing(1);
 
+    buildEventGroups(col);
+    buildElementGrid(col);
+    buildChoiceGroups(col);
+    buildGlobeGroup(col);
+    buildMarkerGroup(col);
+    col->addStretch(1);
+
+    ScrollBox_Links->setWidget(Panel1);
+    ScrollBox_Links->setFixedWidth(kLeftColumnWidth
+                                   + ScrollBox_Links->verticalScrollBar()->sizeHint().width());
+}
+
+void TForm_Main::buildEventGroups(QVBoxLayout* col) {
     GroupBox_Bedeckung =
         named(new QGroupBox(QStringLiteral("Bedeckung im Jahr ..."), Panel1), "GroupBox_Bedeckung");
     {
-        auto* l = new QHBoxLayout(GroupBox_Bedeckung);
-        l->setContentsMargins(4, 0, 4, 2);
+        auto* l = groupLayout<QHBoxLayout>(GroupBox_Bedeckung);
         ScrollBar_Bedeckung = named(new QScrollBar(Qt::Horizontal), "ScrollBar_Bedeckung");
         ScrollBar_Bedeckung->setRange(1, 1780);
         ScrollBar_Bedeckung->setPageStep(10);
@@ -264,7 +284,9 @@ void TForm_Main::buildLeftColumn() {
             l->addWidget(label);
     }
     col->addWidget(Panel2);
+}
 
+void TForm_Main::buildElementGrid(QVBoxLayout* col) {
     SG = named(new QTableWidget(kGridRows, 3, Panel1), "SG");
     SG->horizontalHeader()->hide();
     SG->verticalHeader()->hide();
@@ -291,12 +313,13 @@ void TForm_Main::buildLeftColumn() {
         }
     }
     col->addWidget(SG);
+}
 
+void TForm_Main::buildChoiceGroups(QVBoxLayout* col) {
     GroupBox_Planeten =
         named(new QGroupBox(QStringLiteral("Planetenauswahl"), Panel1), "GroupBox_Planeten");
     {
-        auto* l = new QGridLayout(GroupBox_Planeten);
-        l->setContentsMargins(4, 0, 4, 2);
+        auto* l = groupLayout<QGridLayout>(GroupBox_Planeten);
         l->setHorizontalSpacing(2);
         l->setVerticalSpacing(0);
         const char* names[] = {"CheckBox_Mer", "CheckBox_Ven", "CheckBox_Mar", "CheckBox_Jup",
@@ -316,17 +339,17 @@ void TForm_Main::buildLeftColumn() {
     GroupBox_ET_UT =
         named(new QGroupBox(QStringLiteral("DeltaT (TT oder UT)"), Panel1), "GroupBox_ET_UT");
     {
-        auto* l = new QHBoxLayout(GroupBox_ET_UT);
-        l->setContentsMargins(4, 0, 4, 2);
+        auto* l = groupLayout<QHBoxLayout>(GroupBox_ET_UT);
         CheckBox_ET_UT = named(new QCheckBox(QStringLiteral("TT")), "CheckBox_ET_UT");
         l->addWidget(CheckBox_ET_UT);
     }
     col->addWidget(GroupBox_ET_UT);
+}
 
+void TForm_Main::buildGlobeGroup(QVBoxLayout* col) {
     GroupBox_Globus = named(new QGroupBox(QStringLiteral("Globus"), Panel1), "GroupBox_Globus");
     {
-        auto* l = new QGridLayout(GroupBox_Globus);
-        l->setContentsMargins(4, 0, 4, 2);
+        auto* l = groupLayout<QGridLayout>(GroupBox_Globus);
         l->setVerticalSpacing(1);
         ComboBox_Globus = named(new QComboBox, "ComboBox_Globus");
         ComboBox_Globus->addItems({QStringLiteral("BlueMarble_5.4x2.7k"),
@@ -355,12 +378,13 @@ void TForm_Main::buildLeftColumn() {
         l->addLayout(boxes, 1, 0, 1, 2);
     }
     col->addWidget(GroupBox_Globus);
+}
 
+void TForm_Main::buildMarkerGroup(QVBoxLayout* col) {
     GroupBox_Markierung =
         named(new QGroupBox(QStringLiteral("Markierung"), Panel1), "GroupBox_Markierung");
     {
-        auto* l = new QGridLayout(GroupBox_Markierung);
-        l->setContentsMargins(4, 0, 4, 2);
+        auto* l = groupLayout<QGridLayout>(GroupBox_Markierung);
         l->setVerticalSpacing(1);
         Edit_PoI_Breite = named(new QLineEdit, "Edit_PoI_Breite");
         Edit_PoI_Laenge = named(new QLineEdit, "Edit_PoI_Laenge");
@@ -392,11 +416,6 @@ void TForm_Main::buildLeftColumn() {
         l->addWidget(Label_DistB, 3, 0, 1, 4);
     }
     col->addWidget(GroupBox_Markierung);
-    col->addStretch(1);
-
-    ScrollBox_Links->setWidget(Panel1);
-    ScrollBox_Links->setFixedWidth(kLeftColumnWidth
-                                   + ScrollBox_Links->verticalScrollBar()->sizeHint().width());
 }
 
 void TForm_Main::buildGlobePanel() {

@@ -33,6 +33,7 @@ class QScrollArea;
 class QScrollBar;
 class QSlider;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace zimbalo::globe {
 class GlobeView;
@@ -366,6 +367,12 @@ public:
 private:
     void buildMenus();
     void buildLeftColumn();
+    // The parts of the left column, each added to `col`.
+    void buildEventGroups(QVBoxLayout* col);
+    void buildElementGrid(QVBoxLayout* col);
+    void buildChoiceGroups(QVBoxLayout* col);
+    void buildGlobeGroup(QVBoxLayout* col);
+    void buildMarkerGroup(QVBoxLayout* col);
     void buildGlobePanel();
     void buildPopupPanels();
     void connectHandlers();
