@@ -14,6 +14,14 @@ namespace zimbalo::app {
 
 namespace {
 
+/// A text as a field of `capacity` bytes keeps it: Windows-1252, cut to the capacity.
+std::string StoredText(const std::string& utf8, std::size_t capacity) {
+    std::string stored = lists::Utf8ToCp1252(utf8);
+    if (stored.size() > capacity)
+        stored.resize(capacity);
+    return stored;
+}
+
 /// Writes fields one after the other into the fixed image.
 class Writer {
 public:
@@ -30,9 +38,7 @@ public:
     }
 
     void text(const std::string& utf8, std::size_t capacity) {
-        std::string stored = lists::Utf8ToCp1252(utf8);
-        if (stored.size() > capacity)
-            stored.resize(capacity);
+        const std::string stored = StoredText(utf8, capacity);
         byte(static_cast<std::uint8_t>(stored.size()));
         for (std::size_t i = 0; i < capacity; ++i)
             byte(i < stored.size() ? static_cast<std::uint8_t>(stored[i]) : 0);
@@ -251,10 +257,7 @@ std::optional<std::string> StoredVersionBytes(std::span<const std::uint8_t> byte
 }
 
 std::string VersionBytes(const std::string& version) {
-    std::string stored = lists::Utf8ToCp1252(version);
-    if (stored.size() > 16)
-        stored.resize(16);
-    return stored;
+    return StoredText(version, 16);
 }
 
 std::vector<std::string> SanitizeSettings(SettingsRecord& r, int eventCount,
