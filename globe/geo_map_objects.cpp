@@ -235,8 +235,7 @@ int GeoChainStore::PointCount() const {
 
 void GeoChainStore::Changed() {
     if (m_owner != nullptr) {
-        m_owner->InvalidateBounds();
-        m_owner->SetModified(true);
+        m_owner->Touched();
     }
 }
 
@@ -262,7 +261,7 @@ std::shared_ptr<GeoMapPoint> GeoMapPoint::Clone() const {
 
 void GeoMapPoint::SetLocation(const GeoPoint& p) {
     m_location = p;
-    touched();
+    Touched();
 }
 
 const GeoRect& GeoMapPoint::Bounds() const {
@@ -277,7 +276,7 @@ GeoRect GeoMapPoint::computeBounds() const {
     return GeoRect{m_location.Longitude, m_location.Latitude, 1, 1};
 }
 
-void GeoMapPoint::touched() {
+void GeoMapPoint::Touched() {
     m_modified = true;
     m_boundsValid = false;
 }

@@ -157,6 +157,10 @@ public:
     /// Drops the cached bounds; they are recomputed when next read.
     void InvalidateBounds() { m_boundsValid = false; }
 
+    /// The object's shape changed: it counts as modified and its bounds are recomputed when next
+    /// read.
+    void Touched();
+
     /// Number of the presenter that draws the object (0 = none: the object draws itself).
     int PresenterID() const { return m_presenterID; }
 
@@ -207,7 +211,6 @@ protected:
     GeoMapPoint(const GeoMapPoint& other);
     void copyDataTo(GeoMapPoint& target) const;
     virtual GeoRect computeBounds() const;
-    void touched();
 
 private:
     friend class GeoObjectSource;
