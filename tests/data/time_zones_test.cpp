@@ -31,6 +31,8 @@ TEST(DeliveredZoneTable, ZonesOfKnownPlaces) {
              Place{-33.87, 151.21, "Australia/Sydney"},
              Place{1.87, -157.40, "Pacific/Kiritimati"},
              Place{-19.06, -169.92, "Pacific/Niue"},
+             Place{-14.28, -170.70, "Pacific/Pago_Pago"},  // 100 km from Samoa, a day apart
+             Place{-13.83, -171.76, "Pacific/Apia"},
              Place{-33.45, -70.67, "America/Santiago"},
              Place{40.71, -74.01, "America/New_York"},
              Place{30.0, -40.0, "Etc/GMT+3"},   // the North Atlantic
