@@ -108,6 +108,17 @@ std::optional<PlanetMask> ParsePlanetList(std::string_view text) {
     return mask;
 }
 
+ComingInput ComingFrom(const HomePlace& place, double startJD) {
+    ComingInput input;
+    input.place = place;
+    input.startJD = startJD;
+    // The place history selects by the UT year of greatest occultation; a day earlier keeps an
+    // event that began before the start instant but was still going then.
+    input.firstYear = astro::JDToCalendar(startJD - 1.0).year;
+    input.lastYear = 2100;
+    return input;
+}
+
 std::vector<ComingRow> ComingOccultations(const astro::BesselTable& table, const ComingInput& input,
                                           const std::atomic<bool>* stop) {
     CityHistInput hist;
@@ -115,9 +126,7 @@ std::vector<ComingRow> ComingOccultations(const astro::BesselTable& table, const
     hist.place.Breite = input.place.latitudeDeg;
     hist.place.Laenge = input.place.longitudeDeg;
     hist.place.Hoehe = input.place.heightMetres;
-    // The place history selects by the UT year of greatest occultation; a day earlier keeps an
-    // event that began before the start instant but was still going then.
-    hist.firstYear = astro::JDToCalendar(input.startJD - 1.0).year;
+    hist.firstYear = input.firstYear;
     hist.lastYear = input.lastYear;
     const ZoneClock clock(input.place.zone);
     std::vector<ComingRow> rows;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,16 +86,22 @@ struct ComingRow {
     Verdict verdict = Verdict::BelowHorizon;
 };
 
-/// What the computation needs: the place, the start instant (Julian date UT; events whose
-/// fourth contact lies before it are left out) and the last UT year (the place history's).
+/// What the computation needs: the place, the range of UT years of greatest occultation (as the
+/// place history selects), and the start instant (Julian date UT): events whose fourth contact
+/// lies before it are left out.
 struct ComingInput {
     HomePlace place;
-    double startJD = 0.0;
+    int firstYear = 1980;
     int lastYear = 2100;
+    double startJD = -std::numeric_limits<double>::infinity();
 };
 
-/// The rows of the place history of `input.place` whose fourth contact is at or after
-/// `startJD`, in catalogue (time) order. `stop` (may be null) ends the search early.
+/// The start instant `startJD` and the year range from its year (a day earlier, to keep an event
+/// that is going on at the start) to 2100.
+ComingInput ComingFrom(const HomePlace& place, double startJD);
+
+/// The rows of the place history of `input.place` within the years whose fourth contact is at
+/// or after `startJD`, in catalogue (time) order. `stop` (may be null) ends the search early.
 std::vector<ComingRow> ComingOccultations(const astro::BesselTable& table, const ComingInput& input,
                                           const std::atomic<bool>* stop = nullptr);
 

@@ -38,7 +38,6 @@ int main(int argc, char** argv) {
         const astro::BesselTable table = astro::LoadCatalogue(path);
         lists::ComingInput input;
         input.place = {"Basel", 47.5584, 7.5733, 260, "Europe/Zurich"};
-        input.startJD = astro::CalendarToJD(1980, 1, 1, 0.0, 0.0, 0.0);
         lists::ComingFilter filter;
         filter.planets = lists::kEveryPlanet;
         filter.seen = lists::SeenRule::DarkSkyOrVenusJupiter;

@@ -88,9 +88,8 @@ TEST(ComingFilter, PlanetsNoneChosenMeansAll) {
 TEST(ComingOccultations, RowsFromTheStartWithClockTimesAndVerdict) {
     const astro::BesselTable table(
         {SyntheticEventInYear(2000), SyntheticEventInYear(2010), SyntheticEventInYear(2024)});
-    ComingInput input;
-    input.place = {"Million", 10.70, 10.30, 100, "Africa/Lagos"};
-    input.startJD = astro::CalendarToJD(2005, 1, 1, 0.0, 0.0, 0.0);
+    ComingInput input = ComingFrom({"Million", 10.70, 10.30, 100, "Africa/Lagos"},
+                                   astro::CalendarToJD(2005, 1, 1, 0.0, 0.0, 0.0));
     const std::vector<ComingRow> rows = ComingOccultations(table, input);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].number, 2);
