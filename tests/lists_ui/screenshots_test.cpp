@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 #include "dialogs/user_dialogs.h"
 #include "lists/ui/city_hist_window.h"
 #include "lists/ui/city_list_window.h"
+#include "lists/ui/coming_window.h"
 
 namespace zimbalo::lists {
 namespace {
@@ -74,6 +76,27 @@ TEST(ListWindowPictures, DISABLED_Screenshots) {
         std::fprintf(stderr, "status: %s\n", hist.statusText().toUtf8().constData());
         hist.grab().save(QStringLiteral("%1/cityhist_%2.png").arg(folder, suffix));
         EXPECT_EQ(dialogs.failures, 0);
+    }
+}
+
+// The coming occultations at Basel in the three languages, seen from a dark sky or Venus and
+// Jupiter by day; the scale factor of the environment (QT_SCALE_FACTOR) applies.
+TEST(ComingWindowPictures, DISABLED_Screenshots) {
+    const char* folder = std::getenv("ZIMBALO_SCREENSHOTS");
+    ASSERT_NE(folder, nullptr);
+    const astro::BesselTable table = astro::LoadCatalogue(astro::CataloguePath());
+    QuietDialogs dialogs;
+    for (Language language : {Language::German, Language::English, Language::French}) {
+        ComingOccultationsWindow window(&table, &dialogs, language);
+        window.setHome(HomePlace{"Basel", 47.5584, 7.5733, 260, "Europe/Zurich"});
+        window.setPlanets(0x1Eu);
+        window.findChild<QCheckBox*>("CheckBox_SeenOnly")->setChecked(true);
+        window.findChild<QCheckBox*>("CheckBox_DayVenusJupiter")->setChecked(true);
+        window.show();
+        QApplication::processEvents();
+        const char* suffix[] = {"de", "en", "fr"};
+        window.grab().save(
+            QStringLiteral("%1/coming_%2.png").arg(folder, suffix[static_cast<int>(language)]));
     }
 }
 
