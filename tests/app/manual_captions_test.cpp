@@ -4,6 +4,8 @@
 // picture a manual shows exists beside it. A control that gets a caption without its manual
 // section fails here.
 
+#include <string>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -131,13 +133,14 @@ TEST(ManualCaptions, EveryCaptionOfTheProgramAppearsInTheManualOfItsLanguage) {
 TEST(ManualCaptions, TheThreeManualsHaveTheSameSectionsAndTheirPicturesExist) {
     static const QRegularExpression section(QStringLiteral("<section id=\"([^\"]+)\""));
     static const QRegularExpression picture(QStringLiteral("<img [^>]*src=\"([^\"]+)\""));
-    QStringList firstSections;
+    std::string firstSections;
     for (const ManualLanguage& l : kLanguages) {
         const QString html = ReadManual(l.code);
-        QStringList sections;
+        QStringList ids;
         for (auto it = section.globalMatch(html); it.hasNext();)
-            sections << it.next().captured(1);
-        if (firstSections.isEmpty())
+            ids << it.next().captured(1);
+        const std::string sections = ids.join(QLatin1Char(' ')).toStdString();
+        if (firstSections.empty())
             firstSections = sections;
         EXPECT_EQ(sections, firstSections) << "sections of zimbalo." << l.code << ".html";
 
@@ -149,7 +152,7 @@ TEST(ManualCaptions, TheThreeManualsHaveTheSameSectionsAndTheirPicturesExist) {
         }
         EXPECT_GE(pictures, 4) << "zimbalo." << l.code << ".html";
     }
-    EXPECT_GE(firstSections.size(), 8);
+    EXPECT_GE(QString::fromStdString(firstSections).count(QLatin1Char(' ')), 7);
 }
 
 }  // namespace
