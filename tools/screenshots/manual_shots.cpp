@@ -154,32 +154,33 @@ int main(int argc, char** argv) {
     zimbalo::app::Started started = zimbalo::app::StartMainWindow(options);
     if (!started.window || dialogs.messages > 0)
         return 1;
-    QMainWindow& main = *started.window;
-    main.move(0, 0);
-    main.resize(1024, 860);
-    main.show();
+    QMainWindow& window = *started.window;
+    window.move(0, 0);
+    window.resize(1024, 860);
+    window.show();
     settle(2500);
 
     // An occultation of Saturn seen from Europe, in UT, at its maximum in Basel.
-    need<QScrollBar>(main, "ScrollBar_Bedeckung")->setValue(kShownEvent);
-    need<QCheckBox>(main, "CheckBox_ET_UT")->setChecked(true);
-    need<QScrollBar>(main, "Time_ScrollBar")->setValue(kShownInstant);
+    need<QScrollBar>(window, "ScrollBar_Bedeckung")->setValue(kShownEvent);
+    need<QCheckBox>(window, "CheckBox_ET_UT")->setChecked(true);
+    need<QScrollBar>(window, "Time_ScrollBar")->setValue(kShownInstant);
     settle(1500);
 
     Shots shots(folder, QString::fromStdString(code));
 
-    // The globe's right-button panel, opened over the middle of the globe.
-    QWidget* globe = need<QWidget>(main, "Globe");
+    // The globe's right-button panel, opened over the middle of the globe; its "reset" then
+    // shows the whole globe for the pictures that follow.
+    QWidget* globe = need<QWidget>(window, "Globe");
     QTest::mouseClick(globe, Qt::RightButton, {}, globe->rect().center());
     settle();
-    QWidget* globePanel = need<QWidget>(main, "Panel_GlobeControl");
-    shots.save(main, "globe-panel", 420, around(main, *globePanel, 90));
-    click(main, "Button_Resize_Globe");
+    QWidget* globePanel = need<QWidget>(window, "Panel_GlobeControl");
+    shots.save(window, "globe-panel", 420, around(window, *globePanel, 90));
+    click(window, "Button_Resize_Globe");
 
     // Points of interest: the edit panel with the default lines and two more typed in, saved;
     // then the selection panel with two places picked and shown on the globe.
-    trigger(main, "Markierungen_Bearbeiten");
-    auto* edit = need<QPlainTextEdit>(main, "RichEdit_PoIs");
+    trigger(window, "Markierungen_Bearbeiten");
+    auto* edit = need<QPlainTextEdit>(window, "RichEdit_PoIs");
     edit->moveCursor(QTextCursor::End);
     for (const char* line :
          {"+2024 08 21 48.86 N 002.35 E Paris", "+2024 08 21 41.90 N 012.50 E Roma (Pincio)"}) {
@@ -187,32 +188,34 @@ int main(int argc, char** argv) {
         QTest::keyClicks(edit, QString::fromLatin1(line));
     }
     settle();
-    shots.save(main, "poi-edit", 560, around(main, *need<QWidget>(main, "Panel_PoIs_Edit"), 0));
-    click(main, "Button_PoIS_Speichern");
-    trigger(main, "Markierungen_Auswaehlen");
-    auto* list = need<QListWidget>(main, "CheckListBox_PoIs");
+    shots.save(window, "poi-edit", 560,
+               around(window, *need<QWidget>(window, "Panel_PoIs_Edit"), 0));
+    click(window, "Button_PoIS_Speichern");
+    trigger(window, "Markierungen_Auswaehlen");
+    auto* list = need<QListWidget>(window, "CheckListBox_PoIs");
     for (int row : {1, 2})
         if (row < list->count())
             list->item(row)->setCheckState(Qt::Checked);
     settle();
-    shots.save(main, "poi-select", 560, around(main, *need<QWidget>(main, "Panel_PoIs_Select"), 0));
-    click(main, "Button_PoIs_Select");
+    shots.save(window, "poi-select", 560,
+               around(window, *need<QWidget>(window, "Panel_PoIs_Select"), 0));
+    click(window, "Button_PoIs_Select");
 
     // The main window with the capitals, the sub-planetary point and the marker switched on.
-    need<QCheckBox>(main, "CheckBox_Cities")->setChecked(true);
-    need<QCheckBox>(main, "CheckBox_SSP")->setChecked(true);
-    need<QCheckBox>(main, "CheckBox_PoI")->setChecked(true);
+    need<QCheckBox>(window, "CheckBox_Cities")->setChecked(true);
+    need<QCheckBox>(window, "CheckBox_SSP")->setChecked(true);
+    need<QCheckBox>(window, "CheckBox_PoI")->setChecked(true);
     settle(1500);
-    shots.save(main, "main", 800);
+    shots.save(window, "main", 800);
 
-    trigger(main, "Version1");
+    trigger(window, "Version1");
     settle();
-    shots.save(main, "version", 420, around(main, *need<QWidget>(main, "Panel_About"), 0));
-    click(main, "Button_About_OK");
+    shots.save(window, "version", 420, around(window, *need<QWidget>(window, "Panel_About"), 0));
+    click(window, "Button_About_OK");
 
     // The place history of the default place over the whole catalogue.
-    trigger(main, "CityHist");
-    auto* hist = need<QMainWindow>(main, "TForm_CityHist");
+    trigger(window, "CityHist");
+    auto* hist = need<QMainWindow>(window, "TForm_CityHist");
     hist->move(0, 0);
     hist->resize(1174, 640);
     settle();
@@ -224,8 +227,8 @@ int main(int argc, char** argv) {
     hist->hide();
 
     // The cities that see the shown event, from 100'000 inhabitants up.
-    trigger(main, "Sichtbarkeit");
-    auto* cities = need<QMainWindow>(main, "TForm_CityList");
+    trigger(window, "Sichtbarkeit");
+    auto* cities = need<QMainWindow>(window, "TForm_CityList");
     cities->move(0, 0);
     cities->resize(1000, 560);
     settle();
@@ -236,7 +239,7 @@ int main(int argc, char** argv) {
     shots.save(*cities, "citylist", 860);
     cities->hide();
 
-    main.close();
+    window.close();
     settle(300);
     return dialogs.messages > 0 ? 1 : 0;
 }
