@@ -341,32 +341,11 @@ lists::ListCallback FixedPrinter(std::ostream& out, const CliEnvironment& env) {
     };
 }
 
-// Passes the steps of the chosen planets on to `inner` (all with an empty mask).
-lists::ListCallback OfPlanets(lists::PlanetMask planets, lists::ListCallback inner) {
-    return [planets, inner = std::move(inner)](const lists::ListStep& step) {
-        if (lists::PlanetChosen(planets, step.record->Planet)) {
-            inner(step);
-        }
-    };
-}
-
-// Prints the saved-list lines as a run reports them.
-lists::ListCallback TabPrinter(std::ostream& out) {
-    return [&out](const lists::ListStep& step) {
-        if (step.visible) {
-            out << step.tabLine << lists::kLineEnd;
-            if (!out) {
-                throw OutputFailure(OutputFailureText(out));
-            }
-        }
-    };
-}
-
 // The rows of the place list (of the chosen planets; with --seen-only those seen from a dark
 // sky) as an iCalendar file.
 void WritePlaceCalendar(const CommandLine& cl, const astro::BesselTable& table,
-                        const lists::CityHistInput& hist, lists::PlanetMask planets,
-                        std::ostream& out, const CliEnvironment& env) {
+                        const lists::CityHistInput& hist, std::ostream& out,
+                        const CliEnvironment& env) {
     lists::ComingInput input;
     const std::string name = cl.Value("--name").value_or("");
     input.place.name = env.utf8Terminal ? name : lists::Cp1252ToUtf8(name);
@@ -382,7 +361,7 @@ void WritePlaceCalendar(const CommandLine& cl, const astro::BesselTable& table,
     input.firstYear = hist.firstYear;
     input.lastYear = hist.lastYear;
     lists::ComingFilter filter;
-    filter.planets = planets;
+    filter.planets = hist.planets;
     filter.seen = cl.Has("--seen-only") ? lists::SeenRule::DarkSky : lists::SeenRule::Always;
     const auto rows = lists::Filtered(lists::ComingOccultations(table, input), filter);
     out << lists::CalendarText(rows, input.place, hist.language,
@@ -400,7 +379,7 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
     if (format != "ics" && cl.Has("--seen-only")) {
         throw UsageError("--seen-only needs --format ics");
     }
-    lists::PlanetMask planets = 0;
+    lists::CityHistInput input;
     if (const auto text = cl.Value("--planets")) {
         const auto mask = lists::ParsePlanetList(*text);
         if (!mask) {
@@ -409,9 +388,8 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
                 "commas, not "
                 + Shown(*text));
         }
-        planets = *mask;
+        input.planets = *mask;
     }
-    lists::CityHistInput input;
     input.place.Breite = DecimalOption(cl, "--lat", -90.0, 90.0);
     input.place.Laenge = DecimalOption(cl, "--lon", -180.0, 180.0);
     double height = 0.0;
@@ -427,17 +405,13 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
 
     const lists::ListKind kind = lists::ListKind::CityHist;
     if (format == "ics") {
-        WritePlaceCalendar(cl, table, input, planets, out, env);
+        WritePlaceCalendar(cl, table, input, out, env);
     } else if (cl.Has("--fixed")) {
         out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
-        lists::RunCityHist(table, input, {}, OfPlanets(planets, FixedPrinter(out, env)));
+        lists::RunCityHist(table, input, {}, FixedPrinter(out, env));
     } else {
         out << lists::ListPreamble(kind, input.language);
-        if (planets == 0) {
-            lists::RunCityHist(table, input, {&out, "standard output"}, {});
-        } else {
-            lists::RunCityHist(table, input, {}, OfPlanets(planets, TabPrinter(out)));
-        }
+        lists::RunCityHist(table, input, {&out, "standard output"}, {});
     }
     return kExitOk;
 }
