@@ -122,7 +122,10 @@ Component EventOf(const ComingRow& row, const HomePlace& place, const ZoneClock&
     icalcomponent_add_property(e, icalproperty_new_uid(CalendarUid(row.number, place).c_str()));
     icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(e, icalproperty_new_dtstart(UtcTime(row.jdUT[first])));
-    icalcomponent_add_property(e, icalproperty_new_dtend(UtcTime(row.jdUT[last])));
+    // An end must lie after the start; with one instant shown the event has no length.
+    if (UnixSecondsOf(row.jdUT[last]) > UnixSecondsOf(row.jdUT[first])) {
+        icalcomponent_add_property(e, icalproperty_new_dtend(UtcTime(row.jdUT[last])));
+    }
     icalcomponent_add_property(e, icalproperty_new_summary(summary.c_str()));
     const std::string location = place.name.empty() ? PlaceText(place, language) : place.name;
     icalcomponent_add_property(e, icalproperty_new_location(location.c_str()));

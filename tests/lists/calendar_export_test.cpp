@@ -19,6 +19,7 @@ using ::testing::HasSubstr;
 
 struct ParsedEvent {
     std::string uid, summary, location, description, start, end;
+    bool hasEnd = false;
     double lat = 0.0, lon = 0.0;
     int alarmSeconds = 0;
 };
@@ -48,6 +49,7 @@ std::vector<ParsedEvent> Parse(const std::string& text) {
         p.description = icalcomponent_get_description(e);
         p.start = TimeText(icalcomponent_get_dtstart(e));
         p.end = TimeText(icalcomponent_get_dtend(e));
+        p.hasEnd = icalcomponent_get_first_property(e, ICAL_DTEND_PROPERTY) != nullptr;
         const icalgeotype geo =
             icalproperty_get_geo(icalcomponent_get_first_property(e, ICAL_GEO_PROPERTY));
         p.lat = geo.lat;
@@ -84,6 +86,9 @@ TEST(CalendarText, EventsAtTheShownContactsWithStableIds) {
     // The planet below the horizon at D: the event starts at the first instant shown.
     rows[2].shown[astro::kFirstContact] = false;
     rows[2].shown[astro::kSecondContact] = false;
+    // Only the maximum shown: an event without length, so without an end (it must follow the
+    // start).
+    rows[1].shown = {false, false, false, true, false, false};
 
     const std::string text = CalendarText(rows, input.place, Language::English, 1700000000);
     const std::vector<ParsedEvent> events = Parse(text);
@@ -91,7 +96,10 @@ TEST(CalendarText, EventsAtTheShownContactsWithStableIds) {
     for (std::size_t k = 0; k < 3; ++k) {
         const auto [first, last] = ShownSpan(rows[k]);
         EXPECT_EQ(events[k].start, UtcText(rows[k].jdUT[first])) << k;
-        EXPECT_EQ(events[k].end, UtcText(rows[k].jdUT[last])) << k;
+        EXPECT_EQ(events[k].hasEnd, k != 1);
+        if (k != 1) {
+            EXPECT_EQ(events[k].end, UtcText(rows[k].jdUT[last])) << k;
+        }
         EXPECT_EQ(events[k].summary, "Moon occults Jupiter");
         EXPECT_EQ(events[k].location, "Kano");
         EXPECT_NEAR(events[k].lat, 10.70, 1e-6);
