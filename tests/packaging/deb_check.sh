@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Packs this build folder into the Debian package (as scripts/package does in its own folder),
+# without building anything, and checks what a Debian system would get: lintian reports no error
+# and no warning, the control fields read right, every delivered data file has its source and
+# licence in the copyright file, and the command-line tool unpacked into a scratch root lists the
+# catalogue from that root's usr/share/zimbalo. Exits 77 (skipped) where the Debian tools are
+# missing.
+#   deb_check.sh <build folder> <cpack>
+set -euo pipefail
+build=$1
+cpack=$2
+for tool in dpkg-deb dpkg-shlibdeps lintian; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" \
+    >"$work/cpack.txt" 2>&1 || { cat "$work/cpack.txt"; fail "cpack"; }
+debs=("$work"/out/*.deb)
+[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "cpack made ${#debs[@]} packages"
+deb=${debs[0]}
+
+# Overrides shipped in the package count; any other warning or error fails.
+lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1 || {
+    cat "$work/lintian.txt"
+    fail "lintian"
+}
+cat "$work/lintian.txt"
+
+maintainer=$(dpkg-deb --field "$deb" Maintainer)
+case $maintainer in
+*@localhost* | *@*.localdomain* | *@*.invalid* | "") fail "maintainer: $maintainer" ;;
+esac
+# The extended description: lines begin with one space, none with a list separator.
+if dpkg-deb --field "$deb" Description | tail -n +2 | grep -qv '^ [^ ;]'; then
+    dpkg-deb --field "$deb" Description
+    fail "description lines"
+fi
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+copyright=$root/usr/share/doc/zimbalo/copyright
+[ -s "$copyright" ] || fail "no copyright file"
+for f in "$root"/usr/share/zimbalo/*; do
+    name=$(basename "$f")
+    [ -f "$f" ] && [ "$name" != LICENSES.txt ] || continue
+    grep -q "^Files:.* data/$name\( \|$\)" "$copyright" || fail "copyright does not name data/$name"
+done
+
+# From another folder, the unpacked tool finds the data in ../share/zimbalo of its root...
+cd /
+count=$("$root/usr/bin/zimbalo-cli" events | wc -l)
+[ "$count" -gt 1000 ] || fail "the unpacked zimbalo-cli lists $count events"
+# ... and there only: without that folder it fails.
+mv "$root/usr/share/zimbalo" "$root/usr/share/moved"
+if "$root/usr/bin/zimbalo-cli" events >/dev/null 2>&1; then
+    fail "zimbalo-cli listed events without usr/share/zimbalo"
+fi
+echo "package check passed: $(basename "$deb")"
