@@ -34,8 +34,9 @@ case $maintainer in
 *@localhost* | *@*.localdomain* | *@*.invalid* | "") fail "maintainer: $maintainer" ;;
 esac
 # The extended description: lines begin with one space, none with a list separator.
-if dpkg-deb --field "$deb" Description | tail -n +2 | grep -qv '^ [^ ;]'; then
-    dpkg-deb --field "$deb" Description
+description=$(dpkg-deb --field "$deb" Description)
+if sed 1d <<<"$description" | grep -v '^ [^ ;]' >/dev/null; then
+    echo "$description"
     fail "description lines"
 fi
 
@@ -43,6 +44,11 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 copyright=$root/usr/share/doc/zimbalo/copyright
 [ -s "$copyright" ] || fail "no copyright file"
+# A new version needs its entry at the top of packaging/changelog.
+version=$(dpkg-deb --field "$deb" Version)
+top=$(zcat "$root/usr/share/doc/zimbalo/changelog.gz" | sed -n 1p)
+[ "$top" = "zimbalo ($version) unstable; urgency=medium" ] \
+    || fail "the changelog begins with \"$top\", not with version $version"
 for f in "$root"/usr/share/zimbalo/*; do
     name=$(basename "$f")
     [ -f "$f" ] && [ "$name" != LICENSES.txt ] || continue
