@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Packs this build folder into the Debian package (as scripts/package does in its own folder),
-# without building anything, and checks what a Debian system would get: lintian reports no error
-# and no warning, the control fields read right, every delivered data file has its source and
-# licence in the copyright file, and the command-line tool unpacked into a scratch root lists the
-# catalogue from that root's usr/share/zimbalo. Exits 77 (skipped) where the Debian tools are
-# missing.
+# Packs this build folder into the Debian package as scripts/package does in its own folder (cpack
+# only checks that the build is up to date, so after a full build nothing is compiled again) and
+# checks what a Debian system would get: lintian reports no error and no warning, the control
+# fields read right, every delivered data file has its source and licence in the copyright file,
+# and the command-line tool unpacked into a scratch root lists the catalogue from that root's
+# usr/share/zimbalo. Exits 77 (skipped) where the Debian tools are missing.
 #   deb_check.sh <build folder> <cpack>
 set -euo pipefail
 build=$1
