@@ -19,7 +19,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" \
     >"$work/cpack.txt" 2>&1 || { cat "$work/cpack.txt"; fail "cpack"; }
 debs=("$work"/out/*.deb)
-[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "cpack made ${#debs[@]} packages"
+if [ ${#debs[@]} != 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "cpack made ${#debs[@]} packages"
+fi
 deb=${debs[0]}
 
 # Overrides shipped in the package count; any other warning or error fails.
@@ -51,7 +53,9 @@ top=$(zcat "$root/usr/share/doc/zimbalo/changelog.gz" | sed -n 1p)
     || fail "the changelog begins with \"$top\", not with version $version"
 for f in "$root"/usr/share/zimbalo/*; do
     name=$(basename "$f")
-    [ -f "$f" ] && [ "$name" != LICENSES.txt ] || continue
+    if [ ! -f "$f" ] || [ "$name" = LICENSES.txt ]; then
+        continue
+    fi
     grep -q "^Files:.* data/$name\( \|$\)" "$copyright" || fail "copyright does not name data/$name"
 done
 

@@ -24,8 +24,11 @@ fi
 [ ! -e "$prefix/bin/Bessel_21Jdt_VNB_0130.bin" ] || fail "data installed beside the programs"
 
 # Hints count too: one warns of a second main category, which lists the program twice in menus.
-validated=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) \
-    && [ -z "$validated" ] || { echo "$validated"; fail "desktop entry"; }
+if ! validated=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) \
+    || [ -n "$validated" ]; then
+    echo "$validated"
+    fail "desktop entry"
+fi
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null \
     || { appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"; fail "metainfo"; }
 
