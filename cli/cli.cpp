@@ -17,11 +17,14 @@
 #include "cli/fd_output.h"
 #include "cli/path_command.h"
 #include "lists/city_database.h"
+#include "lists/here_text.h"
 #include "lists/cp1252.h"
 #include "lists/list_runs.h"
 #include "lists/list_text.h"
 #include "lists/message_text.h"
+#include "lists/nearest_city.h"
 #include "lists/number_text.h"
+#include "lists/time_zones.h"
 
 #ifndef ZIMBALO_VERSION
 #define ZIMBALO_VERSION "unknown"
@@ -107,6 +110,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
      {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
     {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
     {"path", {"--event", "--format", "--ut", "--tt"}},
+    {"here", {"--event", "--lat", "--lon", "--height", "--lang", "--tt"}},
 };
 
 struct CommandLine {
@@ -421,6 +425,39 @@ int RunPath(const CommandLine& cl, std::ostream& out, const CliEnvironment& env)
     return kExitOk;
 }
 
+int RunHere(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    if (!cl.Value("--event")) {
+        throw UsageError("here needs --event");
+    }
+    const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
+    lists::HereRequest request;
+    request.eventNumber = static_cast<int>(event);
+    request.latitude = DecimalOption(cl, "--lat", -90.0, 90.0);
+    request.longitude = DecimalOption(cl, "--lon", -180.0, 180.0);
+    if (cl.Value("--height")) {
+        request.height = DecimalOption(cl, "--height", -100000.0, 100000.0);
+    }
+    request.language = LanguageOption(cl);
+    request.terrestrialTime = cl.Has("--tt");
+    const astro::BesselTable table = LoadTable(cl, env);
+    if (event > table.Count()) {
+        throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
+                         + lists::FormatInt(table.Count()) + " of the catalogue");
+    }
+    request.record = &table[request.eventNumber];
+    lists::ZoneTable zones;
+    try {
+        zones = lists::ZoneTable::Load(env.dataFolder + lists::kZoneTableFileName);
+    } catch (const lists::ZoneTableError& e) {
+        throw FileProblem(e.what());
+    }
+    const lists::CityIndex cities = lists::CityIndex::Load(
+        cl.Value("--cities").value_or(lists::CityFileName(request.language, env.dataFolder)));
+    // The panel's Copy text, byte for byte: UTF-8 whatever the terminal.
+    out << lists::HereText(request, &zones, &cities);
+    return kExitOk;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -430,6 +467,7 @@ std::string UsageText() {
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
+           "  zimbalo-cli here   --event N --lat DEG --lon DEG [--height M] [--lang de|en|fr] [--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
            "\n"
            "events  lists the catalogued occultations (tab-separated, one per line).\n"
@@ -440,6 +478,9 @@ std::string UsageText() {
            "        penumbra and umbra of event N for map programs (default tsv); --ut (the\n"
            "        default) places them on the real Earth with the event's Delta T, --tt with\n"
            "        Delta T = 0 as the globe shows them in TT.\n"
+           "here    the circumstances of event N at one point, as the globe's panel shows them:\n"
+           "        place, nearest city, time zone, verdict, every contact in UT (--tt: TT) and\n"
+           "        local time; tab-separated UTF-8, the text the panel's Copy gives.\n"
            "\n"
            "place and cities print the saved-list text (legend, separator, header, lines;\n"
            "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
@@ -471,7 +512,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return finish(kExitOk);
         }
         if (cl.command.empty()) {
-            throw UsageError("no command given; use events, place, cities or path");
+            throw UsageError("no command given; use events, place, cities, path or here");
         }
         CheckOptions(cl);
         int code = kExitOk;
@@ -481,6 +522,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             code = RunPlace(cl, out, env);
         } else if (cl.command == "path") {
             code = RunPath(cl, out, env);
+        } else if (cl.command == "here") {
+            code = RunHere(cl, out, env);
         } else {
             code = RunCities(cl, out, env);
         }
