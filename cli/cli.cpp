@@ -17,8 +17,8 @@
 #include "cli/fd_output.h"
 #include "cli/path_command.h"
 #include "lists/city_database.h"
-#include "lists/here_text.h"
 #include "lists/cp1252.h"
+#include "lists/here_text.h"
 #include "lists/list_runs.h"
 #include "lists/list_text.h"
 #include "lists/message_text.h"
@@ -102,13 +102,15 @@ const std::set<std::string> kValueOptions = {
     "--from",      "--to",      "--lat",   "--lon",   "--height",
     "--name",      "--country", "--lang",  "--event", "--min-population",
     "--catalogue", "--cities",  "--format"};
-const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version", "--ut", "--tt"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version",
+                                            "--ut",    "--tt",   "--local-time"};
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"events", {"--from", "--to"}},
     {"place",
-     {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
-    {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
+     {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed",
+      "--local-time"}},
+    {"cities", {"--event", "--min-population", "--lang", "--fixed", "--local-time"}},
     {"path", {"--event", "--format", "--ut", "--tt"}},
     {"here", {"--event", "--lat", "--lon", "--height", "--lang", "--tt"}},
 };
@@ -304,6 +306,48 @@ std::string DateTimeText(double jd) {
            + TwoDigits(ofDay / 60 % 60) + ":" + TwoDigits(ofDay % 60);
 }
 
+lists::ZoneTable LoadZones(const CliEnvironment& env) {
+    try {
+        return lists::ZoneTable::Load(env.dataFolder + lists::kZoneTableFileName);
+    } catch (const lists::ZoneTableError& e) {
+        throw FileProblem(e.what());
+    }
+}
+
+// With --local-time the time titles of a list name the clock: "1.K.(Europe/Berlin)" for one
+// place, "1.K.(Ortszeit)" for many, whose lines end with a column naming each place's zone.
+const char* const kLocalTimeWord[3] = {"Ortszeit", "local time", "heure locale"};
+const char* const kShortLocalTime[3] = {"OZ", "LT", "HL"};  // as wide as "UT" on screen
+const char* const kZoneTitle[3] = {"Zeitzone", "Time zone", "Fuseau horaire"};
+
+std::size_t LangIndex(Language language) {
+    return static_cast<std::size_t>(language);
+}
+
+// The saved-list preamble with local-time titles; `zoneColumn` adds the zone column to the
+// separator and the header, its last line but two and its last line.
+std::string LocalPreamble(lists::ListKind kind, Language language, const std::string& label,
+                          bool zoneColumn) {
+    const std::string preamble = lists::LocalTimeTitles(lists::ListPreamble(kind, language), label);
+    if (!zoneColumn) {
+        return preamble;
+    }
+    const std::string end = lists::kLineEnd;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < preamble.size();) {
+        const std::size_t next = preamble.find(end, at);
+        lines.push_back(preamble.substr(at, next - at));
+        at = next + end.size();
+    }
+    lines[lines.size() - 3] += "\t--------";
+    lines.back() += std::string("\t") + kZoneTitle[LangIndex(language)];
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += line + end;
+    }
+    return joined;
+}
+
 int RunEvents(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
     const auto [first, last] = YearRange(cl);
     const astro::BesselTable table = LoadTable(cl, env);
@@ -353,13 +397,26 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
     std::tie(input.firstYear, input.lastYear) = YearRange(cl);
     input.language = LanguageOption(cl);
     const astro::BesselTable table = LoadTable(cl, env);
+    std::optional<lists::ZoneTable> zones;
+    std::string zone;
+    if (cl.Has("--local-time")) {
+        zones = LoadZones(env);
+        input.zones = &*zones;
+        zone = zones->ZoneAt(input.place.Breite, input.place.Laenge);
+    }
 
     const lists::ListKind kind = lists::ListKind::CityHist;
     if (cl.Has("--fixed")) {
-        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        std::string header = lists::ScreenHeader(kind, input.language);
+        if (zones) {
+            header = lists::LocalTimeTitles(header, kShortLocalTime[LangIndex(input.language)])
+                     + " " + zone;
+        }
+        out << TerminalText(header, env) << '\n';
         lists::RunCityHist(table, input, {}, FixedPrinter(out, env));
     } else {
-        out << lists::ListPreamble(kind, input.language);
+        out << (zones ? LocalPreamble(kind, input.language, zone, false)
+                      : lists::ListPreamble(kind, input.language));
         lists::RunCityHist(table, input, {&out, "standard output"}, {});
     }
     return kExitOk;
@@ -391,12 +448,24 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
         probe.NextLine(first);
     }
 
+    std::optional<lists::ZoneTable> zones;
+    if (cl.Has("--local-time")) {
+        zones = LoadZones(env);
+        input.zones = &*zones;
+    }
+
     const lists::ListKind kind = lists::ListKind::CityList;
+    const std::size_t lang = LangIndex(input.language);
     if (cl.Has("--fixed")) {
-        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        std::string header = lists::ScreenHeader(kind, input.language);
+        if (zones) {
+            header = lists::LocalTimeTitles(header, kShortLocalTime[lang]) + " " + kZoneTitle[lang];
+        }
+        out << TerminalText(header, env) << '\n';
         lists::RunCityList(input, {}, FixedPrinter(out, env));
     } else {
-        out << lists::ListPreamble(kind, input.language);
+        out << (zones ? LocalPreamble(kind, input.language, kLocalTimeWord[lang], true)
+                      : lists::ListPreamble(kind, input.language));
         lists::RunCityList(input, {&out, "standard output"}, {});
     }
     return kExitOk;
@@ -467,7 +536,8 @@ std::string UsageText() {
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
-           "  zimbalo-cli here   --event N --lat DEG --lon DEG [--height M] [--lang de|en|fr] [--tt]\n"
+           "  zimbalo-cli here   --event N --lat DEG --lon DEG [--height M] [--lang de|en|fr]\n"
+           "                     [--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
            "\n"
            "events  lists the catalogued occultations (tab-separated, one per line).\n"
@@ -482,6 +552,8 @@ std::string UsageText() {
            "        place, nearest city, time zone, verdict, every contact in UT (--tt: TT) and\n"
            "        local time; tab-separated UTF-8, the text the panel's Copy gives.\n"
            "\n"
+           "        --local-time (place, cities) gives the dates and times in each place's\n"
+           "        zone; the titles name it, and cities adds a last column with the zone.\n"
            "place and cities print the saved-list text (legend, separator, header, lines;\n"
            "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
            "encoding instead. Years select the UT year of greatest occultation (default\n"

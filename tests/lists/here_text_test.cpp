@@ -19,16 +19,8 @@ using testing::ScratchFolder;
 using testing::SyntheticEvent;
 using testing::WriteBytes;
 
-// A zone table of one cell: the whole Earth in `zone`.
 ZoneTable OneZone(const std::string& zone) {
-    std::string bytes = "ZTZ1";
-    for (const int v : {1, 1, 1, 0, 0, 0}) {
-        bytes += static_cast<char>(v);
-        bytes += '\0';
-    }
-    bytes += static_cast<char>(zone.size()) + zone;
-    bytes += std::string("\x00\x80", 2);
-    return ZoneTable::FromBytes(bytes);
+    return ZoneTable::FromBytes(testing::OneZoneTableBytes(zone));
 }
 
 std::vector<std::vector<std::string>> Split(const std::string& text) {
