@@ -136,17 +136,39 @@ void CircumstancesPanel::setDataFolder(const QString& folder) {
     m_zones.reset();
     m_zonesFailed = false;
     m_cities.reset();
-    if (isVisible()) {
+    // Both files are read now, the city database on its thread, so that the first click finds
+    // them ready.
+    loadZones();
+    preloadCities();
+    // The window itself is made now too: creating and polishing it on the first click costs more
+    // than the 50 ms a click may take.
+    if (!isVisible()) {
         refresh();
+        ensurePolished();
+        create();
+    } else {
+        refresh();
+    }
+}
+
+void CircumstancesPanel::loadZones() {
+    if (m_zones || m_zonesFailed || m_folder.empty()) {
+        return;
+    }
+    try {
+        m_zones = std::make_unique<lists::ZoneTable>(
+            lists::ZoneTable::Load(m_folder + lists::kZoneTableFileName));
+    } catch (const lists::ZoneTableError&) {
+        m_zonesFailed = true;  // the text then has no zone line and shows UT twice
     }
 }
 
 void CircumstancesPanel::setEvent(const astro::BesselRecord& record, int number) {
     m_record = record;
     m_number = number;
-    if (isVisible()) {
-        refresh();
-    }
+    // Also while hidden (a fraction of a millisecond): the grid is then laid out before the
+    // first click.
+    refresh();
 }
 
 void CircumstancesPanel::setUniversalTime(bool universalTime) {
@@ -159,6 +181,7 @@ void CircumstancesPanel::setUniversalTime(bool universalTime) {
 void CircumstancesPanel::setLanguage(Language language) {
     m_language = language;
     applyCaptions();
+    preloadCities();
     if (isVisible()) {
         refresh();
     }
@@ -231,14 +254,7 @@ void CircumstancesPanel::refresh() {
         m_grid->setRowCount(0);
         return;
     }
-    if (!m_zones && !m_zonesFailed && !m_folder.empty()) {
-        try {
-            m_zones = std::make_unique<lists::ZoneTable>(
-                lists::ZoneTable::Load(m_folder + lists::kZoneTableFileName));
-        } catch (const lists::ZoneTableError&) {
-            m_zonesFailed = true;  // the text then has no zone line and shows UT twice
-        }
-    }
+    loadZones();
     const lists::CityIndex* cities = nullptr;
     if (m_cities && m_citiesLanguage == m_language) {
         cities = m_cities.get();

@@ -38,9 +38,9 @@ QString CircumstancesHereCaption(Language language);
 /// `Button_Umstaende_Schliessen`. The owner tells it the event, time scale and language as they
 /// change; while it is shown it refreshes at once.
 ///
-/// The city database of the language is read on a worker thread the first time it is needed,
-/// so that opening never waits for it; until it is there the nearest-place line is left out and
-/// the panel refreshes once it arrives.
+/// The city database of the language is read on a worker thread (some 0.3 s) as soon as the
+/// folder or the language is set, so that opening never waits for it; until it is there the
+/// nearest-place line is left out and the panel refreshes once it arrives.
 class CircumstancesPanel : public QWidget {
     Q_OBJECT
 
@@ -48,7 +48,8 @@ public:
     explicit CircumstancesPanel(QWidget* parent = nullptr);
     ~CircumstancesPanel() override;
 
-    /// Folder of the zone table and the city databases ("/" is added when missing).
+    /// Folder of the zone table and the city databases ("/" is added when missing). Reads the
+    /// zone table and starts reading the city database of the language on a worker thread.
     void setDataFolder(const QString& folder);
     /// The event shown; `number` is its catalogue number (1-based).
     void setEvent(const astro::BesselRecord& record, int number);
@@ -67,8 +68,8 @@ public:
 
     double longitude() const { return m_longitude; }
 
-    /// Starts reading the city database now (for a caller that wants it ready before the
-    /// first click); does nothing when it is read or being read.
+    /// Starts reading the city database of the language on the worker thread; does nothing
+    /// when it is read or being read.
     void preloadCities();
 
 signals:
@@ -83,6 +84,7 @@ private:
     void refresh();
     void applyCaptions();
     void takeCities();
+    void loadZones();
 
     QLabel* m_title = nullptr;
     QLabel* m_verdict = nullptr;
