@@ -126,6 +126,27 @@ TEST(HereText, PlaceZoneAndEveryInstantInUTAndLocalTime) {
     EXPECT_NE(tt[5][1], lines[5][1]);
 }
 
+// The made-up event moved to 2024-03-31, T0 = 0h TT: its contacts run from 00:37 to 01:55 UT,
+// across the start of summer time in Berlin at 01:00 UT. The zone line gives the clock of the
+// maximum (CEST); the instants before the change carry their own abbreviation.
+TEST(HereText, AContactEitherSideOfTheChangeToSummerTime) {
+    astro::BesselRecord r = SyntheticEvent(180.0);
+    r.Day = 31;
+    r.T0Hour = 0;
+    const ZoneTable zones = OneZone("Europe/Berlin");
+    HereRequest request{&r, 7, 10.7, -150.0, 0.0, Language::English, false};
+    const auto lines = Split(HereText(request, &zones, nullptr));
+    EXPECT_EQ(lines[2],
+              (std::vector<std::string>{"Time zone", "Europe/Berlin", "CEST", "UTC+02:00"}));
+    const auto* first = Line(lines, "1st contact");
+    const auto* maximum = Line(lines, "maximum");
+    ASSERT_TRUE(first && maximum);
+    EXPECT_EQ(first->at(1).substr(0, 3), "00:");
+    EXPECT_EQ(first->at(2), "01:" + first->at(1).substr(3) + " CET");
+    EXPECT_EQ(maximum->at(1).substr(0, 3), "01:");
+    EXPECT_EQ(maximum->at(2), "03:" + maximum->at(1).substr(3));
+}
+
 TEST(HereText, AMissNamesTheLeastDistanceAndWhen) {
     const astro::BesselRecord r = SyntheticEvent(350.0);
     HereRequest request{&r, 7, 60.0, 10.0, 0.0, Language::German, false};
