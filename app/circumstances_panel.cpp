@@ -146,6 +146,7 @@ void CircumstancesPanel::setDataFolder(const QString& folder) {
         refresh();
         ensurePolished();
         create();
+        grab();  // draws it once off screen: fonts and style are ready for the first paint
     } else {
         refresh();
     }
