@@ -157,13 +157,16 @@ ZoneTable ZoneTable::Load(const std::string& path) {
     if (!file) {
         throw ZoneTableError("The zone table " + path + " cannot be opened.");
     }
+    // Read in pieces up to one byte past the limit: a larger file is refused without being
+    // held, and a short one costs no more than its size.
     std::string bytes;
-    bytes.resize(kMaxZoneTableSize + 1);
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    char chunk[1 << 16];
+    while (bytes.size() <= kMaxZoneTableSize && file.read(chunk, sizeof chunk).gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
+    }
     if (file.bad()) {
         throw ZoneTableError("The zone table " + path + " cannot be read.");
     }
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
     if (bytes.size() > kMaxZoneTableSize) {
         throw ZoneTableError("The zone table " + path + " is larger than "
                              + std::to_string(kMaxZoneTableSize) + " bytes.");
