@@ -228,198 +228,197 @@ TEST_F(Cli, HerePrintsThePanelTextAndLocalTimeMovesTheListColumns) {
     const std::string last = cities3.substr(cities3.rfind("\r\n", cities3.size() - 3) + 2);
     EXPECT_EQ(fields(last.substr(0, last.size() - 2)).size(), 42u);
     EXPECT_THAT(last, testing::EndsWith("\tAsia/Kathmandu\r\n"));
-    TEST_F(Cli, PlaceAsCalendarAndPlanetFilter) {
-        // The zone table of the build's data folder gives the place's clock for the descriptions.
-        std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe").parent_path()
-                                       / lists::kZoneTableFileName,
-                                   m_dir.Path(lists::kZoneTableFileName));
-        const std::vector<std::string> place = {"place",  "--lat", "10.7",   "--lon", "10.3",
-                                                "--name", "Kanó",  "--lang", "en"};
-        const auto events = [this] {
-            const std::string text = m_out.str();
-            std::size_t count = 0;
-            for (std::size_t at = text.find("BEGIN:VEVENT"); at != std::string::npos;
-                 at = text.find("BEGIN:VEVENT", at + 1)) {
-                ++count;
-            }
-            return count;
-        };
-        auto with = [&](std::vector<std::string> extra) {
-            std::vector<std::string> args = place;
-            args.insert(args.end(), extra.begin(), extra.end());
-            return Run(args);
-        };
-        ASSERT_EQ(with({"--format", "ics"}), kExitOk);
-        EXPECT_EQ(events(), 3u);
-        EXPECT_THAT(m_out.str(), HasSubstr("SUMMARY:Moon occults Jupiter\r\nLOCATION:Kanó\r\n"));
-        ASSERT_EQ(with({"--format", "ics", "--planets", "Ven,jup"}), kExitOk);
-        EXPECT_EQ(events(), 3u);
-        ASSERT_EQ(with({"--format", "ics", "--planets", "sat"}), kExitOk);
-        EXPECT_EQ(events(), 0u);
-        // All three happen near local noon: none is seen from a dark sky.
-        ASSERT_EQ(with({"--format", "ics", "--seen-only"}), kExitOk);
-        EXPECT_EQ(events(), 0u);
-        // The planet filter keeps the saved list's format.
-        ASSERT_EQ(with({"--planets", "sat"}), kExitOk);
-        EXPECT_EQ(m_out.str(), lists::ListPreamble(lists::ListKind::CityHist, Language::English));
-        ASSERT_EQ(with({"--planets", "jup"}), kExitOk);
-        const std::string chosen = m_out.str();
-        ASSERT_EQ(with({}), kExitOk);
-        EXPECT_EQ(chosen, m_out.str());
+}
 
-        ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--planets", "pluto"},
-                         "not 'pluto'");
-        ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--seen-only"},
-                         "needs --format ics");
-        ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "kml"}, "tsv or ics");
-    }
-
-    TEST_F(Cli, CitiesInBothFormats) {
-        ASSERT_EQ(Run({"cities", "--event", "3", "--min-population", "1"}), kExitOk);
-        const std::string saved = m_out.str();
-        EXPECT_THAT(saved,
-                    StartsWith(lists::ListPreamble(lists::ListKind::CityList, Language::German)));
-        EXPECT_THAT(saved, HasSubstr("\tLand\tMillion\t"));
-        EXPECT_THAT(saved, Not(HasSubstr("Nobody")));    // below the threshold
-        EXPECT_THAT(saved, Not(HasSubstr("Antipode")));  // below the horizon
-
-        ASSERT_EQ(Run({"cities", "--event", "3", "--fixed"}), kExitOk);
-        const std::string fixed = m_out.str();
-        EXPECT_THAT(fixed, StartsWith(" JJJJ MM TT t Planet  M16 Land       Stadt       Breite    "
-                                      "Länge    Einw. 1.K.(UT)  P°"));
-        EXPECT_THAT(fixed, HasSubstr("\n 2024  3 14 t Jupiter"));
-        EXPECT_THAT(fixed, HasSubstr(" Land       Nobody     11°00'N 000°00'O        0 "));
-        EXPECT_EQ(std::count(fixed.begin(), fixed.end(), '\n'), 3);
-        EXPECT_EQ(fixed.find('\r'), std::string::npos);
-
-        // A terminal in an 8-bit code page gets the bytes as they are.
-        m_env.utf8Terminal = false;
-        ASSERT_EQ(Run({"cities", "--event", "3", "--fixed", "--lang=fr", "--cities",
-                       m_dir.Path("2017_data_DE.txt")}),
-                  kExitOk);
-        EXPECT_THAT(m_out.str(), StartsWith(" AAAA MM JJ t Plan\xE8te L16 Pays"));
-    }
-
-    TEST_F(Cli, MessagesShowWhatIsWrong) {
-        ExpectUsageError({"place", "--lat", "1e400", "--lon", "7.5"},
-                         "--lat '1e400' is out of range (outside -90..90)");
-        ExpectUsageError({"place", "--lat", "-1E+999", "--lon", "7.5"}, "out of range");
-        ExpectUsageError({"events", "--from", "99999999999999999999"},
-                         "--from '99999999999999999999' is out of range");
-        ExpectUsageError({"place", "--lat", "inf", "--lon", "7.5"}, "needs a decimal number");
-        ExpectUsageError({"events", "--from", "1990", "--from", "2000"},
-                         "option --from is given more than once");
-        ExpectUsageError({"cities", "--event", "1", "--fixed", "--fixed"},
-                         "option --fixed is given more than once");
-        ExpectUsageError({"events", "--to=2000", "--to", "2000"}, "--to is given more than once");
-        // Control characters are shown, not sent to the terminal.
-        ExpectUsageError({"events\r"}, "unknown command 'events\\r'");
-        ExpectUsageError({"place", "--lat", "4\x1B[2J", "--lon", "7"}, "not '4\\x1B[2J'");
-    }
-
-    // Anything but a regular file given as catalogue is named for what it is; nothing is printed.
-    TEST_F(Cli, CatalogueFileKinds) {
-        const auto expect = [&](const std::vector<std::string>& args, const std::string& words) {
-            EXPECT_EQ(Run(args), kExitFileError) << words;
-            EXPECT_THAT(m_err.str(), HasSubstr(words));
-            EXPECT_EQ(m_out.str(), "");
-        };
-        expect({"events", "--catalogue", m_dir.Folder().string()}, "\" is a directory.");
-        expect({"events", "--catalogue", "/dev/null"}, "\"/dev/null\" is not a regular file.");
-        expect({"place", "--lat", "1", "--lon", "2", "--catalogue", "/dev/zero"},
-               "\"/dev/zero\" is not a regular file.");
-        WriteBytes(m_dir.Path("empty.bin"), "");
-        expect({"events", "--catalogue", m_dir.Path("empty.bin")}, "\" has 0 bytes.");
-
-        // Records that used to hang or abort the lists are refused when the catalogue is read.
-        astro::BesselRecord farAway = SyntheticEventInYear(2010);
-        farAway.EventJD = -1e300;
-        WriteCatalogue(m_dir.Path("far.bin"), {SyntheticEventInYear(2000), farAway});
-        expect({"events", "--catalogue", m_dir.Path("far.bin")},
-               "record 2 is not an event (field "
-               "EventJD: -1e+300 is not within");
-        astro::BesselRecord wide = SyntheticEventInYear(2010);
-        wide.coef[astro::kL1][0] = 1.65e40;
-        WriteCatalogue(m_dir.Path("wide.bin"), {wide});
-        expect({"place", "--lat", "1", "--lon", "2", "--catalogue", m_dir.Path("wide.bin")},
-               "record 1 is not an event (field L1 coefficient c0: 1.65e+40 is outside -2..2)");
-
-        // A city file that is a directory fails before the list's first line.
-        expect({"cities", "--event", "1", "--cities", m_dir.Folder().string()},
-               "\" is a directory.");
-    }
-
-    // Standard output that cannot be written is a failure with the system's reason, for every
-    // command, and the lists stop at the first failed line.
-    TEST_F(Cli, OutputThatCannotBeWrittenFails) {
-        const std::vector<std::vector<std::string>> commands = {
-            {"--help"},
-            {"--version"},
-            {"events"},
-            {"place", "--lat", "10.7", "--lon", "10.3"},
-            {"place", "--lat", "10.7", "--lon", "10.3", "--fixed"},
-            {"cities", "--event", "3"},
-            {"cities", "--event", "3", "--fixed"}};
-        for (const auto& args : commands) {
-            const int fd = ::open("/dev/full", O_WRONLY);
-            ASSERT_GE(fd, 0);
-            std::ostringstream err;
-            int code = 0;
-            {
-                FdOutputBuffer buffer(fd);
-                std::ostream out(&buffer);
-                code = RunCli(args, out, err, m_env);
-            }
-            ::close(fd);
-            EXPECT_EQ(code, kExitFileError) << args[0];
-            EXPECT_EQ(err.str(),
-                      "zimbalo-cli: cannot write to standard output: No space left on device\n")
-                << args[0];
+TEST_F(Cli, PlaceAsCalendarAndPlanetFilter) {
+    // The zone table of the build's data folder gives the place's clock for the descriptions.
+    std::filesystem::copy_file(
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / lists::kZoneTableFileName,
+        m_dir.Path(lists::kZoneTableFileName));
+    const std::vector<std::string> place = {"place",  "--lat", "10.7",   "--lon", "10.3",
+                                            "--name", "Kanó",  "--lang", "en"};
+    const auto events = [this] {
+        const std::string text = m_out.str();
+        std::size_t count = 0;
+        for (std::size_t at = text.find("BEGIN:VEVENT"); at != std::string::npos;
+             at = text.find("BEGIN:VEVENT", at + 1)) {
+            ++count;
         }
-    }
+        return count;
+    };
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = place;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args);
+    };
+    ASSERT_EQ(with({"--format", "ics"}), kExitOk);
+    EXPECT_EQ(events(), 3u);
+    EXPECT_THAT(m_out.str(), HasSubstr("SUMMARY:Moon occults Jupiter\r\nLOCATION:Kanó\r\n"));
+    ASSERT_EQ(with({"--format", "ics", "--planets", "Ven,jup"}), kExitOk);
+    EXPECT_EQ(events(), 3u);
+    ASSERT_EQ(with({"--format", "ics", "--planets", "sat"}), kExitOk);
+    EXPECT_EQ(events(), 0u);
+    // All three happen near local noon: none is seen from a dark sky.
+    ASSERT_EQ(with({"--format", "ics", "--seen-only"}), kExitOk);
+    EXPECT_EQ(events(), 0u);
+    // The planet filter keeps the saved list's format.
+    ASSERT_EQ(with({"--planets", "sat"}), kExitOk);
+    EXPECT_EQ(m_out.str(), lists::ListPreamble(lists::ListKind::CityHist, Language::English));
+    ASSERT_EQ(with({"--planets", "jup"}), kExitOk);
+    const std::string chosen = m_out.str();
+    ASSERT_EQ(with({}), kExitOk);
+    EXPECT_EQ(chosen, m_out.str());
 
-    // The program itself, for the exit codes a shell sees.
-    int RunProgram(const std::string& arguments) {
-        const std::string command =
-            std::string("'") + ZIMBALO_CLI_PATH + "' " + arguments + " >/dev/null 2>&1";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--planets", "pluto"}, "not 'pluto'");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--seen-only"}, "needs --format ics");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "kml"}, "tsv or ics");
+}
 
-    // Exit code and error text of the program, its standard output redirected by `redirect`.
-    std::pair<int, std::string> RunProgramWithOutput(const std::string& arguments,
-                                                     const std::string& redirect) {
-        const std::string command =
-            std::string("'") + ZIMBALO_CLI_PATH + "' " + arguments + " 2>&1 " + redirect;
-        std::FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr) {
-            return {-1, ""};
+TEST_F(Cli, CitiesInBothFormats) {
+    ASSERT_EQ(Run({"cities", "--event", "3", "--min-population", "1"}), kExitOk);
+    const std::string saved = m_out.str();
+    EXPECT_THAT(saved,
+                StartsWith(lists::ListPreamble(lists::ListKind::CityList, Language::German)));
+    EXPECT_THAT(saved, HasSubstr("\tLand\tMillion\t"));
+    EXPECT_THAT(saved, Not(HasSubstr("Nobody")));    // below the threshold
+    EXPECT_THAT(saved, Not(HasSubstr("Antipode")));  // below the horizon
+
+    ASSERT_EQ(Run({"cities", "--event", "3", "--fixed"}), kExitOk);
+    const std::string fixed = m_out.str();
+    EXPECT_THAT(fixed, StartsWith(" JJJJ MM TT t Planet  M16 Land       Stadt       Breite    "
+                                  "Länge    Einw. 1.K.(UT)  P°"));
+    EXPECT_THAT(fixed, HasSubstr("\n 2024  3 14 t Jupiter"));
+    EXPECT_THAT(fixed, HasSubstr(" Land       Nobody     11°00'N 000°00'O        0 "));
+    EXPECT_EQ(std::count(fixed.begin(), fixed.end(), '\n'), 3);
+    EXPECT_EQ(fixed.find('\r'), std::string::npos);
+
+    // A terminal in an 8-bit code page gets the bytes as they are.
+    m_env.utf8Terminal = false;
+    ASSERT_EQ(Run({"cities", "--event", "3", "--fixed", "--lang=fr", "--cities",
+                   m_dir.Path("2017_data_DE.txt")}),
+              kExitOk);
+    EXPECT_THAT(m_out.str(), StartsWith(" AAAA MM JJ t Plan\xE8te L16 Pays"));
+}
+
+TEST_F(Cli, MessagesShowWhatIsWrong) {
+    ExpectUsageError({"place", "--lat", "1e400", "--lon", "7.5"},
+                     "--lat '1e400' is out of range (outside -90..90)");
+    ExpectUsageError({"place", "--lat", "-1E+999", "--lon", "7.5"}, "out of range");
+    ExpectUsageError({"events", "--from", "99999999999999999999"},
+                     "--from '99999999999999999999' is out of range");
+    ExpectUsageError({"place", "--lat", "inf", "--lon", "7.5"}, "needs a decimal number");
+    ExpectUsageError({"events", "--from", "1990", "--from", "2000"},
+                     "option --from is given more than once");
+    ExpectUsageError({"cities", "--event", "1", "--fixed", "--fixed"},
+                     "option --fixed is given more than once");
+    ExpectUsageError({"events", "--to=2000", "--to", "2000"}, "--to is given more than once");
+    // Control characters are shown, not sent to the terminal.
+    ExpectUsageError({"events\r"}, "unknown command 'events\\r'");
+    ExpectUsageError({"place", "--lat", "4\x1B[2J", "--lon", "7"}, "not '4\\x1B[2J'");
+}
+
+// Anything but a regular file given as catalogue is named for what it is; nothing is printed.
+TEST_F(Cli, CatalogueFileKinds) {
+    const auto expect = [&](const std::vector<std::string>& args, const std::string& words) {
+        EXPECT_EQ(Run(args), kExitFileError) << words;
+        EXPECT_THAT(m_err.str(), HasSubstr(words));
+        EXPECT_EQ(m_out.str(), "");
+    };
+    expect({"events", "--catalogue", m_dir.Folder().string()}, "\" is a directory.");
+    expect({"events", "--catalogue", "/dev/null"}, "\"/dev/null\" is not a regular file.");
+    expect({"place", "--lat", "1", "--lon", "2", "--catalogue", "/dev/zero"},
+           "\"/dev/zero\" is not a regular file.");
+    WriteBytes(m_dir.Path("empty.bin"), "");
+    expect({"events", "--catalogue", m_dir.Path("empty.bin")}, "\" has 0 bytes.");
+
+    // Records that used to hang or abort the lists are refused when the catalogue is read.
+    astro::BesselRecord farAway = SyntheticEventInYear(2010);
+    farAway.EventJD = -1e300;
+    WriteCatalogue(m_dir.Path("far.bin"), {SyntheticEventInYear(2000), farAway});
+    expect({"events", "--catalogue", m_dir.Path("far.bin")},
+           "record 2 is not an event (field "
+           "EventJD: -1e+300 is not within");
+    astro::BesselRecord wide = SyntheticEventInYear(2010);
+    wide.coef[astro::kL1][0] = 1.65e40;
+    WriteCatalogue(m_dir.Path("wide.bin"), {wide});
+    expect({"place", "--lat", "1", "--lon", "2", "--catalogue", m_dir.Path("wide.bin")},
+           "record 1 is not an event (field L1 coefficient c0: 1.65e+40 is outside -2..2)");
+
+    // A city file that is a directory fails before the list's first line.
+    expect({"cities", "--event", "1", "--cities", m_dir.Folder().string()}, "\" is a directory.");
+}
+
+// Standard output that cannot be written is a failure with the system's reason, for every
+// command, and the lists stop at the first failed line.
+TEST_F(Cli, OutputThatCannotBeWrittenFails) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"--help"},
+        {"--version"},
+        {"events"},
+        {"place", "--lat", "10.7", "--lon", "10.3"},
+        {"place", "--lat", "10.7", "--lon", "10.3", "--fixed"},
+        {"cities", "--event", "3"},
+        {"cities", "--event", "3", "--fixed"}};
+    for (const auto& args : commands) {
+        const int fd = ::open("/dev/full", O_WRONLY);
+        ASSERT_GE(fd, 0);
+        std::ostringstream err;
+        int code = 0;
+        {
+            FdOutputBuffer buffer(fd);
+            std::ostream out(&buffer);
+            code = RunCli(args, out, err, m_env);
         }
-        std::string text;
-        char buffer[256];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            text.append(buffer, got);
-        }
-        const int status = ::pclose(pipe);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+        ::close(fd);
+        EXPECT_EQ(code, kExitFileError) << args[0];
+        EXPECT_EQ(err.str(),
+                  "zimbalo-cli: cannot write to standard output: No space left on device\n")
+            << args[0];
     }
+}
 
-    TEST(CliProgram, OutputFailuresAreReported) {
-        EXPECT_EQ(RunProgramWithOutput("--help", ">/dev/full"),
-                  std::make_pair(1, std::string("zimbalo-cli: cannot write to standard output: No "
-                                                "space left on device\n")));
-        EXPECT_EQ(RunProgramWithOutput("--version", ">&-"),
-                  std::make_pair(1, std::string("zimbalo-cli: cannot write to standard output: Bad "
-                                                "file descriptor\n")));
-        EXPECT_EQ(RunProgramWithOutput("--version", ">/dev/null").first, 0);
-    }
+// The program itself, for the exit codes a shell sees.
+int RunProgram(const std::string& arguments) {
+    const std::string command =
+        std::string("'") + ZIMBALO_CLI_PATH + "' " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
-    TEST(CliProgram, ExitCodes) {
-        EXPECT_EQ(RunProgram("--version"), 0);
-        EXPECT_EQ(RunProgram("place --lat north"), 2);
-        EXPECT_EQ(RunProgram("events --catalogue /nonexistent/catalogue.bin"), 1);
+// Exit code and error text of the program, its standard output redirected by `redirect`.
+std::pair<int, std::string> RunProgramWithOutput(const std::string& arguments,
+                                                 const std::string& redirect) {
+    const std::string command =
+        std::string("'") + ZIMBALO_CLI_PATH + "' " + arguments + " 2>&1 " + redirect;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {-1, ""};
     }
+    std::string text;
+    char buffer[256];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        text.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST(CliProgram, OutputFailuresAreReported) {
+    EXPECT_EQ(RunProgramWithOutput("--help", ">/dev/full"),
+              std::make_pair(1, std::string("zimbalo-cli: cannot write to standard output: No "
+                                            "space left on device\n")));
+    EXPECT_EQ(RunProgramWithOutput("--version", ">&-"),
+              std::make_pair(1, std::string("zimbalo-cli: cannot write to standard output: Bad "
+                                            "file descriptor\n")));
+    EXPECT_EQ(RunProgramWithOutput("--version", ">/dev/null").first, 0);
+}
+
+TEST(CliProgram, ExitCodes) {
+    EXPECT_EQ(RunProgram("--version"), 0);
+    EXPECT_EQ(RunProgram("place --lat north"), 2);
+    EXPECT_EQ(RunProgram("events --catalogue /nonexistent/catalogue.bin"), 1);
+}
 
 }  // namespace
 }  // namespace zimbalo::cli
