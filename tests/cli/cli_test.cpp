@@ -272,6 +272,8 @@ TEST_F(Cli, PlaceAsCalendarAndPlanetFilter) {
     ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--planets", "pluto"}, "not 'pluto'");
     ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--seen-only"}, "needs --format ics");
     ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "kml"}, "tsv or ics");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "ics", "--local-time"},
+                     "does not apply to --format ics");
 }
 
 TEST_F(Cli, CitiesInBothFormats) {
