@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <vector>
 
 #include "astro/time_scales.h"
 #include "lists/city_database.h"
@@ -103,10 +106,139 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+// One line of a block of the city database, as a worker leaves it for the calling thread.
+struct BlockLine {
+    std::string text;
+    int number = 0;
+    bool done = false;      // parsed, and computed when it reaches the threshold
+    bool computed = false;  // reaches the threshold
+    bool occulted = false;
+    bool visible = false;
+    std::string error;  // why the line is not a valid place; empty when it is
+    astro::StadtType place;
+    std::string tab;
+    std::string fixed;
+};
+
+// Lines read per block: enough work to share between threads (some milliseconds), little
+// memory, and a block is the most a stop can leave computed but unwritten.
+constexpr std::size_t kBlockLines = 2048;
+
+// Parses and computes lines [begin, end) of a block; leaves off at a stop or a bad line.
+void ComputeBlockPart(const CityListInput& input, double deltaT, const std::atomic<bool>* stop,
+                      std::vector<BlockLine>& block, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        if (StopRequested(stop)) {
+            return;
+        }
+        BlockLine& line = block[i];
+        try {
+            ParseCityLine(line.text, line.place);
+        } catch (const CityLineError& e) {
+            line.error = e.what();
+            return;
+        }
+        line.computed = line.place.Einwohner >= input.threshold;
+        if (line.computed) {
+            line.occulted =
+                astro::ComputeLocalCircumstances(input.record, line.place, deltaT, input.language);
+            line.visible = line.occulted && astro::IsVisible(line.place);
+            if (line.visible) {
+                astro::FillSunAltitudes(input.record, deltaT, line.place);
+                FormatListLines(ListKind::CityList, input.record, line.place, deltaT,
+                                input.language, line.tab, line.fixed);
+            }
+        }
+        line.done = true;
+    }
+}
+
+// Computes a block split between `workers` threads (the calling one among them). An exception
+// of a helper thread is passed on.
+void ComputeBlock(const CityListInput& input, double deltaT, const std::atomic<bool>* stop,
+                  std::vector<BlockLine>& block, std::size_t count, int workers) {
+    const auto parts = static_cast<std::size_t>(workers);
+    std::vector<std::future<void>> helpers;
+    helpers.reserve(parts - 1);
+    const auto bound = [&](std::size_t part) { return count * part / parts; };
+    for (std::size_t part = 1; part < parts; ++part) {
+        helpers.push_back(std::async(std::launch::async, ComputeBlockPart, std::cref(input), deltaT,
+                                     stop, std::ref(block), bound(part), bound(part + 1)));
+    }
+    ComputeBlockPart(input, deltaT, stop, block, 0, bound(1));
+    for (std::future<void>& helper : helpers) {
+        helper.get();
+    }
+}
+
+ListRunResult RunCityListInBlocks(const CityListInput& input, const ListOutput& output,
+                                  const ListCallback& callback, const std::atomic<bool>* stop) {
+    ListRunResult result;
+    const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
+    CityFileReader reader(input.cityFile);
+    std::vector<BlockLine> block(kBlockLines);
+    bool more = true;
+    while (more) {
+        std::size_t count = 0;
+        std::string_view text;
+        while (count < kBlockLines && (more = reader.NextLine(text))) {
+            BlockLine& line = block[count++];
+            line.text.assign(text);
+            line.number = reader.LineNumber();
+            line.done = line.computed = line.occulted = line.visible = false;
+            line.error.clear();
+        }
+        ComputeBlock(input, deltaT, stop, block, count, input.workers);
+        // In file order, as the single-thread run does it line by line.
+        for (std::size_t i = 0; i < count; ++i) {
+            BlockLine& line = block[i];
+            if (!line.error.empty()) {
+                throw reader.LineError(line.error, line.number);
+            }
+            if (!line.done) {  // a worker saw the stop before this line
+                result.stopped = true;
+                Finish(output);
+                return result;
+            }
+            if (line.computed) {
+                ++result.tested;
+                ListStep step;
+                step.number = line.number;
+                step.place = &line.place;
+                step.record = &input.record;
+                step.deltaT = deltaT;
+                step.occulted = line.occulted;
+                step.visible = line.visible;
+                if (step.visible) {
+                    ++result.found;
+                    WriteLine(output, line.tab);
+                    step.tabLine = line.tab;
+                    step.fixedLine = line.fixed;
+                }
+                step.tested = result.tested;
+                step.found = result.found;
+                if (callback) {
+                    callback(step);
+                }
+            }
+            if (StopRequested(stop)) {
+                result.stopped = true;
+                Finish(output);
+                return result;
+            }
+        }
+    }
+    Finish(output);
+    return result;
+}
+
 }  // namespace
 
 ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,
                           const ListCallback& callback, const std::atomic<bool>* stop) {
+    if (input.workers > 1) {
+        return RunCityListInBlocks(input, output, callback, stop);
+    }
     ListRunResult result;
     const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
     PlaceComputer computer{ListKind::CityList, input.language, output, callback, result, {}, {}};

@@ -63,11 +63,18 @@ struct CityListInput {
     std::string cityFile;         ///< city database to stream
     std::int64_t threshold = -1;  ///< smallest population computed
     Language language = Language::German;
+    /// Threads that compute places (1 = the calling thread alone). With more, the calling thread
+    /// reads the file in blocks of lines and the places of each block are split between the
+    /// threads; lines, callbacks and errors still come in file order on the calling thread, so
+    /// the output is the same byte for byte.
+    int workers = 1;
 };
 
 /// Streams the city database once and computes the event at every place whose population reaches
-/// the threshold. Places appear in file order. `callback` (may be empty) is called after every
-/// computed place; `stop` (may be null) is polled after every line of the file. Throws
+/// the threshold. Places appear in file order. `callback` (may be empty) is called on the calling
+/// thread after every computed place; `stop` (may be null) is polled after every line of the file
+/// (and by every worker after every place), and the lines written before a stop are the first
+/// lines of the whole list. Throws
 /// `CityFileError` for a missing file or a malformed line (lines written so far stay written),
 /// `ListFileError` when the output cannot be written.
 ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,
