@@ -2,6 +2,8 @@
 //   cities_run_s  one central event over the whole city database, streamed from the file, every
 //                 place computed and its lines written to a temporary list file;
 //   places_per_s  places computed per second in that run;
+//   cities_run_cores_s  the same run with its places shared between all cores (as the window
+//                 runs it); its lines are checked to be the same bytes;
 //   history_ms    all catalogued events at one place (Basel), lines written likewise;
 //   cities_window_s   the many-places window (offscreen) over the whole city database with the
 //                     threshold "0" for the same event, from the start button to the last line
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include "astro/catalogue.h"
@@ -228,6 +232,27 @@ int main(int argc, char** argv) {
                 return lists::RunCityList(cities, {&out, temp}, {});
             });
 
+        lists::CityListInput shared = cities;
+        shared.workers = std::max(1, QThread::idealThreadCount());
+        lists::ListRunResult sharedResult;
+        std::string oneThread;
+        std::string allCores;
+        const double sharedSeconds = medianRunSeconds(
+            3, tempFolder, sharedResult, [&](std::ofstream& out, const std::string& temp) {
+                return lists::RunCityList(shared, {&out, temp}, {});
+            });
+        {
+            std::ostringstream a;
+            std::ostringstream b;
+            lists::RunCityList(cities, {&a, "one"}, {});
+            lists::RunCityList(shared, {&b, "all"}, {});
+            oneThread = a.str();
+            allCores = b.str();
+        }
+        if (oneThread != allCores || sharedResult.found != result.found) {
+            throw std::runtime_error("the run shared between the cores wrote other lines");
+        }
+
         lists::CityHistInput place;
         place.place.Stadt = "Basel";
         place.place.Breite = 47.5583;
@@ -249,6 +274,7 @@ int main(int argc, char** argv) {
         std::printf("# the many-places window shows %d lines\n", windows.lines);
         std::printf("cities_run_s %.3f\n", citySeconds);
         std::printf("places_per_s %.0f\n", result.tested / citySeconds);
+        std::printf("cities_run_cores_s %.3f\n", sharedSeconds);
         std::printf("history_ms %.2f\n", historySeconds * 1000.0);
         std::printf("cities_window_s %.3f\n", windows.citiesSeconds);
         std::printf("history_window_ms %.2f\n", windows.historyMs);

@@ -296,7 +296,7 @@ void ListWindow::updateStartButton() {
 }
 
 void ListWindow::Timer1Timer() {
-    // The first column of the text box, in the top panel's coordinates, moved by the text box's
+    // The first column of the text box, in the header strip's coordinates, moved by the text box's
     // horizontal scrolling; the form's own scrolling moves both alike.
     const QPoint boxOrigin = m_textBox->viewport()->mapTo(m_content, QPoint(0, 0));
     const QPoint panelOrigin = m_headerStrip->mapTo(m_content, QPoint(0, 0));
