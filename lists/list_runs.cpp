@@ -52,8 +52,6 @@ struct PlaceComputer {
         ListStep step;
         step.number = number;
         step.place = &place;
-        step.record = &record;
-        step.deltaT = deltaT;
         step.occulted = astro::ComputeLocalCircumstances(record, place, deltaT, language);
         step.visible = step.occulted && astro::IsVisible(place);
         if (step.visible) {
@@ -205,8 +203,6 @@ ListRunResult RunCityListInBlocks(const CityListInput& input, const ListOutput& 
                 ListStep step;
                 step.number = line.number;
                 step.place = &line.place;
-                step.record = &input.record;
-                step.deltaT = deltaT;
                 step.occulted = line.occulted;
                 step.visible = line.visible;
                 if (step.visible) {

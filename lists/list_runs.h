@@ -34,11 +34,9 @@ struct ListStep {
     int found = 0;          ///< of them, those seeing the planet above the horizon
     bool occulted = false;  ///< the occultation happens here (magnitude at least 0)
     bool visible = false;   ///< occulted, with the planet above the horizon at one instant or more
-    const astro::StadtType* place = nullptr;      ///< the place with its circumstances
-    const astro::BesselRecord* record = nullptr;  ///< the event
-    double deltaT = 0.0;                          ///< seconds, used for this event
-    std::string_view tabLine;    ///< when visible: the line written to the list file
-    std::string_view fixedLine;  ///< when visible: the screen line
+    const astro::StadtType* place = nullptr;  ///< the place with its circumstances
+    std::string_view tabLine;                 ///< when visible: the line written to the list file
+    std::string_view fixedLine;               ///< when visible: the screen line
 };
 
 using ListCallback = std::function<void(const ListStep&)>;

@@ -348,11 +348,12 @@ void ListWindow::runList(RunFunction run, StatusFunction status) {
     // Hands what the worker gathered to the window; one call is on its way at a time.
     const auto handOver = [this, state](QString& lines, const QString* statusText, bool ended,
                                         const std::optional<std::string>& error) {
+        // Texts cross between the threads as copies, never as shared QString data.
         const std::lock_guard<std::mutex> lock(state->mutex);
-        state->lines += lines;
-        lines.clear();
+        state->lines.append(lines.constData(), lines.size());
+        lines.truncate(0);
         if (statusText != nullptr) {
-            state->status = *statusText;
+            state->status = QString(statusText->constData(), statusText->size());
             state->hasStatus = true;
         }
         state->ended = ended;
@@ -428,10 +429,10 @@ void ListWindow::takeRunOutput(const std::shared_ptr<RunState>& run, bool inTurn
     std::optional<std::string> error;
     {
         const std::lock_guard<std::mutex> lock(run->mutex);
-        m_pendingLines += run->lines;
-        run->lines.clear();
+        m_pendingLines.append(run->lines.constData(), run->lines.size());
+        run->lines.truncate(0);
         if (run->hasStatus) {
-            m_pendingStatus.swap(run->status);
+            m_pendingStatus = QString(run->status.constData(), run->status.size());
             run->hasStatus = false;
             m_hasPendingStatus = true;
         }

@@ -38,9 +38,6 @@ public:
     /// The flag the runs poll after every place or event.
     std::atomic<bool>& stopFlag() { return *m_flag; }
 
-    /// True once a stop was asked since the last start.
-    bool stopRequested() const { return m_flag->load(); }
-
     /// Asks a going run to end after its current place or event.
     void requestStop() { m_flag->store(true); }
 
