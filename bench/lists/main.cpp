@@ -97,6 +97,7 @@ public:
 
     void arm() {
         m_last = Clock::now();
+        m_armed = m_last;
         m_timer.start();
     }
 
@@ -107,16 +108,25 @@ public:
 
     double maxGapMs() const { return m_maxGap * 1000.0; }
 
+    /// When the longest gap ended, in ms after the run it belongs to was started.
+    double maxGapEndMs() const { return m_maxGapEnd * 1000.0; }
+
 private:
     void note() {
         const auto now = Clock::now();
-        m_maxGap = std::max(m_maxGap, std::chrono::duration<double>(now - m_last).count());
+        const double gap = std::chrono::duration<double>(now - m_last).count();
+        if (gap > m_maxGap) {
+            m_maxGap = gap;
+            m_maxGapEnd = std::chrono::duration<double>(now - m_armed).count();
+        }
         m_last = now;
     }
 
     QTimer m_timer;
     Clock::time_point m_last;
+    Clock::time_point m_armed;
     double m_maxGap = 0.0;
+    double m_maxGapEnd = 0.0;
 };
 
 // Median seconds of `count` clicks of a window's start button, each until the window's run has
@@ -161,6 +171,7 @@ struct WindowFigures {
     double citiesSeconds = 0.0;
     double historyMs = 0.0;
     double maxGapMs = 0.0;
+    double maxGapEndMs = 0.0;
     int lines = 0;
 };
 
@@ -186,6 +197,7 @@ WindowFigures TimeWindows(const astro::BesselTable& table, int event, const std:
     figures.citiesSeconds = medianClickSeconds(
         3, gaps, [&] { list.Button_Start_CityListClick(); }, [&] { return list.running(); });
     figures.maxGapMs = gaps.maxGapMs();
+    figures.maxGapEndMs = gaps.maxGapEndMs();
     figures.lines = list.findChild<QPlainTextEdit*>("RichEdit_CityList")->blockCount();
     list.removeTemporaryFiles();
 
@@ -271,7 +283,10 @@ int main(int argc, char** argv) {
 
         std::printf("# event %d, %d places, %d seeing it; history: %d events, %d seen\n", event,
                     result.tested, result.found, history.tested, history.found);
-        std::printf("# the many-places window shows %d lines\n", windows.lines);
+        std::printf(
+            "# the many-places window shows %d lines; its longest loop gap ended %.0f ms "
+            "after its run started\n",
+            windows.lines, windows.maxGapEndMs);
         std::printf("cities_run_s %.3f\n", citySeconds);
         std::printf("places_per_s %.0f\n", result.tested / citySeconds);
         std::printf("cities_run_cores_s %.3f\n", sharedSeconds);

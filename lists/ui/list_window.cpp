@@ -149,6 +149,11 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     m_memoTmp->setObjectName(QStringLiteral("Memo_Tmp"));
     m_memoTmp->setVisible(false);
 
+    m_appendTimer = new QTimer(this);
+    m_appendTimer->setSingleShot(true);
+    m_appendTimer->setInterval(1);
+    connect(m_appendTimer, &QTimer::timeout, this, [this] { takeRunOutput(m_run, true); });
+
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -463,8 +468,9 @@ void ListWindow::takeRunOutput(const std::shared_ptr<RunState>& run, bool inTurn
         m_hasPendingStatus = false;
     }
     if (!m_pendingLines.isEmpty()) {
-        QMetaObject::invokeMethod(
-            this, [this, run] { takeRunOutput(run, true); }, Qt::QueuedConnection);
+        // The rest after a timer, not a posted call: posted calls would come before the timers
+        // of the event loop (the header alignment's, the user's) turn after turn.
+        m_appendTimer->start();
         return;
     }
     if (ended) {
@@ -478,6 +484,7 @@ bool ListWindow::anyRunGoing() const {
 }
 
 void ListWindow::endRun(const std::optional<std::string>& error) {
+    m_appendTimer->stop();
     m_worker.reset();
     m_run.reset();
     m_pendingLines.clear();

@@ -204,6 +204,7 @@ private:
     QAction* m_saveAction = nullptr;
     QAction* m_exitAction = nullptr;
     QTimer* m_timer = nullptr;
+    QTimer* m_appendTimer = nullptr;  ///< the next turn of appending a run's lines
     QString m_status;
 };
 
