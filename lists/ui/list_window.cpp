@@ -45,8 +45,8 @@ constexpr int kMinimumHeight = 240;
 
 // Lines appended to the text box at once, and the time a turn of the event loop may spend
 // appending them during a run.
-constexpr int kAppendLines = 64;
-constexpr auto kAppendBudget = std::chrono::milliseconds(15);
+constexpr int kAppendLines = 32;
+constexpr auto kAppendBudget = std::chrono::milliseconds(8);
 
 // Space between the inside of the text box and its first column.
 constexpr qreal kTextMargin = 2.0;
