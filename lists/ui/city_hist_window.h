@@ -8,6 +8,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -42,14 +43,15 @@ protected:
     QString defaultSaveName() const override;
 
 private:
-    /// Latitude, longitude and height with their hemisphere buttons, and the population.
-    void addPositionFields();
-    QLineEdit* addEdit(const char* name, const QString& text, int x, int y, int width);
-    QLabel* addLabel(const char* name, const QString& text, int x, int y, int width);
-    QRadioButton* addRadio(const char* name, const QString& text, int x, int y);
-    QComboBox* addCombo(const char* name, int x, int y, int width);
+    /// Latitude, longitude and height with their hemisphere buttons, and the population, each
+    /// under its caption, into `row`.
+    void addPositionFields(QHBoxLayout& row);
+    QLineEdit* addEdit(const char* name, const QString& text);
+    QLabel* addLabel(const char* name);
+    QRadioButton* addRadio(const char* name);
+    QComboBox* addCombo(const char* name);
     /// An editable choice of the city database (country or place) that takes no new entries.
-    QComboBox* addPlaceChoice(const char* name, int x);
+    QComboBox* addPlaceChoice(const char* name);
     std::string cityFile() const;
 
     QComboBox* m_land = nullptr;
