@@ -21,29 +21,14 @@ namespace {
 constexpr std::string_view kGradNetzGerman[] = {
     "kein Gitter",    "nur Äquator",    "10 Grad Gitter", "20 Grad Gitter",
     "30 Grad Gitter", "45 Grad Gitter", "90 Grad Gitter"};
-constexpr std::string_view kPopulationGerman[] = {
-    "1'000'000 Personen",        "   500'000 Personen",    "   250'000 Personen",
-    "   100'000 Personen",       "      50'000 Personen",  "      25'000 Personen",
-    "      10'000 Personen",     "        5'000 Personen", "        2'500 Personen",
-    "                0 Personen"};
 
 constexpr std::string_view kGradNetzEnglish[] = {
     "No grid",         "Equator",         "10 degrees grid", "20 degrees grid",
     "30 degrees grid", "45 degrees grid", "90 degrees grid"};
-constexpr std::string_view kPopulationEnglish[] = {
-    "1'000'000 habitants",        "   500'000 habitants",    "   250'000 habitants",
-    "   100'000 habitants",       "      50'000 habitants",  "      25'000 habitants",
-    "      10'000 habitants",     "        5'000 habitants", "        2'500 habitants",
-    "                0 habitants"};
 
 constexpr std::string_view kGradNetzFrench[] = {
     "pas de quadrillages", "Uniquement l'équateur", "grille 10 degrés", "grille 20 degrés",
     "grille 30 degrés",    "grille 45 degrés",      "grille 90 degrés"};
-constexpr std::string_view kPopulationFrench[] = {
-    "1'000'000 Personnes",       "   500'000 Personnes",    "   250'000 Personnes",
-    "   100'000 Personnes",      "      50'000 Personnes",  "      25'000 Personnes",
-    "      10'000 Personnes",    "        5'000 Personnes", "        2'500 Personnes",
-    "                0 Personne"};
 
 constexpr Caption kGermanSet[] = {
     {CaptionWindow::Main, "File1", CaptionProperty::Text, "&Datei", {}},
@@ -123,12 +108,6 @@ constexpr Caption kGermanSet[] = {
     {CaptionWindow::CityHist, "Label2", CaptionProperty::Text, "Geogr. Breite (Grad)", {}},
     {CaptionWindow::CityHist, "Label3", CaptionProperty::Text, "Geogr. Länge (Grad)", {}},
     {CaptionWindow::CityHist, "Label4", CaptionProperty::Text, "Höhe (m)", {}},
-    {CaptionWindow::CityHist,
-     "Label5",
-     CaptionProperty::Text,
-     " JJJJ MM TT DeltaT t Ort   Planet   M16 NS 1.K.(UT)  P°  V° H°  S° 2.K.(UT)  P°  V° H°  S° "
-     "Max.(UT)  P°  V° H°  S°  magn h:mm:ss 3.K.(UT)  P°  V° H°  S° 4.K.(UT)  P°  V° H°  S°",
-     {}},
     {CaptionWindow::CityHist, "Label6", CaptionProperty::Text, "Suche zwischen den Jahren", {}},
     {CaptionWindow::CityHist, "Label7", CaptionProperty::Text, "und", {}},
     {CaptionWindow::CityHist, "Label8", CaptionProperty::Text, "Land/Landschaft  (fakultativ)", {}},
@@ -151,14 +130,6 @@ constexpr Caption kGermanSet[] = {
     {CaptionWindow::CityList, "Button_Start_CityList", CaptionProperty::Text, "Starten", {}},
     {CaptionWindow::CityList, "Button_Stop_CityList", CaptionProperty::Text, "Beenden", {}},
     {CaptionWindow::CityList, "Label1", CaptionProperty::Text, "Nur Orte mit mehr als", {}},
-    {CaptionWindow::CityList,
-     "Label5",
-     CaptionProperty::Text,
-     " JJJJ MM TT t Planet  M16 Land       Stadt       Breite    Länge    Einw. 1.K.(UT)  P°  V° "
-     "H°  S° 2.K.(UT)  P°  V° H°  S° Max.(UT)  P°  V° H°  S°  magn h:mm:ss 3.K.(UT)  P°  V° H°  S° "
-     "4.K.(UT)  P°  V° H°  S°",
-     {}},
-    {CaptionWindow::CityList, "ComboBox_Population", CaptionProperty::Items, {}, kPopulationGerman},
 };
 
 constexpr Caption kEnglishSet[] = {
@@ -239,12 +210,6 @@ constexpr Caption kEnglishSet[] = {
     {CaptionWindow::CityHist, "Label2", CaptionProperty::Text, "Latitude (degrees)", {}},
     {CaptionWindow::CityHist, "Label3", CaptionProperty::Text, "Longitude (degrees)", {}},
     {CaptionWindow::CityHist, "Label4", CaptionProperty::Text, "Height (m)", {}},
-    {CaptionWindow::CityHist,
-     "Label5",
-     CaptionProperty::Text,
-     " YYYY MM DD DeltaT t Place Planet   M16 NS 1.K.(UT)  P°  V° H°  S° 2.K.(UT)  P°  V° H°  S° "
-     "Max.(UT)  P°  V° H°  S°  magn h:mm:ss 3.K.(UT)  P°  V° H°  S° 4.K.(UT)  P°  V° H°  S°",
-     {}},
     {CaptionWindow::CityHist, "Label6", CaptionProperty::Text, "Search between the years", {}},
     {CaptionWindow::CityHist, "Label7", CaptionProperty::Text, "and", {}},
     {CaptionWindow::CityHist, "Label8", CaptionProperty::Text, "Country/Region  (optional)", {}},
@@ -267,18 +232,6 @@ constexpr Caption kEnglishSet[] = {
     {CaptionWindow::CityList, "Button_Start_CityList", CaptionProperty::Text, "Start", {}},
     {CaptionWindow::CityList, "Button_Stop_CityList", CaptionProperty::Text, "Exit", {}},
     {CaptionWindow::CityList, "Label1", CaptionProperty::Text, "List places with more than", {}},
-    {CaptionWindow::CityList,
-     "Label5",
-     CaptionProperty::Text,
-     " YYYY MM DD t Planet  M16 Country    City        Latit.  Longit.   Popul. 1.C.(UT)  P°  V° "
-     "H°  S° 2.C.(UT)  P°  V° H°  S° Max.(UT)  P°  V° H°  S°  magn h:mm:ss 3.C.(UT)  P°  V° H°  S° "
-     "4.C.(UT)  P°  V° H°  S°",
-     {}},
-    {CaptionWindow::CityList,
-     "ComboBox_Population",
-     CaptionProperty::Items,
-     {},
-     kPopulationEnglish},
 };
 
 constexpr Caption kFrenchSet[] = {
@@ -363,12 +316,6 @@ constexpr Caption kFrenchSet[] = {
     {CaptionWindow::CityHist, "Label2", CaptionProperty::Text, "Latitude geogr.(°)", {}},
     {CaptionWindow::CityHist, "Label3", CaptionProperty::Text, "Longitude geogr.(°)", {}},
     {CaptionWindow::CityHist, "Label4", CaptionProperty::Text, "Altitude(m)", {}},
-    {CaptionWindow::CityHist,
-     "Label5",
-     CaptionProperty::Text,
-     " AAAA MM JJ DeltaT t Lieu  Planète L16 NS 1.c.(TU)  P°  V° H°  S° 2.c.(TU)  P°  V° H°  S° "
-     "Max.(TU)  P°  V° H°  S°  magn h:mm:ss 3.c.(TU)  P°  V° H°  S° 4.c.(TU)  P°  V° H°  S°",
-     {}},
     {CaptionWindow::CityHist, "Label6", CaptionProperty::Text, "Rechercher dans le temps", {}},
     {CaptionWindow::CityHist, "Label7", CaptionProperty::Text, "à", {}},
     {CaptionWindow::CityHist, "Label8", CaptionProperty::Text, "Pays/Paysage (optionnel)", {}},
@@ -391,14 +338,6 @@ constexpr Caption kFrenchSet[] = {
     {CaptionWindow::CityList, "Button_Start_CityList", CaptionProperty::Text, "Démarrer", {}},
     {CaptionWindow::CityList, "Button_Stop_CityList", CaptionProperty::Text, "Terminer", {}},
     {CaptionWindow::CityList, "Label1", CaptionProperty::Text, "Lieux avec plus de", {}},
-    {CaptionWindow::CityList,
-     "Label5",
-     CaptionProperty::Text,
-     " AAAA MM JJ t Planète L16 Pays       Ville       Latit.  Longit.   Habit. 1.c.(TU)  P°  V° "
-     "H°  S° 2.c.(TU)  P°  V° H°  S° Max.(TU)  P°  V° H°  S°  magn h:mm:ss 3.c.(TU)  P°  V° H°  S° "
-     "4.c.(TU)  P°  V° H°  S°",
-     {}},
-    {CaptionWindow::CityList, "ComboBox_Population", CaptionProperty::Items, {}, kPopulationFrench},
 };
 
 QString ToQString(std::string_view text) {
@@ -531,6 +470,13 @@ std::vector<QObject*> FindCaptionTargets(QObject& root, std::string_view name) {
     }
     CollectNamed(&root, qname, found);
     return found;
+}
+
+std::vector<std::string> ApplyListWindowCaptions(QObject& window, Language language) {
+    const CaptionWindow which = window.objectName() == QLatin1String("TForm_CityHist")
+                                    ? CaptionWindow::CityHist
+                                    : CaptionWindow::CityList;
+    return ApplyCaptions(window, CaptionsOf(CaptionSet(language), which, CaptionProperty::Text));
 }
 
 std::vector<std::string> ApplyCaptions(QObject& root, std::span<const Caption> captions) {

@@ -53,6 +53,11 @@ std::string MainWindowTitle(std::string_view fileVersion, Language language);
 /// skipped. Returns one message per caption that found no suitable object.
 std::vector<std::string> ApplyCaptions(QObject& root, std::span<const Caption> captions);
 
+/// Applies the captions of a list window in `language`: the place-history rows to the window
+/// named "TForm_CityHist", the many-places rows to "TForm_CityList". The column headers and the
+/// threshold entries are the list windows' own texts. Returns the problems as `ApplyCaptions`.
+std::vector<std::string> ApplyListWindowCaptions(QObject& window, Language language);
+
 /// The objects below `root` (root included, other top-level windows excluded) named `name`.
 std::vector<QObject*> FindCaptionTargets(QObject& root, std::string_view name);
 

@@ -2,7 +2,6 @@
 // and the two list windows, and the about panel with the version grid.
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -13,8 +12,6 @@
 #include "app/caption_sets.h"
 #include "app/main_window.h"
 #include "app/version_info.h"
-#include "lists/ui/city_hist_window.h"
-#include "lists/ui/city_list_window.h"
 
 namespace zimbalo::app {
 namespace {
@@ -58,19 +55,9 @@ void TForm_Main::ApplyCaptionSet(int language) {
     Append(m_captionProblems, ApplyCaptions(*this, Select(set, CaptionWindow::Main, true)));
     setWindowTitle(BaseTitle());
 
-    if (lists::TForm_CityHist* hist = Form_CityHist) {
-        Append(m_captionProblems,
-               ApplyCaptions(*hist, Select(set, CaptionWindow::CityHist, false)));
-        hist->setLanguage(lang);  // hides the window (a running list is stopped first)
-        hist->hide();
-    }
-    if (lists::TForm_CityList* list = Form_CityList) {
-        Append(m_captionProblems,
-               ApplyCaptions(*list, Select(set, CaptionWindow::CityList, false)));
-        list->setLanguage(lang);
-        QCoreApplication::processEvents();
-        list->hide();
-    }
+    // The list windows stop a going run, hide, and take their captions (through the hook of
+    // their context, which adds its problems to the list).
+    ListWindowsLanguageChanged();
     for (const std::string& problem : m_captionProblems) {
         qWarning("%s", problem.c_str());
     }

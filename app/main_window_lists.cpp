@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFile>
 
+#include "app/caption_sets.h"
 #include "app/main_window.h"
 #include "lists/ui/city_hist_window.h"
 #include "lists/ui/city_list_window.h"
@@ -78,7 +79,7 @@ void showCleared(lists::ListWindow* window, Language language) {
         return;
     }
     if (window->language() != language) {
-        window->setLanguage(language);
+        window->applyLanguage(language);
     }
     window->showCleared();
 }
@@ -99,23 +100,23 @@ void TForm_Main::CreateListWindows() {
     context.dialogs = &m_dialogs;
     context.control = ListRuns;
     context.windowTitle = [this] { return BaseTitle(); };
+    context.applyCaptions = [this](QWidget& window, Language language) {
+        const std::vector<std::string> problems = ApplyListWindowCaptions(window, language);
+        m_captionProblems.insert(m_captionProblems.end(), problems.begin(), problems.end());
+    };
     // Children of the main window, each a window of its own: they close with it.
     Form_CityHist = new lists::TForm_CityHist(context, this);
     Form_CityList = new lists::TForm_CityList(context, this);
     ListWindowsFromSettings(m_settings);
-    // After the menu's own handler has switched the language.
-    for (QAction* item : {Opt_Deutsch, Opt_English, Opt_Francais}) {
-        if (item != nullptr) {
-            connect(item, &QAction::triggered, this, [this] { ListWindowsLanguageChanged(); });
-        }
-    }
 }
 
 void TForm_Main::ListWindowsLanguageChanged() {
+    // The one path of a language to the list windows: each stops its run, hides, and takes the
+    // captions of the language.
     for (lists::ListWindow* window : {static_cast<lists::ListWindow*>(Form_CityHist),
                                       static_cast<lists::ListWindow*>(Form_CityList)}) {
         if (window != nullptr) {
-            window->setLanguage(m_state.language);
+            window->applyLanguage(m_state.language);
         }
     }
 }

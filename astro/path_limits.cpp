@@ -36,13 +36,14 @@ constexpr int kLimbBisections = 32;
 // Re-solves of a limit point whose checked magnitude left the band.
 constexpr int kMaxRetries = 4;
 
-struct CurveSpec {
+// Which shadow a curve of the path follows and on which side of the shadow's motion it lies.
+struct CurveShadowSide {
     bool central = false;
     bool umbral = false;
     double side = 1.0;  // +1 left of the relative motion (north), -1 right (south)
 };
 
-CurveSpec SpecOf(PathCurve curve) {
+CurveShadowSide ShadowSideOf(PathCurve curve) {
     switch (curve) {
         case PathCurve::Central:
             return {true, false, 0.0};
@@ -188,16 +189,16 @@ double ArcKm(const Sample& a, const Sample& b) {
 class CurveSolver {
 public:
     CurveSolver(const BesselRecord& record, double deltaT, PathCurve curve)
-        : m_record(record), m_deltaT(deltaT), m_spec(SpecOf(curve)) {}
+        : m_record(record), m_deltaT(deltaT), m_shadowSide(ShadowSideOf(curve)) {}
 
-    bool Central() const { return m_spec.central; }
+    bool Central() const { return m_shadowSide.central; }
 
     // Radius of the shadow circle on the fundamental plane, for the first scan.
     double PlaneRadius(const ElementSet& e) const {
-        if (m_spec.central) {
+        if (m_shadowSide.central) {
             return 0.0;
         }
-        return m_spec.umbral ? std::fabs(e.L2) : e.L1;
+        return m_shadowSide.umbral ? std::fabs(e.L2) : e.L1;
     }
 
     // The point of the curve at instant t, starting from `guess` when it holds a found point.
@@ -206,7 +207,7 @@ public:
         s.t = t;
         s.depth = depth;
         const ElementSet e = EvaluateElements(m_record, t);
-        if (m_spec.central) {
+        if (m_shadowSide.central) {
             const double y1 = FlattenedY(e, e.y);
             const double q = 1.0 - e.x * e.x - y1 * y1;
             const GeoRadians p = AxisPoint(e, std::sqrt(std::fabs(q)), m_deltaT);
@@ -276,7 +277,7 @@ public:
     // in (latitude, longitude, time) instead of by the instant, until the planet sets.
     std::vector<Sample> ExtendToLimb(const Sample& end) const {
         std::vector<Sample> out;
-        if (m_spec.central || !end.Exists() || end.value < kLimbZeta) {
+        if (m_shadowSide.central || !end.Exists() || end.value < kLimbZeta) {
             return out;
         }
         Arc at{end.latitude, end.longitude, end.t * kTimeScale};
@@ -486,7 +487,7 @@ private:
     // occultation at t with the magnitude `depth` (penumbra) or 1 + `depth` (umbra of a total
     // occultation).
     double Radius(const ObserverState& st, double depth) const {
-        const double base = m_spec.umbral ? std::fabs(st.L2p) : st.L1p;
+        const double base = m_shadowSide.umbral ? std::fabs(st.L2p) : st.L1p;
         return base - depth * (st.L1p + st.L2p);
     }
 
@@ -494,7 +495,7 @@ private:
     void Residual(double t, double phi, double lambda, double depth, double f[2],
                   double& zeta) const {
         const ObserverState st = ObserverOnPlane(m_record, ObserverAt(phi, lambda), m_deltaT, t);
-        const double r = Radius(st, depth) * m_spec.side / st.n;
+        const double r = Radius(st, depth) * m_shadowSide.side / st.n;
         f[0] = st.xi - (st.e.x - r * st.b);
         f[1] = st.eta - (st.e.y + r * st.a);
         zeta = st.zeta;
@@ -505,11 +506,11 @@ private:
     void StartingPlace(const ElementSet& e, double t, double depth, double& phi,
                        double& lambda) const {
         const double n0 = std::hypot(e.xDot, e.yDot);
-        const double r0 = PlaneRadius(e) * m_spec.side / n0;
+        const double r0 = PlaneRadius(e) * m_shadowSide.side / n0;
         GeoRadians p = PlaceOnPlane(e, e.x - r0 * e.yDot, e.y + r0 * e.xDot, m_deltaT);
         const ObserverState st =
             ObserverOnPlane(m_record, ObserverAt(p.latitude, p.longitude), m_deltaT, t);
-        const double r = Radius(st, depth) * m_spec.side / st.n;
+        const double r = Radius(st, depth) * m_shadowSide.side / st.n;
         p = PlaceOnPlane(e, e.x - r * st.b, e.y + r * st.a, m_deltaT);
         phi = p.latitude;
         lambda = p.longitude;
@@ -517,7 +518,7 @@ private:
 
     const BesselRecord& m_record;
     double m_deltaT;
-    CurveSpec m_spec;
+    CurveShadowSide m_shadowSide;
 };
 
 class ChainBuilder {

@@ -8,25 +8,36 @@
 
 namespace zimbalo::globe {
 
+namespace {
+
+// Meridians end one degree short of the poles, where they would all meet.
+constexpr std::int64_t kMeridianEnd = 89 * std::int64_t{gu::Degree};
+// Parallels are drawn up to 85 degrees north and south.
+constexpr std::int64_t kParallelLimit = 85 * std::int64_t{gu::Degree};
+// A parallel runs in two halves, from just short of the date line in the east to 0 and from 0
+// to just past it in the west, so that no half spans more than half the circle.
+constexpr std::int32_t kEastOfDateLine = -gu::MinLongitude;
+
+}  // namespace
+
 std::vector<GeoGraticuleLine> GraticuleLines(int latitudeStep, int longitudeStep) {
     std::vector<GeoGraticuleLine> lines;
-    constexpr std::int64_t kPole = 480600000;  // 89 degrees
     if (longitudeStep > 0) {
         const std::int64_t step = static_cast<std::int64_t>(longitudeStep) * gu::Degree;
         for (std::int64_t lon = gu::MinLongitude; lon < gu::MaxLongitude; lon += step) {
             const auto l = static_cast<std::int32_t>(lon);
-            lines.push_back({{l, -static_cast<std::int32_t>(kPole), 0},
-                             {l, static_cast<std::int32_t>(kPole), 0},
+            lines.push_back({{l, -static_cast<std::int32_t>(kMeridianEnd), 0},
+                             {l, static_cast<std::int32_t>(kMeridianEnd), 0},
                              180});
         }
     }
     if (latitudeStep > 0) {
         const std::int64_t step = static_cast<std::int64_t>(latitudeStep) * gu::Degree;
-        for (std::int64_t a = 0; a < 459000000; a += step) {
+        for (std::int64_t a = 0; a < kParallelLimit; a += step) {
             for (const std::int64_t b : {a, -a}) {
                 const auto lat = static_cast<std::int32_t>(b);
-                lines.push_back({{971999999, lat, 0}, {0, lat, 0}, 85});
-                lines.push_back({{0, lat, 0}, {-971999999, lat, 0}, 85});
+                lines.push_back({{kEastOfDateLine, lat, 0}, {0, lat, 0}, 85});
+                lines.push_back({{0, lat, 0}, {gu::MinLongitude, lat, 0}, 85});
             }
         }
     }
@@ -37,9 +48,10 @@ std::vector<GeoPoint> SampleGeoLine(const GeoPoint& p, const GeoPoint& q, int se
     const int n = std::max(segments, 1);
     const std::int64_t dlat64 = static_cast<std::int64_t>(q.Latitude) - p.Latitude;
     std::int64_t dlon64 = static_cast<std::int64_t>(q.Longitude) - p.Longitude;
-    if (dlon64 > 971999999) {
+    // The shorter way round: a difference of half the circle or more goes the other way.
+    if (dlon64 >= gu::MaxLongitude) {
         dlon64 -= gu::FullCircle;
-    } else if (dlon64 < -971999999) {
+    } else if (dlon64 < gu::MinLongitude) {
         dlon64 += gu::FullCircle;
     }
     const auto dlat = static_cast<std::int32_t>(dlat64);

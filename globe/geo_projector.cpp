@@ -356,7 +356,8 @@ GeoRect GeoProjector::VisibleExtent() const {
         return world;
     }
     const std::int64_t w = static_cast<std::int64_t>(samples.maxLon) - samples.minLon;
-    if (w > 1782000000) {
+    // Samples spread over more than 330 degrees of longitude: the view spans the world.
+    if (w > 330 * std::int64_t{gu::Degree}) {
         return world;
     }
     return GeoRect{samples.minLon, samples.minLat, static_cast<std::int32_t>(w),
@@ -365,7 +366,7 @@ GeoRect GeoProjector::VisibleExtent() const {
 
 bool GeoProjector::pieceVisible(std::int64_t left, std::int64_t right, std::int64_t bottom,
                                 std::int64_t top, GeoRectVisibility& result) const {
-    constexpr std::int64_t kStep = 27000000;  // 5 degrees
+    constexpr std::int64_t kStep = 5 * std::int64_t{gu::Degree};
     int visibleSamples = 0;
     std::int64_t minX = std::numeric_limits<std::int64_t>::max();
     std::int64_t maxX = std::numeric_limits<std::int64_t>::min();

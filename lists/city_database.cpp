@@ -126,7 +126,11 @@ CityFileReader::~CityFileReader() {
 }
 
 CityFileError CityFileReader::LineError(const std::string& reason) const {
-    return CityFileError("City database \"" + m_path + "\", line " + std::to_string(m_lineNumber)
+    return LineError(reason, m_lineNumber);
+}
+
+CityFileError CityFileReader::LineError(const std::string& reason, int lineNumber) const {
+    return CityFileError("City database \"" + m_path + "\", line " + std::to_string(lineNumber)
                          + ": " + reason + ".");
 }
 

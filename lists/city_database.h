@@ -75,6 +75,9 @@ public:
     /// Error naming the file and the current line, with `reason`.
     CityFileError LineError(const std::string& reason) const;
 
+    /// Error naming the file and line `lineNumber` (an earlier one), with `reason`.
+    CityFileError LineError(const std::string& reason, int lineNumber) const;
+
 private:
     bool Refill();
     std::string_view TakeLine(std::size_t end, std::size_t next);

@@ -37,8 +37,11 @@ Verdict SkyAt(const ComingRow& row, std::size_t contact) {
     return row.sunAltDeg[contact] < 0.0 ? Verdict::Twilight : Verdict::Day;
 }
 
-ComingRow RowOf(const ListStep& step, int number, const ZoneClock& clock) {
-    const astro::BesselRecord& record = *step.record;
+// The row of an event of the place history: `record` and `deltaT` are those the run computed
+// the place's circumstances with.
+ComingRow RowOf(const ListStep& step, const astro::BesselRecord& record, double deltaT,
+                const ZoneClock& clock) {
+    const int number = step.number;
     const astro::StadtType& place = *step.place;
     ComingRow row;
     row.number = number;
@@ -46,12 +49,12 @@ ComingRow RowOf(const ListStep& step, int number, const ZoneClock& clock) {
     row.kind = place.Typ;
     row.magnitude = place.Magn;
     for (std::size_t i = 1; i <= 5; ++i) {
-        row.jdUT[i] = astro::ContactUT(record, step.deltaT, place.Zeit[i]);
+        row.jdUT[i] = astro::ContactUT(record, deltaT, place.Zeit[i]);
         const std::optional<double> h = astro::planetAltitude(place, i);
         row.planetAltDeg[i] = h ? *h * kDegreesPerRadian : std::numeric_limits<double>::quiet_NaN();
         row.sunAltDeg[i] =
             kDegreesPerRadian
-            * astro::SunAltitudeAt(record, step.deltaT, place.Zeit[i], place.Breite, place.Laenge);
+            * astro::SunAltitudeAt(record, deltaT, place.Zeit[i], place.Breite, place.Laenge);
         row.pDeg[i] = place.P[i] * kDegreesPerRadian;
         row.vDeg[i] = place.V[i] * kDegreesPerRadian;
         // The place list leaves out the instants with the planet below the horizon, and the
@@ -98,10 +101,13 @@ std::vector<ComingRow> ComingOccultations(const astro::BesselTable& table, const
             if (!step.visible) {
                 return;
             }
-            const double end = astro::ContactUT(*step.record, step.deltaT,
-                                                step.place->Zeit[astro::kFourthContact]);
+            // The run reports the catalogue number; its Delta T is the one the run used.
+            const astro::BesselRecord& record = table[step.number];
+            const double deltaT = astro::DeltaT(record.Year, record.Month);
+            const double end =
+                astro::ContactUT(record, deltaT, step.place->Zeit[astro::kFourthContact]);
             if (end >= input.startJD) {
-                rows.push_back(RowOf(step, step.number, clock));
+                rows.push_back(RowOf(step, record, deltaT, clock));
             }
         },
         stop);

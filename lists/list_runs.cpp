@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <vector>
 
 #include "astro/time_scales.h"
 #include "lists/city_database.h"
@@ -35,6 +38,29 @@ bool StopRequested(const std::atomic<bool>* stop) {
     return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
+// The list lines of a place where the event is visible: its Sun altitudes filled in, the times
+// in UT or, with `zones`, in the place's own zone.
+void FormatVisiblePlace(ListKind kind, const astro::BesselRecord& record, astro::StadtType& place,
+                        double deltaT, Language language, const ZoneTable* zones, std::string& tab,
+                        std::string& fixed) {
+    astro::FillSunAltitudes(record, deltaT, place);
+    if (zones == nullptr) {
+        FormatListLines(kind, record, place, deltaT, language, tab, fixed);
+        return;
+    }
+    const std::string zone = zones->ZoneAt(place.Breite, place.Laenge);
+    FormatLocalListLines(kind, record, place, deltaT, language, zone, tab, fixed);
+    if (kind == ListKind::CityList) {
+        // Each place has its own zone: a last column names it, always as field 42 (a line
+        // without its 4th contact block is padded to full length first).
+        tab.append(static_cast<std::size_t>(
+                       std::max<std::ptrdiff_t>(0, 40 - std::count(tab.begin(), tab.end(), '\t'))),
+                   '\t');
+        tab += '\t' + zone;
+        fixed += ' ' + zone;
+    }
+}
+
 // Computes one place for one event and reports it; true when it is visible there.
 struct PlaceComputer {
     ListKind kind;
@@ -52,28 +78,11 @@ struct PlaceComputer {
         ListStep step;
         step.number = number;
         step.place = &place;
-        step.record = &record;
-        step.deltaT = deltaT;
         step.occulted = astro::ComputeLocalCircumstances(record, place, deltaT, language);
         step.visible = step.occulted && astro::IsVisible(place);
         if (step.visible) {
             ++result.found;
-            astro::FillSunAltitudes(record, deltaT, place);
-            if (zones == nullptr) {
-                FormatListLines(kind, record, place, deltaT, language, tab, fixed);
-            } else {
-                const std::string zone = zones->ZoneAt(place.Breite, place.Laenge);
-                FormatLocalListLines(kind, record, place, deltaT, language, zone, tab, fixed);
-                if (kind == ListKind::CityList) {
-                    // Each place has its own zone: a last column names it, always as field 42
-                    // (a line without its 4th contact block is padded to full length first).
-                    tab.append(static_cast<std::size_t>(std::max<std::ptrdiff_t>(
-                                   0, 40 - std::count(tab.begin(), tab.end(), '\t'))),
-                               '\t');
-                    tab += '\t' + zone;
-                    fixed += ' ' + zone;
-                }
-            }
+            FormatVisiblePlace(kind, record, place, deltaT, language, zones, tab, fixed);
             WriteLine(output, tab);
             step.tabLine = tab;
             step.fixedLine = fixed;
@@ -120,10 +129,136 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+// One line of a block of the city database, as a worker leaves it for the calling thread.
+struct BlockLine {
+    std::string text;
+    int number = 0;
+    bool done = false;      // parsed, and computed when it reaches the threshold
+    bool computed = false;  // reaches the threshold
+    bool occulted = false;
+    bool visible = false;
+    std::string error;  // why the line is not a valid place; empty when it is
+    astro::StadtType place;
+    std::string tab;
+    std::string fixed;
+};
+
+// Lines read per block: enough work to share between threads (some milliseconds), little
+// memory, and a block is the most a stop can leave computed but unwritten.
+constexpr std::size_t kBlockLines = 2048;
+
+// Parses and computes lines [begin, end) of a block; leaves off at a stop or a bad line.
+void ComputeBlockPart(const CityListInput& input, double deltaT, const std::atomic<bool>* stop,
+                      std::vector<BlockLine>& block, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        if (StopRequested(stop)) {
+            return;
+        }
+        BlockLine& line = block[i];
+        try {
+            ParseCityLine(line.text, line.place);
+        } catch (const CityLineError& e) {
+            line.error = e.what();
+            return;
+        }
+        line.computed = line.place.Einwohner >= input.threshold;
+        if (line.computed) {
+            line.occulted =
+                astro::ComputeLocalCircumstances(input.record, line.place, deltaT, input.language);
+            line.visible = line.occulted && astro::IsVisible(line.place);
+            if (line.visible) {
+                FormatVisiblePlace(ListKind::CityList, input.record, line.place, deltaT,
+                                   input.language, input.zones, line.tab, line.fixed);
+            }
+        }
+        line.done = true;
+    }
+}
+
+// Computes a block split between `workers` threads (the calling one among them). An exception
+// of a helper thread is passed on.
+void ComputeBlock(const CityListInput& input, double deltaT, const std::atomic<bool>* stop,
+                  std::vector<BlockLine>& block, std::size_t count, int workers) {
+    const auto parts = static_cast<std::size_t>(workers);
+    std::vector<std::future<void>> helpers;
+    helpers.reserve(parts - 1);
+    const auto bound = [&](std::size_t part) { return count * part / parts; };
+    for (std::size_t part = 1; part < parts; ++part) {
+        helpers.push_back(std::async(std::launch::async, ComputeBlockPart, std::cref(input), deltaT,
+                                     stop, std::ref(block), bound(part), bound(part + 1)));
+    }
+    ComputeBlockPart(input, deltaT, stop, block, 0, bound(1));
+    for (std::future<void>& helper : helpers) {
+        helper.get();
+    }
+}
+
+ListRunResult RunCityListInBlocks(const CityListInput& input, const ListOutput& output,
+                                  const ListCallback& callback, const std::atomic<bool>* stop) {
+    ListRunResult result;
+    const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
+    CityFileReader reader(input.cityFile);
+    std::vector<BlockLine> block(kBlockLines);
+    bool more = true;
+    while (more) {
+        std::size_t count = 0;
+        std::string_view text;
+        while (count < kBlockLines && (more = reader.NextLine(text))) {
+            BlockLine& line = block[count++];
+            line.text.assign(text);
+            line.number = reader.LineNumber();
+            line.done = line.computed = line.occulted = line.visible = false;
+            line.error.clear();
+        }
+        ComputeBlock(input, deltaT, stop, block, count, input.workers);
+        // In file order, as the single-thread run does it line by line.
+        for (std::size_t i = 0; i < count; ++i) {
+            BlockLine& line = block[i];
+            if (!line.error.empty()) {
+                throw reader.LineError(line.error, line.number);
+            }
+            if (!line.done) {  // a worker saw the stop before this line
+                result.stopped = true;
+                Finish(output);
+                return result;
+            }
+            if (line.computed) {
+                ++result.tested;
+                ListStep step;
+                step.number = line.number;
+                step.place = &line.place;
+                step.occulted = line.occulted;
+                step.visible = line.visible;
+                if (step.visible) {
+                    ++result.found;
+                    WriteLine(output, line.tab);
+                    step.tabLine = line.tab;
+                    step.fixedLine = line.fixed;
+                }
+                step.tested = result.tested;
+                step.found = result.found;
+                if (callback) {
+                    callback(step);
+                }
+            }
+            if (StopRequested(stop)) {
+                result.stopped = true;
+                Finish(output);
+                return result;
+            }
+        }
+    }
+    Finish(output);
+    return result;
+}
+
 }  // namespace
 
 ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,
                           const ListCallback& callback, const std::atomic<bool>* stop) {
+    if (input.workers > 1) {
+        return RunCityListInBlocks(input, output, callback, stop);
+    }
     ListRunResult result;
     const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
     PlaceComputer computer{

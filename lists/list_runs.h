@@ -37,11 +37,9 @@ struct ListStep {
     int found = 0;          ///< of them, those seeing the planet above the horizon
     bool occulted = false;  ///< the occultation happens here (magnitude at least 0)
     bool visible = false;   ///< occulted, with the planet above the horizon at one instant or more
-    const astro::StadtType* place = nullptr;      ///< the place with its circumstances
-    const astro::BesselRecord* record = nullptr;  ///< the event
-    double deltaT = 0.0;                          ///< seconds, used for this event
-    std::string_view tabLine;    ///< when visible: the line written to the list file
-    std::string_view fixedLine;  ///< when visible: the screen line
+    const astro::StadtType* place = nullptr;  ///< the place with its circumstances
+    std::string_view tabLine;                 ///< when visible: the line written to the list file
+    std::string_view fixedLine;               ///< when visible: the screen line
 };
 
 using ListCallback = std::function<void(const ListStep&)>;
@@ -69,11 +67,18 @@ struct CityListInput {
     /// When given, the lines show dates and times in each place's zone and end with a field
     /// (tab-separated: field 42) naming the zone; otherwise UT.
     const ZoneTable* zones = nullptr;
+    /// Threads that compute places (1 = the calling thread alone). With more, the calling thread
+    /// reads the file in blocks of lines and the places of each block are split between the
+    /// threads; lines, callbacks and errors still come in file order on the calling thread, so
+    /// the output is the same byte for byte.
+    int workers = 1;
 };
 
 /// Streams the city database once and computes the event at every place whose population reaches
-/// the threshold. Places appear in file order. `callback` (may be empty) is called after every
-/// computed place; `stop` (may be null) is polled after every line of the file. Throws
+/// the threshold. Places appear in file order. `callback` (may be empty) is called on the calling
+/// thread after every computed place; `stop` (may be null) is polled after every line of the file
+/// (and by every worker after every place), and the lines written before a stop are the first
+/// lines of the whole list. Throws
 /// `CityFileError` for a missing file or a malformed line (lines written so far stay written),
 /// `ListFileError` when the output cannot be written.
 ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,

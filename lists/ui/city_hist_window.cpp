@@ -5,10 +5,12 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include "dialogs/user_dialogs.h"
 #include "lists/cp1252.h"
@@ -24,20 +26,17 @@ constexpr ListWindow::Names kNames{
     "TForm_CityHist",       "RichEdit_CityHist", "Button_Start_CityHist",
     "Button_Stop_CityHist", "Panel_Top",         ""};
 
-constexpr int kPanelHeight = 150;
-// Width the controls of the top panel need; a narrower window scrolls sideways.
-constexpr int kControlsWidth = 1042;
-
 std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
 }
 
-// Names a control of the top panel and puts it in place.
-template <typename Control>
-Control* placed(Control* control, const char* name, int x, int y, int width, int height) {
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(x, y, width, height);
-    return control;
+// A control under its caption: one column of a row of the top panel.
+QVBoxLayout* Captioned(QLabel* caption, QWidget* control) {
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    column->addWidget(caption);
+    column->addWidget(control);
+    return column;
 }
 
 // Offers Windows-1252 names in a combo box, none of them chosen yet.
@@ -62,43 +61,56 @@ int EntryYear(const QComboBox* box, int fallback) {
 TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent)
     : ListWindow(ListKind::CityHist, kNames, context, parent) {
     resize(1174, 699);
-    content()->setMinimumSize(kControlsWidth, 300);
     QFrame* panel = topPanel();
-    panel->setFixedHeight(kPanelHeight);
+    auto* rows = new QVBoxLayout(panel);
 
-    addLabel("Label10", QStringLiteral("Land (auswählen)"), 8, 6, 220);
-    m_land = addPlaceChoice("ComboBox_Land", 8);
-    addLabel("Label9", QStringLiteral("Stadt (auswählen)"), 236, 6, 220);
-    m_stadt = addPlaceChoice("ComboBox_Stadt", 236);
-    auto* take = placed(new QPushButton(QStringLiteral("Übernehmen  ->"), panel),
-                        "Button_Uebernehmen", 464, 22, 116, 30);
+    // First row: the city database's country and city, the button that takes the city over,
+    // and the place's own country and name.
+    auto* first = new QHBoxLayout;
+    rows->addLayout(first);
+    m_land = addPlaceChoice("ComboBox_Land");
+    first->addLayout(Captioned(addLabel("Label10"), m_land));
+    m_stadt = addPlaceChoice("ComboBox_Stadt");
+    first->addLayout(Captioned(addLabel("Label9"), m_stadt));
+    auto* take = new QPushButton(panel);
+    take->setObjectName(QStringLiteral("Button_Uebernehmen"));
+    first->addWidget(take, 0, Qt::AlignBottom);
+    m_ortLand = addEdit("Edit_Ort_Land", QStringLiteral("My country"));
+    first->addLayout(Captioned(addLabel("Label8"), m_ortLand));
+    m_ortStadt = addEdit("Edit_Ort_Stadt", QStringLiteral("My favorite place"));
+    first->addLayout(Captioned(addLabel("Label1"), m_ortStadt));
+    first->addStretch(1);
 
-    addLabel("Label8", QStringLiteral("Land/Landschaft  (fakultativ)"), 592, 6, 200);
-    m_ortLand = addEdit("Edit_Ort_Land", QStringLiteral("My country"), 592, 24, 200);
-    addLabel("Label1", QStringLiteral("Ort/Stadt/Bezeichnung"), 802, 6, 230);
-    m_ortStadt = addEdit("Edit_Ort_Stadt", QStringLiteral("My favorite place"), 802, 24, 230);
-
-    addPositionFields();
-
-    addLabel("Label6", QStringLiteral("Suche zwischen den Jahren"), 592, 60, 230);
-    m_von = addCombo("ComboBox_von", 592, 80, 80);
+    // Second row: position, height and population, the year range, start and stop.
+    auto* second = new QHBoxLayout;
+    rows->addLayout(second);
+    addPositionFields(*second);
+    auto* years = new QHBoxLayout;
+    m_von = addCombo("ComboBox_von");
     m_von->addItems({QStringLiteral("+1980"), QStringLiteral("+2000"), QStringLiteral("+2020")});
-    addLabel("Label7", QStringLiteral("und"), 678, 84, 36);
-    m_bis = addCombo("ComboBox_Bis", 716, 80, 80);
+    m_bis = addCombo("ComboBox_Bis");
     m_bis->addItems({QStringLiteral("+2000"), QStringLiteral("+2020"), QStringLiteral("+2050"),
                      QStringLiteral("+2100")});
-    // Over the start and stop buttons: the place of the fields becomes the home place.
-    m_heimatort = placed(new QPushButton(SetAsHomeCaption(Language::German), panel),
-                         "Button_Heimatort", 830, 52, 202, 24);
+    years->addWidget(m_von);
+    years->addWidget(addLabel("Label7"));
+    years->addWidget(m_bis);
+    auto* range = new QVBoxLayout;
+    range->setSpacing(2);
+    range->addWidget(addLabel("Label6"));
+    range->addLayout(years);
+    second->addLayout(range);
+    // The place of the fields becomes the home place.
+    m_heimatort = new QPushButton(panel);
+    m_heimatort->setObjectName(QStringLiteral("Button_Heimatort"));
     m_heimatort->setEnabled(false);
-    startButton()->setGeometry(812, 78, 106, 30);
-    stopButton()->setGeometry(926, 78, 106, 30);
+    second->addWidget(m_heimatort, 0, Qt::AlignBottom);
+    second->addWidget(startButton(), 0, Qt::AlignBottom);
+    second->addWidget(stopButton(), 0, Qt::AlignBottom);
+    second->addStretch(1);
 
     // Receives nothing visible; kept so that every control of the window has its name.
-    auto* nirwana = addLabel("Label_Nirwana", QString(), 0, 0, 1);
+    auto* nirwana = addLabel("Label_Nirwana");
     nirwana->setVisible(false);
-
-    setHeaderTop(kPanelHeight - header()->height() - 2);
 
     connect(m_land, qOverload<int>(&QComboBox::activated), this,
             &TForm_CityHist::ComboBox_LandClick);
@@ -107,6 +119,7 @@ TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent
             &TForm_CityHist::Button_Start_CityHistClick);
     connect(stopButton(), &QPushButton::clicked, this, &TForm_CityHist::Button_Stop_CityHistClick);
     connect(m_heimatort, &QPushButton::clicked, this, &TForm_CityHist::Button_HeimatortClick);
+    applyLanguage(context.language);
 }
 
 void TForm_CityHist::setHomeStore(HomeStore* store) {
@@ -114,57 +127,84 @@ void TForm_CityHist::setHomeStore(HomeStore* store) {
     m_heimatort->setEnabled(store != nullptr);
 }
 
-void TForm_CityHist::setLanguage(Language language) {
-    ListWindow::setLanguage(language);
+void TForm_CityHist::applyOwnTexts(Language language) {
     m_heimatort->setText(SetAsHomeCaption(language));
 }
 
-void TForm_CityHist::addPositionFields() {
-    addLabel("Label2", QStringLiteral("Geogr. Breite (Grad)"), 8, 60, 180);
-    m_breite = addEdit("Edit_Breite", QStringLiteral("47.5"), 8, 80, 90);
-    m_nord = addRadio("RadioButton_Nord", QStringLiteral("Nord"), 104, 72);
-    m_sued = addRadio("RadioButton_Sued", QStringLiteral("Süd"), 104, 94);
-    addLabel("Label3", QStringLiteral("Geogr. Länge (Grad)"), 200, 60, 180);
-    m_laenge = addEdit("Edit_Laenge", QStringLiteral("7.5"), 200, 80, 90);
-    m_ost = addRadio("RadioButton_Ost", QStringLiteral("Ost"), 296, 72);
-    m_west = addRadio("RadioButton_West", QStringLiteral("West"), 296, 94);
-    addLabel("Label4", QStringLiteral("Höhe (m)"), 392, 60, 80);
-    m_hoehe = addEdit("Edit_Hoehe", QStringLiteral("254"), 392, 80, 70);
-    addLabel("Label11", QStringLiteral("Einwohner"), 476, 60, 100);
-    m_einwohner = addEdit("Edit_Einwohner", QString(), 476, 80, 100);
+void TForm_CityHist::addPositionFields(QHBoxLayout& row) {
+    // A number field under its caption, with its pair of hemisphere buttons (if any) beside it.
+    const auto field = [&](const char* label, QLineEdit* edit, QRadioButton* first,
+                           QRadioButton* second) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(edit);
+        if (first != nullptr) {
+            auto* pair = new QVBoxLayout;
+            pair->setSpacing(0);
+            pair->addWidget(first);
+            pair->addWidget(second);
+            line->addLayout(pair);
+            auto* group = new QButtonGroup(this);
+            group->addButton(first);
+            group->addButton(second);
+        }
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        column->addWidget(addLabel(label));
+        column->addLayout(line);
+        row.addLayout(column);
+    };
+    m_breite = addEdit("Edit_Breite", QStringLiteral("47.5"));
+    m_nord = addRadio("RadioButton_Nord");
+    m_sued = addRadio("RadioButton_Sued");
+    field("Label2", m_breite, m_nord, m_sued);
+    m_laenge = addEdit("Edit_Laenge", QStringLiteral("7.5"));
+    m_ost = addRadio("RadioButton_Ost");
+    m_west = addRadio("RadioButton_West");
+    field("Label3", m_laenge, m_ost, m_west);
+    m_hoehe = addEdit("Edit_Hoehe", QStringLiteral("254"));
+    field("Label4", m_hoehe, nullptr, nullptr);
+    m_einwohner = addEdit("Edit_Einwohner", QString());
     m_einwohner->setEnabled(false);
-    auto* latitudeGroup = new QButtonGroup(this);
-    latitudeGroup->addButton(m_nord);
-    latitudeGroup->addButton(m_sued);
-    auto* longitudeGroup = new QButtonGroup(this);
-    longitudeGroup->addButton(m_ost);
-    longitudeGroup->addButton(m_west);
+    field("Label11", m_einwohner, nullptr, nullptr);
     m_nord->setChecked(true);
     m_ost->setChecked(true);
 }
 
-QLineEdit* TForm_CityHist::addEdit(const char* name, const QString& text, int x, int y, int width) {
-    return placed(new QLineEdit(text, topPanel()), name, x, y, width, 26);
+QLineEdit* TForm_CityHist::addEdit(const char* name, const QString& text) {
+    auto* edit = new QLineEdit(text, topPanel());
+    edit->setObjectName(QString::fromLatin1(name));
+    // Room for a number such as "-123.4567" or a place's name; the layout may widen it.
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 9);
+    return edit;
 }
 
-QLabel* TForm_CityHist::addLabel(const char* name, const QString& text, int x, int y, int width) {
-    return placed(new QLabel(text, topPanel()), name, x, y, width, 18);
+QLabel* TForm_CityHist::addLabel(const char* name) {
+    auto* label = new QLabel(topPanel());
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
 }
 
-QComboBox* TForm_CityHist::addCombo(const char* name, int x, int y, int width) {
-    return placed(new QComboBox(topPanel()), name, x, y, width, 26);
-}
-
-QComboBox* TForm_CityHist::addPlaceChoice(const char* name, int x) {
-    QComboBox* box = addCombo(name, x, 24, 220);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMaxVisibleItems(30);
+QComboBox* TForm_CityHist::addCombo(const char* name) {
+    auto* box = new QComboBox(topPanel());
+    box->setObjectName(QString::fromLatin1(name));
     return box;
 }
 
-QRadioButton* TForm_CityHist::addRadio(const char* name, const QString& text, int x, int y) {
-    return placed(new QRadioButton(text, topPanel()), name, x, y, 90, 22);
+QComboBox* TForm_CityHist::addPlaceChoice(const char* name) {
+    QComboBox* box = addCombo(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(30);
+    // Long names must not widen the window: the list that drops down shows them whole.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(18);
+    return box;
+}
+
+QRadioButton* TForm_CityHist::addRadio(const char* name) {
+    auto* radio = new QRadioButton(topPanel());
+    radio->setObjectName(QString::fromLatin1(name));
+    return radio;
 }
 
 std::string TForm_CityHist::cityFile() const {
@@ -266,12 +306,12 @@ void TForm_CityHist::Button_Start_CityHistClick() {
     input.firstYear = EntryYear(m_von, 1980);
     input.lastYear = EntryYear(m_bis, 2100);
     input.language = language();
-    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopFlag() : nullptr;
     const Language lang = input.language;
-    const astro::BesselTable& table = *ctx.catalogue;
+    const astro::BesselTable* table = ctx.catalogue;
     runList(
-        [&](const ListOutput& output, const ListCallback& callback) {
-            return RunCityHist(table, input, output, callback, stop);
+        [table, input](const ListOutput& output, const ListCallback& callback,
+                       const std::atomic<bool>* stop) {
+            return RunCityHist(*table, input, output, callback, stop);
         },
         [lang](const ListStep& step) { return CityHistStatus(step.number, step.found, lang); });
 }

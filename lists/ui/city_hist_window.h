@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -41,8 +42,6 @@ public:
     /// Where "Als Heimatort" keeps the place of the fields; the button is off without one.
     void setHomeStore(HomeStore* store);
 
-    void setLanguage(Language language) override;
-
 public slots:
     /// A country was chosen: its places fill the city choice.
     void ComboBox_LandClick();
@@ -54,18 +53,20 @@ public slots:
     void Button_HeimatortClick();
 
 protected:
+    void applyOwnTexts(Language language) override;
     void onShown() override;
     QString defaultSaveName() const override;
 
 private:
-    /// Latitude, longitude and height with their hemisphere buttons, and the population.
-    void addPositionFields();
-    QLineEdit* addEdit(const char* name, const QString& text, int x, int y, int width);
-    QLabel* addLabel(const char* name, const QString& text, int x, int y, int width);
-    QRadioButton* addRadio(const char* name, const QString& text, int x, int y);
-    QComboBox* addCombo(const char* name, int x, int y, int width);
+    /// Latitude, longitude and height with their hemisphere buttons, and the population, each
+    /// under its caption, into `row`.
+    void addPositionFields(QHBoxLayout& row);
+    QLineEdit* addEdit(const char* name, const QString& text);
+    QLabel* addLabel(const char* name);
+    QRadioButton* addRadio(const char* name);
+    QComboBox* addCombo(const char* name);
     /// An editable choice of the city database (country or place) that takes no new entries.
-    QComboBox* addPlaceChoice(const char* name, int x);
+    QComboBox* addPlaceChoice(const char* name);
     std::string cityFile() const;
 
     QComboBox* m_land = nullptr;

@@ -4,11 +4,12 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 
 #include "lists/city_database.h"
-#include "lists/cp1252.h"
 
 namespace zimbalo::lists {
 
@@ -21,7 +22,6 @@ constexpr ListWindow::Names kNames{"TForm_CityList",
                                    "Panel0",
                                    "Panel1"};
 
-constexpr int kPanelHeight = 89;
 constexpr int kEntryCount = 10;
 
 }  // namespace
@@ -29,37 +29,39 @@ constexpr int kEntryCount = 10;
 TForm_CityList::TForm_CityList(const ListWindowContext& context, QWidget* parent)
     : ListWindow(ListKind::CityList, kNames, context, parent) {
     resize(847, 690);
-    content()->setMinimumSize(560, 240);
 
     QFrame* panel = topPanel();
-    panel->setFixedHeight(kPanelHeight);
-    m_label1 = new QLabel(QStringLiteral("Nur Orte mit mehr als"), panel);
+    m_label1 = new QLabel(panel);
     m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setGeometry(10, 6, 220, 18);
     m_population = new QComboBox(panel);
     m_population->setObjectName(QStringLiteral("ComboBox_Population"));
-    m_population->setGeometry(10, 26, 210, 26);
-    for (const std::string& entry : PopulationEntries(language())) {
-        m_population->addItem(QString::fromUtf8(Cp1252ToUtf8(entry)));
-    }
-    m_population->setCurrentIndex(0);
-    startButton()->setGeometry(240, 24, 110, 30);
-    stopButton()->setGeometry(360, 24, 110, 30);
-    setHeaderTop(kPanelHeight - header()->height() - 2);
+    // The threshold over the choice, the two buttons beside the choice.
+    auto* layout = new QGridLayout(panel);
+    layout->addWidget(m_label1, 0, 0);
+    layout->addWidget(m_population, 1, 0);
+    layout->addWidget(startButton(), 1, 1);
+    layout->addWidget(stopButton(), 1, 2);
+    layout->setColumnStretch(3, 1);
+    layout->setRowStretch(2, 1);
 
     connect(startButton(), &QPushButton::clicked, this,
             &TForm_CityList::Button_Start_CityListClick);
     connect(stopButton(), &QPushButton::clicked, this, &TForm_CityList::Button_Stop_CityListClick);
+    applyLanguage(context.language);
+    m_population->setCurrentIndex(0);
 }
 
-void TForm_CityList::setLanguage(Language language) {
-    ListWindow::setLanguage(language);
-    const int index = m_population->currentIndex();
-    m_population->clear();
-    for (const std::string& entry : PopulationEntries(language)) {
-        m_population->addItem(QString::fromUtf8(Cp1252ToUtf8(entry)));
+void TForm_CityList::applyOwnTexts(Language language) {
+    // The same entries in another language: renamed in place, the selection stays.
+    const std::vector<std::string> entries = PopulationEntries(language);
+    for (int i = 0; i < kEntryCount; ++i) {
+        const QString text = fromCp1252(entries[static_cast<std::size_t>(i)]);
+        if (i < m_population->count()) {
+            m_population->setItemText(i, text);
+        } else {
+            m_population->addItem(text);
+        }
     }
-    m_population->setCurrentIndex(index);
 }
 
 CityListSettings TForm_CityList::settings() const {
@@ -90,10 +92,12 @@ void TForm_CityList::Button_Start_CityListClick() {
     input.language = language();
     input.cityFile = CityFileName(input.language, ctx.dataFolder);
     input.threshold = PopulationThreshold(m_population->currentIndex());
-    const std::atomic<bool>* stop = ctx.control != nullptr ? &ctx.control->stopFlag() : nullptr;
+    // Both cores (or however many there are) share the places of a run.
+    input.workers = std::max(1, QThread::idealThreadCount());
     const Language lang = input.language;
     runList(
-        [&](const ListOutput& output, const ListCallback& callback) {
+        [input](const ListOutput& output, const ListCallback& callback,
+                const std::atomic<bool>* stop) {
             return RunCityList(input, output, callback, stop);
         },
         [lang](const ListStep& step) { return CityListStatus(step.tested, step.found, lang); });

@@ -15,10 +15,6 @@ class TForm_CityList : public ListWindow {
 public:
     explicit TForm_CityList(const ListWindowContext& context, QWidget* parent = nullptr);
 
-    /// Stops a going run, hides the window and refills the threshold choice in `language`,
-    /// keeping the selected entry.
-    void setLanguage(Language language) override;
-
     /// Position, size, state and threshold entry for the settings record.
     CityListSettings settings() const;
 
@@ -30,6 +26,8 @@ public slots:
     void Button_Stop_CityListClick();
 
 protected:
+    /// The threshold choice in `language`, keeping the selected entry.
+    void applyOwnTexts(Language language) override;
     QString defaultSaveName() const override;
 
 private:

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,6 +15,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +26,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -39,12 +43,13 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMinimumWidth = 320;
 constexpr int kMinimumHeight = 240;
 
+// Lines appended to the text box at once, and the time a turn of the event loop may spend
+// appending them during a run.
+constexpr int kAppendLines = 32;
+constexpr auto kAppendBudget = std::chrono::milliseconds(8);
+
 // Space between the inside of the text box and its first column.
 constexpr qreal kTextMargin = 2.0;
-
-// Thrown from a run's callback when the window was destroyed while pending messages were
-// processed; it unwinds the run without touching the window again.
-struct WindowGone {};
 
 // What the user is told of a failed run: the exception's text, or a general one when it has
 // none, so that a failure never shows as an empty message.
@@ -65,18 +70,19 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
       m_kind(kind),
       m_context(context),
       m_language(context.language),
-      m_alive(std::make_shared<bool>(true)) {
+      m_control(context.control != nullptr ? context.control : &m_ownControl) {
     setObjectName(QString::fromLatin1(names.window));
 
+    // Captions come from `applyLanguage`, which the windows call once they are built.
     m_menuBar = new QMenuBar(this);
     m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
     setMenuBar(m_menuBar);
-    m_listMenu = m_menuBar->addMenu(QStringLiteral("Liste"));
+    m_listMenu = m_menuBar->addMenu(QString());
     m_listMenu->setObjectName(QStringLiteral("Liste1"));
-    m_saveAction = m_listMenu->addAction(QStringLiteral("Speichern unter"));
+    m_saveAction = m_listMenu->addAction(QString());
     m_saveAction->setObjectName(QStringLiteral("Speichern1"));
     m_listMenu->addSeparator();
-    m_exitAction = m_listMenu->addAction(QStringLiteral("Beenden"));
+    m_exitAction = m_listMenu->addAction(QString());
     m_exitAction->setObjectName(QStringLiteral("Beenden1"));
     connect(m_saveAction, &QAction::triggered, this, &ListWindow::Speichern1Click);
     connect(m_exitAction, &QAction::triggered, this, &ListWindow::Beenden1Click);
@@ -102,18 +108,22 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     m_topPanel->setObjectName(QString::fromLatin1(names.topPanel));
     layout->addWidget(m_topPanel);
 
-    m_header = new QLabel(m_topPanel);
+    // The header is as high as its text and as wide as the lines; the strip holding it is as
+    // high as the header, and the header moves inside it sideways with the text box.
+    m_headerStrip = new QWidget(m_content);
+    m_headerStrip->setObjectName(QStringLiteral("HeaderStrip"));
+    layout->addWidget(m_headerStrip);
+    m_header = new QLabel(m_headerStrip);
     m_header->setObjectName(QStringLiteral("Label5"));
     m_header->setTextFormat(Qt::PlainText);
     m_header->setFont(listFont());
     m_header->setMargin(0);
     m_header->setIndent(0);
-    m_header->setText(fromCp1252(ScreenHeader(kind, m_language)));
-    m_header->adjustSize();
+    m_headerStrip->setFixedHeight(m_header->sizeHint().height());
 
-    m_startButton = new QPushButton(QStringLiteral("Starten"), m_topPanel);
+    m_startButton = new QPushButton(m_topPanel);
     m_startButton->setObjectName(QString::fromLatin1(names.startButton));
-    m_stopButton = new QPushButton(QStringLiteral("Beenden"), m_topPanel);
+    m_stopButton = new QPushButton(m_topPanel);
     m_stopButton->setObjectName(QString::fromLatin1(names.stopButton));
 
     auto* textPanel = new QFrame(m_content);
@@ -139,6 +149,11 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     m_memoTmp->setObjectName(QStringLiteral("Memo_Tmp"));
     m_memoTmp->setVisible(false);
 
+    m_appendTimer = new QTimer(this);
+    m_appendTimer->setSingleShot(true);
+    m_appendTimer->setInterval(1);
+    connect(m_appendTimer, &QTimer::timeout, this, [this] { takeRunOutput(m_run, true); });
+
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(100);
@@ -151,20 +166,18 @@ ListWindow::ListWindow(ListKind kind, const Names& names, const ListWindowContex
     connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             &ListWindow::Timer1Timer);
 
-    if (m_context.control != nullptr) {
-        connect(m_context.control, &ListRunControl::runningChanged, this,
-                &ListWindow::updateStartButton);
+    connect(m_control, &ListRunControl::runningChanged, this, &ListWindow::updateStartButton);
+    // A program that quits while a list runs stops the run and waits for it.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        connect(app, &QCoreApplication::aboutToQuit, this, &ListWindow::stopRun);
     }
     updateStartButton();
     setVisible(false);
 }
 
 ListWindow::~ListWindow() {
-    *m_alive = false;
-    if (m_running && m_context.control != nullptr) {
-        m_context.control->requestStop();
-        m_context.control->setRunning(false);
-    }
+    m_closing = true;
+    stopRun();
 }
 
 QFont ListWindow::listFont() {
@@ -177,23 +190,20 @@ QFont ListWindow::listFont() {
     return font;
 }
 
-void ListWindow::setHeaderTop(int y) {
-    m_header->move(m_header->x(), y);
-}
-
-void ListWindow::setLanguage(Language language) {
-    if (m_running) {
-        requestStop();
-    } else {
-        hide();
-    }
+void ListWindow::applyLanguage(Language language) {
+    stopRun();
+    hide();
     m_language = language;
+    if (m_context.applyCaptions) {
+        m_context.applyCaptions(*this, language);
+    }
     m_header->setText(fromCp1252(ScreenHeader(m_kind, language)));
     m_header->adjustSize();
+    applyOwnTexts(language);
 }
 
 void ListWindow::showCleared() {
-    if (!m_running) {
+    if (!running()) {
         m_textBox->clear();
     }
     if (windowState() & Qt::WindowMinimized) {
@@ -209,11 +219,16 @@ void ListWindow::showCleared() {
 }
 
 void ListWindow::requestStop() {
-    // The flag is shared with the other window; a window without a run has nothing to stop.
-    if (m_running && m_context.control != nullptr) {
-        m_context.control->requestStop();
-    }
+    stopRun();
     hide();
+}
+
+void ListWindow::stopRun() {
+    // The flag is shared with the other window; a window without a run has nothing to stop.
+    if (running()) {
+        runControl().requestStop();
+        finishRun();
+    }
 }
 
 void ListWindow::Beenden1Click() {
@@ -221,6 +236,7 @@ void ListWindow::Beenden1Click() {
 }
 
 void ListWindow::removeTemporaryFiles() {
+    stopRun();
     for (const std::string& file : m_createdFiles) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
@@ -281,14 +297,14 @@ void ListWindow::showStatus(const QString& text) {
 
 void ListWindow::updateStartButton() {
     m_startButton->setEnabled(!anyRunGoing());
-    m_saveAction->setEnabled(!m_running);
+    m_saveAction->setEnabled(!running());
 }
 
 void ListWindow::Timer1Timer() {
-    // The first column of the text box, in the top panel's coordinates, moved by the text box's
+    // The first column of the text box, in the header strip's coordinates, moved by the text box's
     // horizontal scrolling; the form's own scrolling moves both alike.
     const QPoint boxOrigin = m_textBox->viewport()->mapTo(m_content, QPoint(0, 0));
-    const QPoint panelOrigin = m_topPanel->mapTo(m_content, QPoint(0, 0));
+    const QPoint panelOrigin = m_headerStrip->mapTo(m_content, QPoint(0, 0));
     const int x = boxOrigin.x() - panelOrigin.x() + static_cast<int>(kTextMargin)
                   - m_textBox->horizontalScrollBar()->value();
     // A caption set may give the header a new text without resizing it.
@@ -300,124 +316,189 @@ void ListWindow::Timer1Timer() {
     }
 }
 
-void ListWindow::runList(
-    const std::function<ListRunResult(const ListOutput&, const ListCallback&)>& run,
-    const std::function<std::string(const ListStep&)>& status) {
-    if (!beginRun()) {
+// What the worker thread hands to the window: the lines and status not shown yet, and how the
+// run ended. The worker appends under the lock; the window takes all there is.
+struct ListWindow::RunState {
+    std::mutex mutex;
+    QString lines;  // screen lines not shown yet, each ended by "\n"
+    QString status;
+    bool hasStatus = false;
+    bool wakePosted = false;  // a call to take the output is on its way to the window
+    bool ended = false;
+    std::optional<std::string> error;  // why the run failed, once ended
+};
+
+void ListWindow::runList(RunFunction run, StatusFunction status) {
+    if (anyRunGoing()) {
         return;
     }
-    std::optional<std::string> error;  // why the run failed, if it did
+    m_run = std::make_shared<RunState>();
+    runControl().clearStop();
+    runControl().setRunning(true);
+    updateStartButton();
+    m_stopButton->setFocus();
+    showStatus(QString());
+    m_textBox->clear();
     try {
         m_tempListFile = CreateTempListFile(m_context.tempFolder);
         m_createdFiles.push_back(*m_tempListFile);
     } catch (const std::exception& e) {
-        error = FailureText(e);
+        endRun(FailureText(e));
+        return;
     }
-    if (!error) {
-        try {
-            error = runIntoTempFile(run, status);
-        } catch (const WindowGone&) {
-            return;  // the window is destroyed: nothing of it may be touched
+
+    const std::shared_ptr<RunState> state = m_run;
+    const std::atomic<bool>* stop = stopFlag();
+    const std::string path = *m_tempListFile;
+    // Hands what the worker gathered to the window; one call is on its way at a time.
+    const auto handOver = [this, state](QString& lines, const QString* statusText, bool ended,
+                                        const std::optional<std::string>& error) {
+        // Texts cross between the threads as copies, never as shared QString data.
+        const std::lock_guard<std::mutex> lock(state->mutex);
+        state->lines.append(lines.constData(), lines.size());
+        lines.truncate(0);
+        if (statusText != nullptr) {
+            state->status = QString(statusText->constData(), statusText->size());
+            state->hasStatus = true;
+        }
+        state->ended = ended;
+        state->error = error;
+        if (!state->wakePosted) {
+            state->wakePosted = true;
+            QMetaObject::invokeMethod(
+                this, [this, state] { takeRunOutput(state, true); }, Qt::QueuedConnection);
+        }
+    };
+    m_worker.reset(
+        QThread::create([run = std::move(run), status = std::move(status), stop, path, handOver] {
+            QString lines;
+            ListStep last;
+            bool anyStep = false;
+            auto lastHandOver = Clock::now();
+            const auto statusOfLast = [&] { return fromCp1252(status(last)); };
+            // Lines go to the window in batches at most every kBatchInterval of run time: the
+            // progress shows as promptly for the user as after every line, while a whole
+            // database does not spend its time in single appends.
+            const ListCallback callback = [&](const ListStep& step) {
+                last.number = step.number;
+                last.tested = step.tested;
+                last.found = step.found;
+                anyStep = true;
+                if (step.visible) {
+                    lines += fromCp1252(step.fixedLine);
+                    lines += QLatin1Char('\n');
+                }
+                if (Clock::now() - lastHandOver >= kBatchInterval) {
+                    const QString text = statusOfLast();
+                    handOver(lines, &text, false, std::nullopt);
+                    lastHandOver = Clock::now();
+                }
+            };
+            std::optional<std::string> error;
+            std::ofstream file(path, std::ios::binary | std::ios::trunc);
+            try {
+                if (!file) {
+                    throw ListFileError("Temporary list file \"" + path
+                                        + "\" cannot be opened for writing.");
+                }
+                run({&file, path}, callback, stop);
+            } catch (const std::exception& e) {
+                error = FailureText(e);
+            }
+            file.close();
+            if (!error && !file) {
+                error = "Temporary list file \"" + path + "\" cannot be written.";
+            }
+            const QString text = anyStep ? statusOfLast() : QString();
+            handOver(lines, anyStep ? &text : nullptr, true, error);
+        }));
+    m_worker->setObjectName(QStringLiteral("ListRun"));
+    m_worker->start();
+}
+
+void ListWindow::finishRun() {
+    if (!running()) {
+        return;
+    }
+    m_worker->wait();
+    // The worker has handed over everything; a call to take it that is still queued finds the
+    // run gone and does nothing.
+    takeRunOutput(m_run, false);
+}
+
+void ListWindow::takeRunOutput(const std::shared_ptr<RunState>& run, bool inTurns) {
+    if (run == nullptr || run != m_run) {
+        return;  // a late call of a run that has ended
+    }
+    bool ended = false;
+    std::optional<std::string> error;
+    {
+        const std::lock_guard<std::mutex> lock(run->mutex);
+        m_pendingLines.append(run->lines.constData(), run->lines.size());
+        run->lines.truncate(0);
+        if (run->hasStatus) {
+            m_pendingStatus = QString(run->status.constData(), run->status.size());
+            run->hasStatus = false;
+            m_hasPendingStatus = true;
+        }
+        run->wakePosted = false;
+        ended = run->ended;
+        error = run->error;
+    }
+    // Appending lines is the window's costly part of a run: a turn appends what fits into
+    // kAppendBudget and leaves the rest to the next turn, so that the event loop keeps turning
+    // (paints, the stop button, the close box) however fast the workers are.
+    const auto start = Clock::now();
+    qsizetype from = 0;
+    while (from < m_pendingLines.size()) {
+        qsizetype to = from;
+        for (int n = 0; n < kAppendLines && to < m_pendingLines.size(); ++n) {
+            to = m_pendingLines.indexOf(QLatin1Char('\n'), to) + 1;
+        }
+        // Without the last line's "\n": appendPlainText starts a new line itself.
+        m_textBox->appendPlainText(m_pendingLines.mid(from, to - from - 1));
+        from = to;
+        if (inTurns && Clock::now() - start >= kAppendBudget) {
+            break;
         }
     }
-    endRun(error);
+    m_pendingLines.remove(0, from);
+    if (m_hasPendingStatus && m_pendingLines.isEmpty()) {
+        showStatus(m_pendingStatus);
+        m_hasPendingStatus = false;
+    }
+    if (!m_pendingLines.isEmpty()) {
+        // The rest after a timer, not a posted call: posted calls would come before the timers
+        // of the event loop (the header alignment's, the user's) turn after turn.
+        m_appendTimer->start();
+        return;
+    }
+    if (ended) {
+        m_worker->wait();
+        endRun(error);
+    }
 }
 
 bool ListWindow::anyRunGoing() const {
-    return m_running || (m_context.control != nullptr && m_context.control->running());
-}
-
-bool ListWindow::beginRun() {
-    if (anyRunGoing()) {
-        return false;
-    }
-    ListRunControl* control = m_context.control;
-    m_running = true;
-    if (control != nullptr) {
-        control->clearStop();
-        control->setRunning(true);
-    }
-    updateStartButton();
-    m_stopButton->setFocus();
-    showStatus(QString());
-    return true;
-}
-
-std::optional<std::string> ListWindow::runIntoTempFile(
-    const std::function<ListRunResult(const ListOutput&, const ListCallback&)>& run,
-    const std::function<std::string(const ListStep&)>& status) {
-    m_textBox->clear();
-    const std::shared_ptr<bool> alive = m_alive;
-    const std::string& path = *m_tempListFile;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    QString batch;
-    ListStep last;
-    bool anyStep = false;
-    const auto flush = [&] {
-        if (!batch.isEmpty()) {
-            batch.chop(1);  // the last line's "\n": appendPlainText starts a new line itself
-            m_textBox->appendPlainText(batch);
-            batch.clear();
-        }
-        if (anyStep) {
-            showStatus(fromCp1252(status(last)));
-        }
-    };
-    // Lines go to the text box in batches and pending messages are processed at most every
-    // kMessageInterval of run time: the stop button, the close box and repaints get through
-    // as promptly for the user as after every line, while a whole database does not spend
-    // its time in the event loop and in single appends.
-    auto lastMessages = Clock::now();
-    const ListCallback callback = [&](const ListStep& step) {
-        last.number = step.number;
-        last.tested = step.tested;
-        last.found = step.found;
-        anyStep = true;
-        if (step.visible) {
-            batch += fromCp1252(step.fixedLine);
-            batch += QLatin1Char('\n');
-        }
-        if (Clock::now() - lastMessages >= kMessageInterval) {
-            flush();
-            QCoreApplication::processEvents();
-            if (!*alive) {
-                throw WindowGone{};
-            }
-            lastMessages = Clock::now();
-        }
-    };
-    std::optional<std::string> error;
-    try {
-        if (!file) {
-            throw ListFileError("Temporary list file \"" + path
-                                + "\" cannot be opened for writing.");
-        }
-        run({&file, path}, callback);
-    } catch (const std::exception& e) {  // WindowGone is none: it passes through
-        error = FailureText(e);
-    }
-    file.close();
-    if (!error && !file) {
-        error = "Temporary list file \"" + path + "\" cannot be written.";
-    }
-    flush();
-    return error;
+    return running() || runControl().running();
 }
 
 void ListWindow::endRun(const std::optional<std::string>& error) {
-    m_running = false;
-    if (m_context.control != nullptr) {
-        m_context.control->setRunning(false);
-    }
+    m_appendTimer->stop();
+    m_worker.reset();
+    m_run.reset();
+    m_pendingLines.clear();
+    m_hasPendingStatus = false;
+    runControl().setRunning(false);
     updateStartButton();
-    if (error && m_context.dialogs != nullptr) {
+    if (error && m_context.dialogs != nullptr && !m_closing) {
         m_context.dialogs->fail(QString::fromUtf8(*error));
     }
 }
 
 void ListWindow::Speichern1Click() {
     // The run writes the temporary file until it ends; saving meanwhile would take it away.
-    if (m_running || m_context.dialogs == nullptr) {
+    if (running() || m_context.dialogs == nullptr) {
         return;
     }
     const QString folder = QFile::decodeName(QByteArray::fromStdString(m_context.tempFolder));

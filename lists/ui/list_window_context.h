@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+class QWidget;
+
 #include "astro/catalogue.h"
 #include "astro/language.h"
 
@@ -36,16 +38,13 @@ public:
     /// The flag the runs poll after every place or event.
     std::atomic<bool>& stopFlag() { return *m_flag; }
 
-    /// True once a stop was asked since the last start.
-    bool stopRequested() const { return m_flag->load(); }
-
     /// Asks a going run to end after its current place or event.
     void requestStop() { m_flag->store(true); }
 
     /// Clears the flag (each start does).
     void clearStop() { m_flag->store(false); }
 
-    /// True while a list run is going in either window.
+    /// True while a list run is going in either window (GUI thread only).
     bool running() const { return m_running; }
 
     /// Marks the start (true) or the end (false) of a run; emits `runningChanged`.
@@ -76,11 +75,15 @@ struct ListWindowContext {
     std::string dataFolder;
     /// Folder of the temporary list files and the first folder the save dialog shows.
     std::string tempFolder;
-    /// Language at creation; `setLanguage` of the windows changes it later.
+    /// Language at creation; `applyLanguage` of the windows changes it later.
     Language language = Language::German;
+    /// Puts the captions of a language on the controls of a list window (found by objectName
+    /// below the window); the window calls it at creation and at every language switch. Empty
+    /// leaves the captions blank.
+    std::function<void(QWidget& window, Language language)> applyCaptions;
     /// Message boxes and the save dialog.
     dialogs::UserDialogs* dialogs = nullptr;
-    /// Shared stop flag and run guard.
+    /// Shared stop flag and run guard; null gives the window one of its own.
     ListRunControl* control = nullptr;
     /// Caption of the windows when shown ("Zimbalo " + version + title suffix of the language);
     /// "Zimbalo" when empty.

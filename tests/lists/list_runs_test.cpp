@@ -170,6 +170,77 @@ TEST_F(CityListRun, SameEventTwiceGivesTheSameLines) {
     EXPECT_FALSE(first.str().empty());
 }
 
+// A world grid of places around the synthetic event, more lines than one block of a run shared
+// between threads; `brokenLine` (if not 0) gets an unreadable latitude.
+std::string GridOfPlaces(int brokenLine) {
+    std::ostringstream out;
+    int n = 0;
+    for (int lat = -8900; lat <= 8900; lat += 200) {
+        for (int lon = -17900; lon <= 18000; lon += 500) {
+            ++n;
+            out << "Grid\tP" << n << '\t' << (n == brokenLine ? "x" : std::to_string(lat)) << '\t'
+                << lon << '\t' << n % 700 << '\t' << (n % 5) * 300000 << "\r\n";
+        }
+    }
+    return out.str();
+}
+
+TEST_F(CityListRun, ThreadsSharingThePlacesChangeNoByte) {
+    struct Outcome {
+        std::string text;
+        std::string error;
+        Recorded rec;
+        ListRunResult result;
+    };
+
+    // `stopAfter` visible places, the callback asks for a stop, as the stop button would.
+    const auto run = [&](int workers, std::int64_t threshold, int stopAfter) {
+        Outcome o;
+        std::ostringstream out;
+        std::atomic<bool> stop{false};
+        CityListInput in = Input(threshold);
+        in.workers = workers;
+        const ListCallback record = Recorder(o.rec);
+        int visible = 0;
+        try {
+            o.result = RunCityList(
+                in, {&out, "out"},
+                [&](const ListStep& s) {
+                    record(s);
+                    if (s.visible && ++visible == stopAfter) {
+                        stop = true;
+                    }
+                },
+                &stop);
+        } catch (const CityFileError& e) {
+            o.error = e.what();
+        }
+        o.text = out.str();
+        return o;
+    };
+    for (const int broken : {0, 4321}) {
+        WriteBytes(m_cities, GridOfPlaces(broken));
+        for (const std::int64_t threshold : {std::int64_t{-1}, std::int64_t{600000}}) {
+            for (const int stopAfter : {0, 150}) {
+                const Outcome one = run(1, threshold, stopAfter);
+                ASSERT_GT(one.rec.names.size(), 2048U);
+                ASSERT_GE(std::count(one.text.begin(), one.text.end(), '\n'), 150);
+                for (const int workers : {2, 3}) {
+                    const Outcome many = run(workers, threshold, stopAfter);
+                    EXPECT_EQ(many.text, one.text);
+                    EXPECT_EQ(many.error, one.error);
+                    EXPECT_EQ(many.rec.numbers, one.rec.numbers);
+                    EXPECT_EQ(many.rec.visible, one.rec.visible);
+                    EXPECT_EQ(many.rec.fixed, one.rec.fixed);
+                    EXPECT_EQ(many.result.tested, one.result.tested);
+                    EXPECT_EQ(many.result.found, one.result.found);
+                    EXPECT_EQ(many.result.stopped, one.result.stopped);
+                }
+            }
+        }
+    }
+}
+
 class CityHistRun : public ::testing::Test {
 protected:
     CityHistRun()

@@ -1,10 +1,15 @@
+// Pictures of the window for a look by eye:
+//   ZIMBALO_SCREENSHOTS=<folder> zimbalo_lists_ui_tests --gtest_also_run_disabled_tests
+//       --gtest_filter='ComingWindowPictures*'
 #include "lists/ui/coming_window.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -195,6 +200,27 @@ TEST_F(ComingWindow, SavesTheShownRowsAsCalendar) {
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_EQ(m_dialogs.failed.size(), 1);
     EXPECT_TRUE(m_dialogs.failed[0].startsWith("Der Kalender wurde nicht gespeichert."));
+}
+
+// The coming occultations at Basel in the three languages, seen from a dark sky or Venus and
+// Jupiter by day; the scale factor of the environment (QT_SCALE_FACTOR) applies.
+TEST(ComingWindowPictures, DISABLED_Screenshots) {
+    const char* folder = std::getenv("ZIMBALO_SCREENSHOTS");
+    ASSERT_NE(folder, nullptr);
+    const astro::BesselTable table = astro::LoadCatalogue(astro::CataloguePath());
+    dialogs::FakeUserDialogs dialogs;
+    for (Language language : {Language::German, Language::English, Language::French}) {
+        ComingOccultationsWindow window(&table, &dialogs, language);
+        window.setHome(HomePlace{"Basel", 47.5584, 7.5733, 260, "Europe/Zurich"});
+        window.setPlanets(0x1Eu);
+        window.findChild<QCheckBox*>("CheckBox_SeenOnly")->setChecked(true);
+        window.findChild<QCheckBox*>("CheckBox_DayVenusJupiter")->setChecked(true);
+        window.show();
+        QApplication::processEvents();
+        const char* suffix[] = {"de", "en", "fr"};
+        window.grab().save(
+            QStringLiteral("%1/coming_%2.png").arg(folder, suffix[static_cast<int>(language)]));
+    }
 }
 
 }  // namespace

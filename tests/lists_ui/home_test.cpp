@@ -102,7 +102,7 @@ TEST_F(HomeFromPlaceWindow, SetAsHomeReachesTheComingWindowAndSurvivesARestart) 
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
               "Zimbalo home 1\nlatitude=north\n");
 
-    m_hist->setLanguage(Language::French);
+    m_hist->applyLanguage(Language::French);
     EXPECT_EQ(button->text(), "Définir comme domicile");
 }
 
@@ -111,6 +111,7 @@ TEST_F(HomeFromPlaceWindow, RunComputesTheChosenPlanetsOnly) {
     type("Edit_Laenge", "7.5733");
     m_hist->setPlanets((1u << 1) | (1u << 4));  // Venus and Saturn
     m_hist->Button_Start_CityHistClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_hist->running(); }));
     const QStringList lines =
         m_hist->findChild<QPlainTextEdit*>("RichEdit_CityHist")->toPlainText().split('\n');
     ASSERT_GT(lines.size(), 5);

@@ -174,10 +174,11 @@ astro::BesselTable* ListWindows::s_table = nullptr;
 
 TEST_F(ListWindows, CityListShowsAndSavesExactlyTheEngineOutput) {
     for (Language language : {Language::German, Language::French}) {
-        m_list->setLanguage(language);
+        m_list->applyLanguage(language);
         m_list->showCleared();
         Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
         QTest::mouseClick(Find<QPushButton>(m_list.get(), "Button_Start_CityList"), Qt::LeftButton);
+        m_list->finishRun();
         std::string tab;
         QStringList screen;
         EngineCityList(9, language, tab, screen);
@@ -202,6 +203,7 @@ TEST_F(ListWindows, CityListThresholdAndHeaderFollowsScrolling) {
     m_list->showCleared();
     Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(0);  // 1'000'000
     m_list->Button_Start_CityListClick();
+    m_list->finishRun();
     std::string tab;
     QStringList screen;
     const ListRunResult result = EngineCityList(0, Language::German, tab, screen);
@@ -214,7 +216,7 @@ TEST_F(ListWindows, CityListThresholdAndHeaderFollowsScrolling) {
     // Lines are wider than the window: scrolling moves the header by the same pixels.
     Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
     m_list->Button_Start_CityListClick();
-    QApplication::processEvents();
+    m_list->finishRun();
     auto* header = Find<QLabel>(m_list.get(), "Label5");
     const int before = header->x();
     ASSERT_GT(box->horizontalScrollBar()->maximum(), 300);
@@ -222,63 +224,91 @@ TEST_F(ListWindows, CityListThresholdAndHeaderFollowsScrolling) {
     EXPECT_EQ(header->x(), before - 300);
 }
 
-TEST_F(ListWindows, StopAndCloseEndARunKeepingItsLinesForALaterSave) {
+TEST_F(ListWindows, StopCloseAndLanguageEndARunKeepingItsLinesForALaterSave) {
     WriteCities(GridCities(1));  // about 58000 places: long enough to be stopped
+    std::string tab;
+    QStringList screen;
+    EngineCityList(9, Language::German, tab, screen);
     for (const char* how : {"stop", "close", "language", "main"}) {
-        m_list->setLanguage(Language::German);
+        m_list->applyLanguage(Language::German);
         m_list->showCleared();
         Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
-        bool startDisabled = false;
-        // Acts inside the run, once the first lines are shown.
-        std::function<void()> act = [&, how] {
-            auto* box = Find<QPlainTextEdit>(m_list.get(), "RichEdit_CityList");
-            if (box->document()->isEmpty()) {
-                QTimer::singleShot(0, m_list.get(), act);
-                return;
-            }
-            auto* start = Find<QPushButton>(m_list.get(), "Button_Start_CityList");
-            auto* otherStart = Find<QPushButton>(m_hist.get(), "Button_Start_CityHist");
-            startDisabled = !start->isEnabled() && !otherStart->isEnabled() && m_list->running();
-            // A second start inside the run does nothing.
-            m_list->Button_Start_CityListClick();
-            m_hist->Button_Start_CityHistClick();
-            if (std::string(how) == "stop") {
-                QTest::mouseClick(Find<QPushButton>(m_list.get(), "Button_Stop_CityList"),
-                                  Qt::LeftButton);
-            } else if (std::string(how) == "close") {
-                m_list->close();
-            } else if (std::string(how) == "language") {
-                m_list->setLanguage(Language::English);
-            } else {
-                m_mainStop = true;
-            }
-        };
-        QTimer::singleShot(0, m_list.get(), act);
         const auto filesBefore = FilesIn(m_temp.path()).size();
+        QTest::mouseClick(Find<QPushButton>(m_list.get(), "Button_Start_CityList"), Qt::LeftButton);
+        // The click returns at once; the event loop turns while the run goes on.
+        auto* box = Find<QPlainTextEdit>(m_list.get(), "RichEdit_CityList");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !box->document()->isEmpty(); })) << how;
+        EXPECT_TRUE(m_list->running()) << how;
+        EXPECT_FALSE(Find<QPushButton>(m_list.get(), "Button_Start_CityList")->isEnabled());
+        EXPECT_FALSE(Find<QPushButton>(m_hist.get(), "Button_Start_CityHist")->isEnabled());
+        // A second start inside the run does nothing.
         m_list->Button_Start_CityListClick();
-        EXPECT_TRUE(startDisabled) << how;
-        EXPECT_FALSE(m_list->running());
+        m_hist->Button_Start_CityHistClick();
+        if (std::string(how) == "stop") {
+            QTest::mouseClick(Find<QPushButton>(m_list.get(), "Button_Stop_CityList"),
+                              Qt::LeftButton);
+        } else if (std::string(how) == "close") {
+            m_list->close();
+        } else if (std::string(how) == "language") {
+            m_list->applyLanguage(Language::English);
+        } else {
+            m_mainStop = true;  // the main window's Exit
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !m_list->running(); })) << how;
+        }
+        EXPECT_FALSE(m_list->running()) << how;
         EXPECT_EQ(m_list->isVisible(), std::string(how) == "main") << how;
         EXPECT_TRUE(Find<QPushButton>(m_list.get(), "Button_Start_CityList")->isEnabled());
         EXPECT_EQ(FilesIn(m_temp.path()).size(), filesBefore + 1) << "one run, one file";
 
-        // Some lines were written, not all; screen and file agree.
+        // Some lines were written, not all, the first ones of the list; screen and file agree.
         const std::string kept = ReadFile(m_list->tempListFile().value());
-        std::string tab;
-        QStringList screen;
-        EngineCityList(9, Language::German, tab, screen);
         ASSERT_FALSE(kept.empty()) << how;
         EXPECT_LT(kept.size(), tab.size()) << how;
-        EXPECT_EQ(tab.compare(0, kept.size(), kept), 0);
-        const QString shown =
-            Find<QPlainTextEdit>(m_list.get(), "RichEdit_CityList")->toPlainText();
-        EXPECT_EQ(shown.count(QLatin1Char('\n')) + 1, std::count(kept.begin(), kept.end(), '\n'));
+        EXPECT_EQ(tab.compare(0, kept.size(), kept), 0) << how;
+        EXPECT_EQ(box->toPlainText().count(QLatin1Char('\n')) + 1,
+                  std::count(kept.begin(), kept.end(), '\n'))
+            << how;
 
         m_dialogs.saveAnswers.push_back(SavedPath("stopped.txt"));
         m_list->Speichern1Click();
         EXPECT_EQ(ReadFile(SavedPath("stopped.txt").toStdString()),
                   ListPreamble(ListKind::CityList, m_list->language()) + kept);
     }
+    EXPECT_TRUE(m_dialogs.failed.isEmpty()) << m_dialogs.failed.join("\n").toStdString();
+}
+
+TEST_F(ListWindows, ProgramClosedDuringARunLeavesNoFileBehind) {
+    WriteCities(GridCities(1));
+    for (const bool history : {false, true}) {
+        m_list->showCleared();
+        Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
+        ListWindow* window = m_list.get();
+        if (history) {
+            SetEdit(m_hist.get(), "Edit_Breite", QStringLiteral("0"));
+            m_hist->showCleared();
+            m_hist->Button_Start_CityHistClick();
+            window = m_hist.get();
+        } else {
+            m_list->Button_Start_CityListClick();
+        }
+        ASSERT_TRUE(window->running());
+        // As the main window closes: its stop flag, the temporary files, then the windows.
+        m_mainStop = true;
+        m_list->removeTemporaryFiles();
+        m_hist->removeTemporaryFiles();
+        EXPECT_FALSE(window->running());
+        EXPECT_TRUE(FilesIn(m_temp.path()).empty());
+        m_list.reset();
+        m_hist.reset();
+        m_list = std::make_unique<TForm_CityList>(m_context);
+        m_hist = std::make_unique<TForm_CityHist>(m_context);
+    }
+    // A window destroyed during its run stops the run and waits for it.
+    m_list->Button_Start_CityListClick();
+    ASSERT_TRUE(m_list->running());
+    m_list.reset();
+    EXPECT_FALSE(m_control.running());
+    EXPECT_TRUE(m_dialogs.failed.isEmpty()) << m_dialogs.failed.join("\n").toStdString();
 }
 
 TEST_F(ListWindows, CancelledAndFailedSavesLoseNothing) {
@@ -291,6 +321,7 @@ TEST_F(ListWindows, CancelledAndFailedSavesLoseNothing) {
               ListPreamble(ListKind::CityList, Language::German));
     Find<QComboBox>(m_list.get(), "ComboBox_Population")->setCurrentIndex(9);
     m_list->Button_Start_CityListClick();
+    m_list->finishRun();
     const std::string lines = ReadFile(m_list->tempListFile().value());
     ASSERT_FALSE(lines.empty());
     const std::string expected = ListPreamble(ListKind::CityList, Language::German) + lines;
@@ -327,6 +358,7 @@ TEST_F(ListWindows, CityHistOfBaselEqualsTheEngineOutput) {
     Find<QComboBox>(m_hist.get(), "ComboBox_von")->setCurrentIndex(0);  // +1980
     Find<QComboBox>(m_hist.get(), "ComboBox_Bis")->setCurrentIndex(3);  // +2100
     QTest::mouseClick(Find<QPushButton>(m_hist.get(), "Button_Start_CityHist"), Qt::LeftButton);
+    m_hist->finishRun();
 
     CityHistInput input;
     input.place.Land = "My country";
@@ -357,6 +389,7 @@ TEST_F(ListWindows, CityHistOfBaselEqualsTheEngineOutput) {
     Find<QComboBox>(m_hist.get(), "ComboBox_von")->setCurrentIndex(2);  // +2020
     Find<QComboBox>(m_hist.get(), "ComboBox_Bis")->setCurrentIndex(0);  // +2000
     m_hist->Button_Start_CityHistClick();
+    m_hist->finishRun();
     EXPECT_EQ(Find<QPlainTextEdit>(m_hist.get(), "RichEdit_CityHist")->toPlainText(), "");
     EXPECT_EQ(ReadFile(m_hist->tempListFile().value()), "");
 }
@@ -378,7 +411,7 @@ TEST_F(ListWindows, UnreadableNumbersAreRefusedInEachLanguage) {
         {Language::French, "Edit_Laenge", "7,5", " Longitude valeur non valide"},
     };
     for (const Case& c : cases) {
-        m_hist->setLanguage(c.language);
+        m_hist->applyLanguage(c.language);
         m_hist->showCleared();
         SetEdit(m_hist.get(), "Edit_Breite", "47.5");
         SetEdit(m_hist.get(), "Edit_Laenge", "7.5");
@@ -422,6 +455,7 @@ TEST_F(ListWindows, TakingACityOverWritesPointDecimalsAndHemispheres) {
 
     // What was taken over is what is computed.
     m_hist->Button_Start_CityHistClick();
+    m_hist->finishRun();
     EXPECT_TRUE(m_dialogs.informed.isEmpty());
     EXPECT_TRUE(m_dialogs.failed.isEmpty());
 }
@@ -466,9 +500,12 @@ TEST_F(ListWindows, SettingsRoundTripAndFreshRecordsKeepDefaults) {
 TEST_F(ListWindows, TemporaryFilesAreRemovedAtTheEnd) {
     m_list->showCleared();
     m_list->Button_Start_CityListClick();
+    m_list->finishRun();
     m_list->Button_Start_CityListClick();
+    m_list->finishRun();
     m_hist->showCleared();
     m_hist->Button_Start_CityHistClick();
+    m_hist->finishRun();
     EXPECT_EQ(FilesIn(m_temp.path()).size(), 3u);
     m_list->removeTemporaryFiles();
     m_hist->removeTemporaryFiles();
@@ -479,6 +516,7 @@ TEST_F(ListWindows, MissingCityDatabaseIsReportedAndTheRunEnds) {
     std::filesystem::remove_all(m_data.path().toStdString());
     m_list->showCleared();
     m_list->Button_Start_CityListClick();
+    m_list->finishRun();
     ASSERT_EQ(m_dialogs.failed.size(), 1);
     EXPECT_TRUE(m_dialogs.failed[0].contains("2017_data_DE.txt"));
     EXPECT_FALSE(m_control.running());
@@ -491,7 +529,8 @@ TEST_F(ListWindows, RunFailuresAreReportedEvenWithoutAMessage) {
     ProbeWindow probe(m_context);
     const auto status = [](const ListStep&) { return std::string("status"); };
     const auto failWith = [](const char* what) {
-        return [what](const ListOutput& output, const ListCallback& callback) -> ListRunResult {
+        return [what](const ListOutput& output, const ListCallback& callback,
+                      const std::atomic<bool>*) -> ListRunResult {
             *output.stream << "line\r\n";
             ListStep step;
             step.visible = true;
@@ -503,6 +542,7 @@ TEST_F(ListWindows, RunFailuresAreReportedEvenWithoutAMessage) {
     // A failure whose exception says nothing is still a failure, with a text the user can read;
     // the lines shown before it stay and the window is ready for the next run.
     probe.runList(failWith(""), status);
+    probe.finishRun();
     ASSERT_EQ(m_dialogs.failed.size(), 1);
     EXPECT_EQ(m_dialogs.failed[0], QStringLiteral("The list could not be computed."));
     EXPECT_FALSE(probe.running());
@@ -512,10 +552,14 @@ TEST_F(ListWindows, RunFailuresAreReportedEvenWithoutAMessage) {
               QStringLiteral("shown before the failure"));
     // A failure with a text shows that text as it stands.
     probe.runList(failWith("Disk on fire."), status);
+    probe.finishRun();
     ASSERT_EQ(m_dialogs.failed.size(), 2);
     EXPECT_EQ(m_dialogs.failed[1], QStringLiteral("Disk on fire."));
     // A run that ends normally reports nothing.
-    probe.runList([](const ListOutput&, const ListCallback&) { return ListRunResult{}; }, status);
+    probe.runList([](const ListOutput&, const ListCallback&,
+                     const std::atomic<bool>*) { return ListRunResult{}; },
+                  status);
+    probe.finishRun();
     EXPECT_EQ(m_dialogs.failed.size(), 2);
 }
 
