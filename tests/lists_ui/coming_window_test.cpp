@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -27,6 +28,8 @@
 #include "astro/local_circumstances.h"
 #include "astro/time_scales.h"
 #include "dialogs/fake_user_dialogs.h"
+#include "lists/ui/city_hist_window.h"
+#include "lists/ui/home_store.h"
 
 namespace zimbalo::lists {
 namespace {
@@ -220,6 +223,33 @@ TEST(ComingWindowPictures, DISABLED_Screenshots) {
         const char* suffix[] = {"de", "en", "fr"};
         window.grab().save(
             QStringLiteral("%1/coming_%2.png").arg(folder, suffix[static_cast<int>(language)]));
+    }
+}
+
+// The place window with "Set as home", for a look by eye (same command, filter
+// 'PlaceWindowPictures*').
+TEST(PlaceWindowPictures, DISABLED_Screenshots) {
+    const char* folder = std::getenv("ZIMBALO_SCREENSHOTS");
+    ASSERT_NE(folder, nullptr);
+    const astro::BesselTable table = astro::LoadCatalogue(astro::CataloguePath());
+    dialogs::FakeUserDialogs dialogs;
+    ListRunControl control;
+    ListWindowContext context;
+    context.catalogue = &table;
+    context.dataFolder = astro::ProgramFolder();
+    context.tempFolder = QDir::tempPath().toStdString();
+    context.dialogs = &dialogs;
+    context.control = &control;
+    QTemporaryDir config;
+    HomeStore store(config.filePath(kHomeFileName).toStdString(), astro::ProgramFolder());
+    for (Language language : {Language::German, Language::French}) {
+        TForm_CityHist window(context);
+        window.setHomeStore(&store);
+        window.applyLanguage(language);
+        window.show();
+        QApplication::processEvents();
+        window.grab().save(QStringLiteral("%1/place_%2.png")
+                               .arg(folder, language == Language::German ? "de" : "fr"));
     }
 }
 
