@@ -39,7 +39,9 @@ constexpr int kCrossingSteps = 40;
 constexpr double kCrossingTolerance = 1e-9;
 constexpr int kCrossingBisections = 34;
 constexpr int kEndBisections = 9;
-// Points around the circle while an end is looked for.
+// Halvings of the time step between two crossings that lie far apart.
+constexpr int kMaxGapDepth = 5;
+// Points around the circle while an end or a point between two is looked for.
 constexpr int kEndPoints = 64;
 // Crossings of two scan instants farther apart than this (km) are not taken for one curve.
 constexpr double kLinkKm = 600.0;
@@ -447,13 +449,14 @@ void AddContours(const CircleSolver& solver, const Instant& in, Run run,
 struct Traced {
     VisibilityCurveKind kind;
     bool sun;
+    double degrees;
     double level;  // radians
 };
 
 constexpr std::array<Traced, 3> kTraced = {{
-    {VisibilityCurveKind::Horizon, false, 0.0},
-    {VisibilityCurveKind::Twilight, true, 0.0},
-    {VisibilityCurveKind::Twilight, true, kDarkSunAltitude * kDegToRad},
+    {VisibilityCurveKind::Horizon, false, 0.0, 0.0},
+    {VisibilityCurveKind::Twilight, true, 0.0, 0.0},
+    {VisibilityCurveKind::Twilight, true, kDarkSunAltitude, kDarkSunAltitude * kDegToRad},
 }};
 constexpr std::size_t kTracedKeys = 2 * kTraced.size();
 
@@ -532,6 +535,38 @@ std::vector<std::pair<double, Found>> TowardsEnd(const CircleSolver& solver, std
         }
     }
     return out;
+}
+
+// The crossing of one key nearest to `near` at instant t, when there is one within kLinkKm.
+std::optional<Found> NearestAt(const CircleSolver& solver, std::size_t key, double t,
+                               const Found& near) {
+    const auto found = CrossingsAt(solver, t, kEndPoints, static_cast<int>(key));
+    std::optional<Found> best;
+    double bestKm = kLinkKm;
+    for (const Found& f : found[key]) {
+        const double km = Km(f, near);
+        if (km < bestKm) {
+            bestKm = km;
+            best = f;
+        }
+    }
+    return best;
+}
+
+// Points between two linked crossings (instants ta, tb) while they lie far apart on the Earth.
+void FillGap(const CircleSolver& solver, std::size_t key, double ta, const Found& a, double tb,
+             const Found& b, int depth, std::vector<std::pair<double, Found>>& out) {
+    if (depth >= kMaxGapDepth || Km(a, b) <= kMaxSegmentKm) {
+        return;
+    }
+    const double tm = 0.5 * (ta + tb);
+    const std::optional<Found> m = NearestAt(solver, key, tm, a);
+    if (!m) {
+        return;
+    }
+    FillGap(solver, key, ta, a, tm, *m, depth + 1, out);
+    out.emplace_back(tm, *m);
+    FillGap(solver, key, tm, *m, tb, b, depth + 1, out);
 }
 
 // Horizon and twilight curves: the crossings at every scan instant, linked from instant to
@@ -615,6 +650,25 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
         for (Chain& c : active[key]) {
             done[key].push_back(std::move(c));
         }
+        // Points between crossings that lie far apart: where the curve runs nearly along the
+        // circle it moves fast from one instant to the next.
+        for (Chain& c : done[key]) {
+            Chain dense;
+            for (std::size_t i = 0; i < c.points.size(); ++i) {
+                if (i > 0) {
+                    std::vector<std::pair<double, Found>> between;
+                    FillGap(solver, key, c.times[i - 1], c.points[i - 1], c.times[i],
+                            c.points[i], 0, between);
+                    for (const auto& [tt, f] : between) {
+                        dense.times.push_back(tt);
+                        dense.points.push_back(f);
+                    }
+                }
+                dense.times.push_back(c.times[i]);
+                dense.points.push_back(c.points[i]);
+            }
+            c = std::move(dense);
+        }
         // A curve that turns back in time was found as two chains ending together: join them.
         std::vector<Chain>& chains = done[key];
         for (std::size_t a = 0; a < chains.size(); ++a) {
@@ -657,7 +711,7 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
             VisibilityCurve curve;
             curve.kind = tr.kind;
             curve.contact = key < kTraced.size() ? ContactKind::D : ContactKind::R;
-            curve.sunAltitude = tr.sun ? tr.level * kRadToDeg : 0.0;
+            curve.sunAltitude = tr.sun ? tr.degrees : 0.0;
             curve.points.reserve(c.points.size());
             for (const Found& f : c.points) {
                 curve.points.push_back(
