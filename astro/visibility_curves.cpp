@@ -24,7 +24,7 @@ constexpr double kFitHalfWidth = 4.0;
 constexpr double kScanStep = 2.0 / 60.0;
 // Points around the penumbral circle: for the contours, and for the scan.
 constexpr int kContourPoints = 180;
-constexpr int kScanPoints = 96;
+constexpr int kScanPoints = 64;
 // Contour segments are halved while they are longer than this (km) on the Earth.
 constexpr double kMaxSegmentKm = 40.0;
 constexpr int kMaxSplitDepth = 8;
@@ -32,17 +32,15 @@ constexpr int kMaxSplitDepth = 8;
 // angle between them): a few metres inside the penumbral limit, where the contact time is still
 // well defined and the local circumstances find an occultation.
 constexpr double kLimitEdge = 0.003;
-// Steps for a crossing along the circle and its tolerance (radians of altitude, or of the
-// cosine g); steps of bisection for the circle's edge on the Earth and for the end of a curve
-// in time.
+// Steps for a crossing along the circle and its tolerance (radians of altitude, the cosine g or
+// the squared radius); steps of bisection for the end of a curve in time.
 constexpr int kCrossingSteps = 40;
 constexpr double kCrossingTolerance = 1e-9;
-constexpr int kCrossingBisections = 34;
-constexpr int kEndBisections = 9;
+constexpr int kEndBisections = 8;
 // Halvings of the time step between two crossings that lie far apart.
 constexpr int kMaxGapDepth = 5;
 // Points around the circle while an end or a point between two is looked for.
-constexpr int kEndPoints = 64;
+constexpr int kEndPoints = 48;
 // Crossings of two scan instants farther apart than this (km) are not taken for one curve.
 constexpr double kLinkKm = 600.0;
 // A crossing is taken when the altitude found there is this close to its level (radians).
@@ -80,6 +78,7 @@ struct Node {
     double q = 0.0;  // position angle on the circle, radians from the axis' north
     int branch = 1;
     bool exists = false;  // the circle's point lies within the Earth's outline
+    double rim = 0.0;     // squared distance from the Earth's centre on the flattened plane, - 1
     double latitude = 0.0;
     double longitude = 0.0;
     double g = 0.0;  // cosine of the angle between the relative motion and the way to the axis
@@ -117,12 +116,13 @@ public:
         double zeta = 0.0;
         ObserverState st;
         Observer o;
-        for (int pass = 0; pass < 4; ++pass) {
+        for (int pass = 0; pass < 3; ++pass) {
             const double radius = e.L1 - zeta * e.tanf1;
             double xi = e.x + radius * sq;
             double eta1 = (e.y + radius * cq) * in.invRho1;
             double r2 = xi * xi + eta1 * eta1;
             n.exists = r2 <= 1.0;
+            n.rim = r2 - 1.0;
             if (r2 > 1.0) {
                 const double r = std::sqrt(r2);
                 xi /= r;
@@ -205,19 +205,9 @@ public:
 
     // The point where the circle leaves the Earth's outline between `inside` and `outside`.
     Node Fold(const Instant& in, const Node& inside, const Node& outside) const {
-        double lo = 0.0;
-        double hi = 1.0;
-        Node best = inside;
-        for (int i = 0; i < kCrossingBisections; ++i) {
-            const double mid = 0.5 * (lo + hi);
-            const Node m = Between(in, inside, outside, mid);
-            if (m.exists) {
-                lo = mid;
-                best = m;
-            } else {
-                hi = mid;
-            }
-        }
+        Node best = Crossing(
+            in, inside, outside, [](const Node& n) { return n.rim; }, 0.0);
+        best.exists = true;
         best.branch = 0;
         return best;
     }
@@ -410,9 +400,10 @@ void AddContours(const CircleSolver& solver, const Instant& in, Run run,
         Subdivide(solver, in, run.nodes[i - 1], run.nodes[i], 0, dense);
         dense.push_back(run.nodes[i]);
     }
-    dense = WithCrossings(solver, in, dense, [](const Node& n) { return n.h; }, 0.0);
-    dense = WithCrossings(solver, in, dense, [](const Node& n) { return n.s; },
-                          kDarkSunAltitude * kDegToRad);
+    dense = WithCrossings(
+        solver, in, dense, [](const Node& n) { return n.h; }, 0.0);
+    dense = WithCrossings(
+        solver, in, dense, [](const Node& n) { return n.s; }, kDarkSunAltitude * kDegToRad);
     VisibilityCurve current;
     current.kind = VisibilityCurveKind::Contour;
     current.contact = run.contact;
@@ -456,7 +447,7 @@ struct Traced {
 constexpr std::array<Traced, 3> kTraced = {{
     {VisibilityCurveKind::Horizon, false, 0.0, 0.0},
     {VisibilityCurveKind::Twilight, true, 0.0, 0.0},
-    {VisibilityCurveKind::Twilight, true, kDarkSunAltitude, kDarkSunAltitude * kDegToRad},
+    {VisibilityCurveKind::Twilight, true, kDarkSunAltitude, kDarkSunAltitude* kDegToRad},
 }};
 constexpr std::size_t kTracedKeys = 2 * kTraced.size();
 
@@ -467,7 +458,7 @@ struct Found {
 
 // The crossings of every traced quantity at one instant, by key (contact x 3 + quantity).
 std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solver, double t,
-                                                       int count, int onlyKey = -1) {
+                                                        int count, int onlyKey = -1) {
     std::array<std::vector<Found>, kTracedKeys> found;
     const Instant in = solver.At(t);
     for (const std::vector<Node>& loop : solver.Loops(in, count)) {
@@ -485,8 +476,7 @@ std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solv
                 const auto value = [&tr](const Node& n) { return tr.sun ? n.s : n.h; };
                 for (std::size_t i = 1; i < nodes.size(); ++i) {
                     if ((value(nodes[i - 1]) < tr.level) != (value(nodes[i]) < tr.level)) {
-                        const Node c =
-                            solver.Crossing(in, nodes[i - 1], nodes[i], value, tr.level);
+                        const Node c = solver.Crossing(in, nodes[i - 1], nodes[i], value, tr.level);
                         // A change of sign without a root between (the circle's points jump
                         // there) is no crossing.
                         if (std::fabs(value(c) - tr.level) < kLevelTolerance) {
@@ -537,36 +527,32 @@ std::vector<std::pair<double, Found>> TowardsEnd(const CircleSolver& solver, std
     return out;
 }
 
-// The crossing of one key nearest to `near` at instant t, when there is one within kLinkKm.
-std::optional<Found> NearestAt(const CircleSolver& solver, std::size_t key, double t,
-                               const Found& near) {
-    const auto found = CrossingsAt(solver, t, kEndPoints, static_cast<int>(key));
-    std::optional<Found> best;
-    double bestKm = kLinkKm;
-    for (const Found& f : found[key]) {
-        const double km = Km(f, near);
-        if (km < bestKm) {
-            bestKm = km;
-            best = f;
-        }
-    }
-    return best;
-}
-
-// Points between two linked crossings (instants ta, tb) while they lie far apart on the Earth.
+// Points between two linked crossings (instants ta, tb) while they lie far apart on the Earth:
+// at the middle instant the crossing nearest to both, when it lies between them.
 void FillGap(const CircleSolver& solver, std::size_t key, double ta, const Found& a, double tb,
              const Found& b, int depth, std::vector<std::pair<double, Found>>& out) {
-    if (depth >= kMaxGapDepth || Km(a, b) <= kMaxSegmentKm) {
+    const double gap = Km(a, b);
+    if (depth >= kMaxGapDepth || gap <= kMaxSegmentKm) {
         return;
     }
     const double tm = 0.5 * (ta + tb);
-    const std::optional<Found> m = NearestAt(solver, key, tm, a);
-    if (!m) {
+    const auto found = CrossingsAt(solver, tm, kEndPoints, static_cast<int>(key));
+    const Found* m = nullptr;
+    double best = gap;
+    for (const Found& f : found[key]) {
+        const double km = std::fmax(Km(f, a), Km(f, b));
+        if (km < best) {
+            best = km;
+            m = &f;
+        }
+    }
+    if (m == nullptr) {
         return;
     }
-    FillGap(solver, key, ta, a, tm, *m, depth + 1, out);
-    out.emplace_back(tm, *m);
-    FillGap(solver, key, tm, *m, tb, b, depth + 1, out);
+    const Found mid = *m;
+    FillGap(solver, key, ta, a, tm, mid, depth + 1, out);
+    out.emplace_back(tm, mid);
+    FillGap(solver, key, tm, mid, tb, b, depth + 1, out);
 }
 
 // Horizon and twilight curves: the crossings at every scan instant, linked from instant to
@@ -587,11 +573,13 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
                 }
                 chains.clear();
             }
+
             // Greedy matching, nearest pairs first.
             struct Pair {
                 double km;
                 std::size_t chain, found;
             };
+
             std::vector<Pair> pairs;
             for (std::size_t c = 0; c < chains.size(); ++c) {
                 for (std::size_t f = 0; f < found[key].size(); ++f) {
@@ -619,8 +607,8 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
                     next.push_back(std::move(chains[c]));
                 } else {
                     Chain& ended = chains[c];
-                    for (const auto& [tt, f] : TowardsEnd(solver, key, ended.times.back(), t,
-                                                          ended.points.back())) {
+                    for (const auto& [tt, f] :
+                         TowardsEnd(solver, key, ended.times.back(), t, ended.points.back())) {
                         ended.times.push_back(tt);
                         ended.points.push_back(f);
                     }
@@ -657,8 +645,8 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
             for (std::size_t i = 0; i < c.points.size(); ++i) {
                 if (i > 0) {
                     std::vector<std::pair<double, Found>> between;
-                    FillGap(solver, key, c.times[i - 1], c.points[i - 1], c.times[i],
-                            c.points[i], 0, between);
+                    FillGap(solver, key, c.times[i - 1], c.points[i - 1], c.times[i], c.points[i],
+                            0, between);
                     for (const auto& [tt, f] : between) {
                         dense.times.push_back(tt);
                         dense.points.push_back(f);

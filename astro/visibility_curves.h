@@ -39,8 +39,8 @@ struct CurvePoint {
 struct VisibilityCurve {
     VisibilityCurveKind kind = VisibilityCurveKind::Contour;
     ContactKind contact = ContactKind::D;
-    double t = 0.0;            ///< contour: the contact instant, hours of TT from T0 (whole UT minutes)
-    double sunAltitude = 0.0;  ///< twilight: the Sun's altitude, degrees
+    double t = 0.0;  ///< contour: the contact instant, hours of TT from T0 (whole UT minutes)
+    double sunAltitude = 0.0;      ///< twilight: the Sun's altitude, degrees
     SkySeen seen = SkySeen::Dark;  ///< contour: the sky at the contact
     std::vector<CurvePoint> points;
 };

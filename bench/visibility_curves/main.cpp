@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
         const Clock::time_point start = Clock::now();
         const std::clock_t cpuStart = std::clock();
         const astro::VisibilityCurveSet set = astro::VisibilityCurves(r, deltaT);
-        const double cpuMs =
-            1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         cpu += cpuMs;
         cpuMax = std::max(cpuMax, cpuMs);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -76,12 +75,12 @@ int main(int argc, char** argv) {
                 place.Laenge = p.longitude;
                 if (!astro::ComputeLocalCircumstances(r, place, deltaT, Language::English)) {
                     if (std::getenv("VC_DEBUG") != nullptr) {
-                        std::printf("none event %zu kind %d contact %d lat %.4f lon %.4f idx %zu "
-                                    "of %zu\n",
-                                    k + 1, static_cast<int>(c.kind), static_cast<int>(c.contact),
-                                    p.latitude, p.longitude,
-                                    static_cast<std::size_t>(&p - c.points.data()),
-                                    c.points.size());
+                        std::printf(
+                            "none event %zu kind %d contact %d lat %.4f lon %.4f idx %zu "
+                            "of %zu\n",
+                            k + 1, static_cast<int>(c.kind), static_cast<int>(c.contact),
+                            p.latitude, p.longitude, static_cast<std::size_t>(&p - c.points.data()),
+                            c.points.size());
                     }
                     ++failed;
                     continue;
@@ -100,21 +99,22 @@ int main(int argc, char** argv) {
                         horizonMax = std::max(horizonMax, err);
                         break;
                     case astro::VisibilityCurveKind::Twilight:
-                        err = std::fabs(astro::SunAltitudeAt(r, deltaT, when, p.latitude,
-                                                             p.longitude)
-                                            * astro::kRadToDeg
-                                        - c.sunAltitude);
+                        err =
+                            std::fabs(astro::SunAltitudeAt(r, deltaT, when, p.latitude, p.longitude)
+                                          * astro::kRadToDeg
+                                      - c.sunAltitude);
                         twilightMax = std::max(twilightMax, err);
                         break;
                 }
                 if (!(err <= limit)) {
                     if (std::getenv("VC_DEBUG") != nullptr) {
-                        std::printf("fail event %zu kind %d contact %d t %.4f lat %.4f lon %.4f "
-                                    "err %.4f idx %zu of %zu mag %.6f\n",
-                                    k + 1, static_cast<int>(c.kind), static_cast<int>(c.contact),
-                                    c.t, p.latitude, p.longitude, err,
-                                    static_cast<std::size_t>(&p - c.points.data()),
-                                    c.points.size(), place.Magn);
+                        std::printf(
+                            "fail event %zu kind %d contact %d t %.4f lat %.4f lon %.4f "
+                            "err %.4f idx %zu of %zu mag %.6f\n",
+                            k + 1, static_cast<int>(c.kind), static_cast<int>(c.contact), c.t,
+                            p.latitude, p.longitude, err,
+                            static_cast<std::size_t>(&p - c.points.data()), c.points.size(),
+                            place.Magn);
                     }
                     ++failed;
                 }

@@ -43,7 +43,9 @@ class VisibilityCurvesOf : public testing::TestWithParam<EventCase> {};
 // Every point is checked with the local circumstances of the place at sea level: a contour's
 // contact within 2 s of its label, a horizon point's planet altitude and a twilight point's Sun
 // altitude within 0.05 degree of their values; the planet is up on a contour. Consecutive
-// points stay close on the Earth, also across the 180th meridian and near the poles.
+// points stay close on the Earth, also across the 180th meridian and near the poles (a horizon
+// curve, which runs along the Earth's limb as seen from the planet, moves fastest and keeps the
+// widest gaps).
 TEST_P(VisibilityCurvesOf, EveryPointMeetsItsDefinition) {
     const EventCase& c = GetParam();
     const BesselRecord r = EventOn(c.year, c.month, c.day, c.planet);
@@ -84,7 +86,7 @@ TEST_P(VisibilityCurvesOf, EveryPointMeetsItsDefinition) {
                 EXPECT_LT(AngularDistance(q.longitude * kDegToRad, q.latitude * kDegToRad,
                                           p.longitude * kDegToRad, p.latitude * kDegToRad)
                               * 6378.0,
-                          200.0);
+                          curve.kind == VisibilityCurveKind::Horizon ? 600.0 : 200.0);
             }
             const bool end = i == 0 || i + 1 == curve.points.size();
             if (end && curve.kind == VisibilityCurveKind::Contour && place.Magn < 1e-3) {
