@@ -479,7 +479,10 @@ std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solv
                         const Node c = solver.Crossing(in, nodes[i - 1], nodes[i], value, tr.level);
                         // A change of sign without a root between (the circle's points jump
                         // there) is no crossing.
-                        if (std::fabs(value(c) - tr.level) < kLevelTolerance) {
+                        // The Sun matters only where the planet is up: a twilight curve
+                        // ends at the horizon curve.
+                        if (std::fabs(value(c) - tr.level) < kLevelTolerance
+                            && (!tr.sun || c.h >= 0.0)) {
                             found[key].push_back({c.latitude, c.longitude});
                         }
                     }

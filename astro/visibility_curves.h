@@ -58,8 +58,9 @@ const char* VisibilityCurveKindName(VisibilityCurveKind kind);
 const char* ContactKindName(ContactKind contact);
 
 /// The curves of the event for Delta T in seconds. Contours come every contourStepMinutes of UT
-/// and end at the penumbral limits (a few metres inside) and where the planet sets; horizon and
-/// twilight curves end at the penumbral limits. A contour point's contact falls at its label to
+/// and end at the penumbral limits (a few metres inside) and where the planet sets; horizon
+/// curves end at the penumbral limits, twilight curves there or at the horizon curve (they are
+/// given only where the planet is up). A contour point's contact falls at its label to
 /// well under a second; a horizon point's planet altitude and a twilight point's Sun altitude
 /// match their value to well under 0.01 degree.
 VisibilityCurveSet VisibilityCurves(const BesselRecord& record, double deltaT);
