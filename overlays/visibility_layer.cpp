@@ -91,7 +91,7 @@ VisibilityDrawing VisibilityDrawingOf(const astro::BesselRecord& record,
                                       const astro::VisibilityCurveSet& curves) {
     VisibilityDrawing drawing;
 
-    // The label of a contour time sits at the middle of its longest seen segment.
+    // The label of a contour time sits on its longest seen segment.
     struct Best {
         double t = 0.0;
         astro::ContactKind contact = astro::ContactKind::D;
@@ -119,7 +119,11 @@ VisibilityDrawing VisibilityDrawingOf(const astro::BesselRecord& record,
         }
     }
     for (const Best& b : best) {
-        const astro::CurvePoint& p = b.curve->points[b.curve->points.size() / 2];
+        // D's labels a quarter along the line, R's three quarters: the two sets do not overlap
+        // where the contours of both cross the central line.
+        const std::size_t n = b.curve->points.size();
+        const astro::CurvePoint& p =
+            b.curve->points[b.contact == astro::ContactKind::D ? n / 4 : (3 * n) / 4];
         drawing.labels.push_back(
             {b.contact == astro::ContactKind::D ? visibility::kDLabel : visibility::kRLabel,
              TimeOfDay(record, curves.deltaT, b.t), p.latitude, p.longitude});
