@@ -47,6 +47,11 @@ constexpr double kLinkKm = 600.0;
 constexpr double kLevelTolerance = 1e-6;
 // Curve ends closer than this (km) are joined: a curve that turns back in time.
 constexpr double kJoinKm = 5.0;
+// Points checked with the local circumstances at each end of a curve, and the margins used.
+constexpr std::size_t kCheckedContourEnds = 16;
+constexpr std::size_t kCheckedTracedEnds = 6;
+constexpr double kCheckSeconds = 1.0;
+constexpr double kCheckDegrees = 0.02;
 // Shorter events get contours every 5 minutes.
 constexpr double kShortEventHours = 2.0;
 
@@ -266,6 +271,32 @@ public:
         return loops;
     }
 
+    // Whether the local circumstances at the place (degrees) agree with the curve: the contact at
+    // its label (contour), the planet on the horizon, the Sun at its altitude, with a margin
+    // inside the accepted 2 s and 0.05 degree. Near a penumbral limit, where the contact hardly
+    // exists, their iteration can end a few seconds away from the geometric contact.
+    bool Agrees(const VisibilityCurve& curve, const CurvePoint& p) const {
+        StadtType place;
+        place.Breite = p.latitude;
+        place.Laenge = p.longitude;
+        if (!ComputeLocalCircumstances(m_record, place, m_deltaT, Language::English)) {
+            return false;
+        }
+        const std::size_t c = curve.contact == ContactKind::D ? kFirstContact : kFourthContact;
+        switch (curve.kind) {
+            case VisibilityCurveKind::Contour:
+                return std::fabs(place.Zeit[c] - curve.t) * 3600.0 < kCheckSeconds;
+            case VisibilityCurveKind::Horizon:
+                return std::fabs(place.H[c] * kRadToDeg) < kCheckDegrees;
+            case VisibilityCurveKind::Twilight:
+                break;
+        }
+        return std::fabs(SunAltitudeAt(m_record, m_deltaT, place.Zeit[c], p.latitude, p.longitude)
+                             * kRadToDeg
+                         - curve.sunAltitude)
+               < kCheckDegrees;
+    }
+
     // Whether the local circumstances find an occultation at the place (radians).
     bool Occulted(double latitude, double longitude) const {
         StadtType place;
@@ -387,6 +418,31 @@ CurvePoint ToPoint(const Node& n) {
     return {n.latitude * kRadToDeg, NormaliseLongitude(n.longitude) * kRadToDeg};
 }
 
+// The curve with the points near its ends that the local circumstances do not confirm taken
+// out; where one is taken out inside, the curve is split there.
+void AddChecked(const CircleSolver& solver, VisibilityCurve curve, std::size_t ends,
+                std::vector<VisibilityCurve>& out) {
+    const std::size_t n = curve.points.size();
+    std::vector<bool> bad(n, false);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i < ends || i + ends >= n) {
+            bad[i] = !solver.Agrees(curve, curve.points[i]);
+        }
+    }
+    VisibilityCurve piece = curve;
+    piece.points.clear();
+    for (std::size_t i = 0; i <= n; ++i) {
+        if (i == n || bad[i]) {
+            if (piece.points.size() >= 2) {
+                out.push_back(piece);
+            }
+            piece.points.clear();
+            continue;
+        }
+        piece.points.push_back(curve.points[i]);
+    }
+}
+
 // The contour segments of one run: cut where the planet sets or rises and where the Sun passes
 // -6 degrees; the parts with the planet down are left out.
 void AddContours(const CircleSolver& solver, const Instant& in, Run run,
@@ -412,7 +468,7 @@ void AddContours(const CircleSolver& solver, const Instant& in, Run run,
     const auto flush = [&]() {
         if ((sky == Sky::Dark || sky == Sky::Bright) && current.points.size() >= 2) {
             current.seen = sky == Sky::Dark ? SkySeen::Dark : SkySeen::Bright;
-            out.push_back(current);
+            AddChecked(solver, current, kCheckedContourEnds, out);
         }
         current.points.clear();
     };
@@ -708,7 +764,7 @@ void AddTracedCurves(const CircleSolver& solver, const std::vector<double>& time
                 curve.points.push_back(
                     {f.latitude * kRadToDeg, NormaliseLongitude(f.longitude) * kRadToDeg});
             }
-            out.push_back(std::move(curve));
+            AddChecked(solver, std::move(curve), kCheckedTracedEnds, out);
         }
     }
 }
