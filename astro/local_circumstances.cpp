@@ -130,8 +130,13 @@ Observer MakeObserver(double latitudeDeg, double longitudeDeg, double heightMetr
 // hour angle takes the Earth's rotation during Delta T off mu, which the elements give in TT.
 ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& o, double deltaT,
                               double t) {
+    return ObserverOnPlane(record, o, deltaT, EvaluateElements(record, t));
+}
+
+ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& o, double deltaT,
+                              const ElementSet& elements) {
     ObserverState s;
-    s.e = EvaluateElements(record, t);
+    s.e = elements;
     const ElementSet& e = s.e;
     s.theta = e.mu - o.longitudeWest - earth::rotationRadians(deltaT);
     const double sinTheta = std::sin(s.theta);

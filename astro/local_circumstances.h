@@ -74,6 +74,11 @@ struct ObserverState {
 ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& observer, double deltaT,
                               double t);
 
+/// The same with the elements already evaluated at the instant (`e` = EvaluateElements at t);
+/// the rates still come from the record's linear coefficients.
+ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& observer, double deltaT,
+                              const ElementSet& e);
+
 /// Computes the contacts, maximum, position angles, planet altitudes, magnitude and type for the
 /// place (latitude, longitude, height of `place`). Returns false, touching only `H`, when the
 /// place sees no occultation (magnitude below 0, or an iteration that does not converge).

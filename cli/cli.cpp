@@ -104,7 +104,7 @@ bool DecimalOutOfRange(std::string_view text) {
 const std::set<std::string> kValueOptions = {
     "--from",      "--to",      "--lat",    "--lon",    "--height",
     "--name",      "--country", "--lang",   "--event",  "--min-population",
-    "--catalogue", "--cities",  "--format", "--planets"};
+    "--catalogue", "--cities",  "--format", "--curves", "--planets"};
 const std::set<std::string> kFlagOptions = {"--fixed", "--help",       "--version",  "--ut",
                                             "--tt",    "--local-time", "--seen-only"};
 
@@ -114,7 +114,7 @@ const std::map<std::string, std::set<std::string>> kCommandOptions = {
      {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed",
       "--local-time", "--format", "--seen-only", "--planets"}},
     {"cities", {"--event", "--min-population", "--lang", "--fixed", "--local-time"}},
-    {"path", {"--event", "--format", "--ut", "--tt"}},
+    {"path", {"--event", "--format", "--ut", "--tt", "--curves"}},
     {"here", {"--event", "--lat", "--lon", "--height", "--lang", "--tt"}},
 };
 
@@ -540,13 +540,21 @@ int RunPath(const CommandLine& cl, std::ostream& out, const CliEnvironment& env)
     if (cl.Has("--ut") && cl.Has("--tt")) {
         throw UsageError("--ut and --tt exclude each other");
     }
+    const std::optional<std::string> curves = cl.Value("--curves");
+    if (curves && *curves != "visibility") {
+        throw UsageError("--curves must be visibility, not " + Shown(*curves));
+    }
+    if (curves && *format == PathFormat::Tsv) {
+        throw UsageError("--curves visibility needs --format geojson or kml");
+    }
     const astro::BesselTable table = LoadTable(cl, env);
     if (event > table.Count()) {
         throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
                          + lists::FormatInt(table.Count()) + " of the catalogue");
     }
-    WritePath({table[static_cast<int>(event)], static_cast<int>(event), !cl.Has("--tt")}, *format,
-              out);
+    WritePath({table[static_cast<int>(event)], static_cast<int>(event), !cl.Has("--tt"),
+               curves.has_value()},
+              *format, out);
     return kExitOk;
 }
 
@@ -593,6 +601,7 @@ std::string UsageText() {
            "                     [--format tsv|ics] [--seen-only] [--planets ven,jup,...]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
+           "                     [--curves visibility]\n"
            "  zimbalo-cli here   --event N --lat DEG --lon DEG [--height M] [--lang de|en|fr]\n"
            "                     [--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
@@ -604,7 +613,11 @@ std::string UsageText() {
            "path    writes the central line and the northern and southern limits of the\n"
            "        penumbra and umbra of event N for map programs (default tsv); --ut (the\n"
            "        default) places them on the real Earth with the event's Delta T, --tt with\n"
-           "        Delta T = 0 as the globe shows them in TT.\n"
+           "        Delta T = 0 as the globe shows them in TT. --curves visibility (geojson and "
+           "kml)\n"
+           "        adds where the event can be seen: contours of the first (D) and fourth (R)\n"
+           "        contact every 10 minutes of UT, the planet's horizon and the Sun's 0 and -6\n"
+           "        degree curves at D and at R.\n"
            "here    the circumstances of event N at one point, as the globe's panel shows them:\n"
            "        place, nearest city, time zone, verdict, every contact in UT (--tt: TT) and\n"
            "        local time; tab-separated UTF-8, the text the panel's Copy gives.\n"

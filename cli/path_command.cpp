@@ -95,7 +95,57 @@ std::vector<astro::PathChain> Parts(const std::vector<astro::PathChain>& chains)
     return parts;
 }
 
-void WriteGeoJson(const PathRequest& request, const astro::PathLimitSet& set, std::ostream& out) {
+// A visibility curve as a chain for the cut at the 180th meridian (the instants unused).
+astro::PathChain ChainOf(const astro::VisibilityCurve& curve) {
+    astro::PathChain chain;
+    chain.reserve(curve.points.size());
+    for (const astro::CurvePoint& p : curve.points) {
+        chain.push_back({p.latitude, p.longitude, 0.0});
+    }
+    return chain;
+}
+
+void AppendVisibilityFeatures(const PathRequest& request, const PathText& text,
+                              const astro::VisibilityCurveSet& curves, QJsonArray& features) {
+    for (const astro::VisibilityCurve& curve : curves.curves) {
+        const std::vector<astro::PathChain> parts = Parts({ChainOf(curve)});
+        if (parts.empty()) {
+            continue;
+        }
+        QJsonArray lines;
+        for (const astro::PathChain& part : parts) {
+            QJsonArray positions;
+            for (const astro::PathPoint& p : part) {
+                positions.append(QJsonArray{Rounded(p.longitude), Rounded(p.latitude)});
+            }
+            lines.append(positions);
+        }
+        QJsonObject geometry;
+        geometry.insert("type", parts.size() == 1 ? "LineString" : "MultiLineString");
+        geometry.insert("coordinates", parts.size() == 1 ? lines.at(0) : lines);
+        QJsonObject properties;
+        properties.insert("curve", astro::VisibilityCurveKindName(curve.kind));
+        properties.insert("contact", astro::ContactKindName(curve.contact));
+        if (curve.kind == astro::VisibilityCurveKind::Contour) {
+            properties.insert("time",
+                              QString::fromStdString(PointTime(request, curves.deltaT, curve.t)));
+            properties.insert("seen", curve.seen == astro::SkySeen::Dark ? "dark" : "bright");
+        }
+        if (curve.kind == astro::VisibilityCurveKind::Twilight) {
+            properties.insert("sun_altitude", curve.sunAltitude);
+        }
+        properties.insert("event", request.event);
+        properties.insert("timeScale", QString::fromStdString(text.timeScale));
+        QJsonObject feature;
+        feature.insert("type", "Feature");
+        feature.insert("geometry", geometry);
+        feature.insert("properties", properties);
+        features.append(feature);
+    }
+}
+
+void WriteGeoJson(const PathRequest& request, const astro::PathLimitSet& set,
+                  const astro::VisibilityCurveSet* curves, std::ostream& out) {
     const PathText text = Describe(request);
     QJsonArray features;
     for (const astro::PathCurve curve : astro::kPathCurves) {
@@ -133,6 +183,9 @@ void WriteGeoJson(const PathRequest& request, const astro::PathLimitSet& set, st
         feature.insert("properties", properties);
         features.append(feature);
     }
+    if (curves != nullptr) {
+        AppendVisibilityFeatures(request, text, *curves, features);
+    }
     QJsonObject collection;
     collection.insert("type", "FeatureCollection");
     collection.insert("features", features);
@@ -153,6 +206,45 @@ constexpr KmlStyle kKmlStyles[] = {
     {"penumbra", "ff00ffff", "1.5"},
     {"umbra", "ff0090c0", "1.5"},
 };
+
+// The visibility layer's colours: D blue, R orange, solid (opaque, wider) where the sky is dark
+// and faint where it is bright; the horizon green, the Sun's 0 degrees gold and -6 violet.
+constexpr KmlStyle kKmlVisibilityStyles[] = {
+    {"contour-D-dark", "ffff9900", "2"}, {"contour-D-bright", "80ff9900", "1"},
+    {"contour-R-dark", "ff0066ff", "2"}, {"contour-R-bright", "800066ff", "1"},
+    {"horizon", "ff00c000", "1.5"},      {"twilight-0", "ff00d7ff", "1.5"},
+    {"twilight-6", "ffff78c8", "1.5"},
+};
+
+std::string KmlStyleOf(const astro::VisibilityCurve& curve) {
+    switch (curve.kind) {
+        case astro::VisibilityCurveKind::Contour:
+            return std::string("#contour-") + astro::ContactKindName(curve.contact)
+                   + (curve.seen == astro::SkySeen::Dark ? "-dark" : "-bright");
+        case astro::VisibilityCurveKind::Horizon:
+            return "#horizon";
+        case astro::VisibilityCurveKind::Twilight:
+            return curve.sunAltitude == 0.0 ? "#twilight-0" : "#twilight-6";
+    }
+    return "#horizon";
+}
+
+void WriteKmlStyle(QXmlStreamWriter& xml, const KmlStyle& style) {
+    xml.writeStartElement("Style");
+    xml.writeAttribute("id", style.id);
+    xml.writeStartElement("LineStyle");
+    xml.writeTextElement("color", style.colour);
+    xml.writeTextElement("width", style.width);
+    xml.writeEndElement();
+    xml.writeEndElement();
+}
+
+void WriteKmlData(QXmlStreamWriter& xml, const char* name, const std::string& value) {
+    xml.writeStartElement("Data");
+    xml.writeAttribute("name", name);
+    xml.writeTextElement("value", QString::fromStdString(value));
+    xml.writeEndElement();
+}
 
 const char* KmlStyleOf(astro::PathCurve curve) {
     switch (curve) {
@@ -182,7 +274,48 @@ void WriteKmlLine(QXmlStreamWriter& xml, const astro::PathChain& part) {
     xml.writeEndElement();
 }
 
-void WriteKml(const PathRequest& request, const astro::PathLimitSet& set, std::ostream& out) {
+void WriteKmlVisibility(QXmlStreamWriter& xml, const PathRequest& request,
+                        const astro::VisibilityCurveSet& curves) {
+    for (const astro::VisibilityCurve& curve : curves.curves) {
+        const std::vector<astro::PathChain> parts = Parts({ChainOf(curve)});
+        if (parts.empty()) {
+            continue;
+        }
+        xml.writeStartElement("Placemark");
+        std::string name = std::string(astro::VisibilityCurveKindName(curve.kind)) + " "
+                           + astro::ContactKindName(curve.contact);
+        xml.writeTextElement("styleUrl", QString::fromStdString(KmlStyleOf(curve)));
+        xml.writeStartElement("ExtendedData");
+        WriteKmlData(xml, "curve", astro::VisibilityCurveKindName(curve.kind));
+        WriteKmlData(xml, "contact", astro::ContactKindName(curve.contact));
+        if (curve.kind == astro::VisibilityCurveKind::Contour) {
+            const std::string time = PointTime(request, curves.deltaT, curve.t);
+            WriteKmlData(xml, "time", time);
+            WriteKmlData(xml, "seen", curve.seen == astro::SkySeen::Dark ? "dark" : "bright");
+            name += " " + time.substr(time.find('T') + 1, 5);
+        }
+        if (curve.kind == astro::VisibilityCurveKind::Twilight) {
+            const std::string altitude = lists::FormatInt(std::lround(curve.sunAltitude));
+            WriteKmlData(xml, "sun_altitude", altitude);
+            name += " " + altitude;
+        }
+        xml.writeEndElement();
+        xml.writeTextElement("name", QString::fromStdString(name));
+        if (parts.size() == 1) {
+            WriteKmlLine(xml, parts.front());
+        } else {
+            xml.writeStartElement("MultiGeometry");
+            for (const astro::PathChain& part : parts) {
+                WriteKmlLine(xml, part);
+            }
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+}
+
+void WriteKml(const PathRequest& request, const astro::PathLimitSet& set,
+              const astro::VisibilityCurveSet* curves, std::ostream& out) {
     const PathText text = Describe(request);
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
@@ -195,13 +328,12 @@ void WriteKml(const PathRequest& request, const astro::PathLimitSet& set, std::o
         "name", QString::fromStdString("Occultation of " + text.planet + ", " + text.date
                                        + " (event " + lists::FormatInt(request.event) + ")"));
     for (const KmlStyle& style : kKmlStyles) {
-        xml.writeStartElement("Style");
-        xml.writeAttribute("id", style.id);
-        xml.writeStartElement("LineStyle");
-        xml.writeTextElement("color", style.colour);
-        xml.writeTextElement("width", style.width);
-        xml.writeEndElement();
-        xml.writeEndElement();
+        WriteKmlStyle(xml, style);
+    }
+    if (curves != nullptr) {
+        for (const KmlStyle& style : kKmlVisibilityStyles) {
+            WriteKmlStyle(xml, style);
+        }
     }
     for (const astro::PathCurve curve : astro::kPathCurves) {
         const std::vector<astro::PathChain> parts = Parts(set.Chains(curve));
@@ -238,6 +370,9 @@ void WriteKml(const PathRequest& request, const astro::PathLimitSet& set, std::o
             xml.writeEndElement();
         }
         xml.writeEndElement();
+    }
+    if (curves != nullptr) {
+        WriteKmlVisibility(xml, request, *curves);
     }
     xml.writeEndElement();
     xml.writeEndElement();
@@ -296,15 +431,20 @@ void WritePath(const PathRequest& request, PathFormat format, std::ostream& out)
     const astro::BesselRecord& r = request.record;
     const double deltaT = request.universalTime ? astro::DeltaT(r.Year, r.Month) : 0.0;
     const astro::PathLimitSet set = astro::PathLimits(r, deltaT);
+    std::optional<astro::VisibilityCurveSet> curves;
+    if (request.visibility && format != PathFormat::Tsv) {
+        curves = astro::VisibilityCurves(r, deltaT);
+    }
+    const astro::VisibilityCurveSet* extra = curves ? &*curves : nullptr;
     switch (format) {
         case PathFormat::Tsv:
             WriteTsv(request, set, out);
             break;
         case PathFormat::GeoJson:
-            WriteGeoJson(request, set, out);
+            WriteGeoJson(request, set, extra, out);
             break;
         case PathFormat::Kml:
-            WriteKml(request, set, out);
+            WriteKml(request, set, extra, out);
             break;
     }
 }

@@ -35,8 +35,10 @@
 #include "globe/geo_spatial_database.h"
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
+#include "overlays/day_night.h"
 #include "overlays/globe_controls.h"
 #include "overlays/point_layers.h"
+#include "overlays/visibility_layer.h"
 
 namespace {
 
@@ -110,11 +112,12 @@ struct Scene {
     overlays::GlobePlacement& placement;
     QImage& screen;
     astro::AxisSnapshot axis;
+    bool dayNight = false;  // the day/night shade over the picture, drawn after the overlay
 };
 
 /// Times the parts of steps from `first` in Play's direction; `render` decides what is drawn.
 struct StepTimes {
-    std::vector<double> recompute, render, blit, overlay, total;
+    std::vector<double> recompute, render, blit, overlay, dayNight, total;
 };
 
 StepTimes RunSteps(Scene& scene, int first, int steps) {
@@ -150,12 +153,18 @@ StepTimes RunSteps(Scene& scene, int first, int steps) {
         in.markLabel1 = QStringLiteral("subplanetarer");
         in.markLabel2 = QStringLiteral("Punkt");
         overlays::GlobeAfterRender(painter, in, scene.screen.size());
+        const double t3b = nowMs();
+        if (scene.dayNight) {
+            overlays::DrawDayNight(painter, scene.globe.Projector(), scene.screen.width(),
+                                   scene.screen.height(), jdUT);
+        }
         painter.end();
         const double t4 = nowMs();
+        times.dayNight.push_back(t4 - t3b);
         times.recompute.push_back(t1 - t0);
         times.render.push_back(t2 - t1);
         times.blit.push_back(t3 - t2);
-        times.overlay.push_back(t4 - t3);
+        times.overlay.push_back(t3b - t3);
         times.total.push_back(t4 - t0);
     }
     return times;
@@ -216,8 +225,20 @@ int main(int argc, char** argv) {
         globe::GeoLayer& capitals = overlays::FindOrCreateLayer(
             root, &database, QString::fromLatin1(overlays::point_layers::kCitiesLayer));
 
+        // ZIMBALO_BENCH_DAYNIGHT=1 adds the day/night shade, ZIMBALO_BENCH_VISIBILITY=1 the
+        // visibility layer of the event.
+        overlays::VisibilityLayerState visibility;
+        if (qEnvironmentVariableIntValue("ZIMBALO_BENCH_VISIBILITY") == 1) {
+            overlays::VisibilityLayer(layers, database, visibility, record, deltaT, true, false);
+        }
         QImage screen(kWidth, kHeight, QImage::Format_RGB32);
-        Scene scene{record, deltaT, g, placement, screen, {}};
+        Scene scene{record,
+                    deltaT,
+                    g,
+                    placement,
+                    screen,
+                    {},
+                    qEnvironmentVariableIntValue("ZIMBALO_BENCH_DAYNIGHT") == 1};
         // Play starts at the slider position of closest approach less an hour, so that the
         // shadow crosses the globe during the runs.
         const int first = std::clamp(slider(astro::ClosestApproachOffset(record) - 1.0), 0, 12000);
@@ -231,7 +252,7 @@ int main(int argc, char** argv) {
             StepTimes t = RunSteps(scene, first, kStepsPerRun);
             rates.push_back(kStepsPerRun / ((nowMs() - start) / 1000.0));
             for (auto v : {&StepTimes::recompute, &StepTimes::render, &StepTimes::blit,
-                           &StepTimes::overlay, &StepTimes::total}) {
+                           &StepTimes::overlay, &StepTimes::dayNight, &StepTimes::total}) {
                 (all.*v).insert((all.*v).end(), (t.*v).begin(), (t.*v).end());
             }
         }
@@ -282,6 +303,8 @@ int main(int argc, char** argv) {
         std::printf("steps_per_s %.1f\n", median(rates));
         std::printf("step_ms %.3f\n", median(all.total));
         std::printf("overlay_ms %.3f\n", median(all.overlay));
+        std::printf("day_night_ms %.3f\n", median(all.dayNight));
+        std::printf("visibility_lines %zu\n", visibility.lines.size());
         std::printf("recompute_ms %.3f\n", median(all.recompute));
         std::printf("render_ms %.3f\n", median(all.render));
         std::printf("blit_ms %.3f\n", median(all.blit));

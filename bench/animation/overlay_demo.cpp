@@ -2,6 +2,7 @@
 // graticule, central line, capitals, and the overlay of the instant.
 //
 // Usage: overlay_demo out.png event hours-from-T0 [texture index 0..3] [zoom position] [UT 0/1]
+// ZIMBALO_DEMO_LAYERS=1 adds the visibility layer and the day/night shade of the instant.
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +22,10 @@
 #include "globe/geo_spatial_database.h"
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
+#include "overlays/day_night.h"
 #include "overlays/globe_controls.h"
 #include "overlays/point_layers.h"
+#include "overlays/visibility_layer.h"
 
 int main(int argc, char** argv) {
     using namespace zimbalo;
@@ -59,6 +62,11 @@ int main(int argc, char** argv) {
         overlays::CenterLineState line;
         overlays::CenterLineLayer(layers, database, line, r, deltaT, false);
         overlays::CitiesLayer(layers.GlobeLayer(), &database);
+        const bool extra = qEnvironmentVariableIntValue("ZIMBALO_DEMO_LAYERS") == 1;
+        overlays::VisibilityLayerState visibility;
+        if (extra) {
+            overlays::VisibilityLayer(layers, database, visibility, r, deltaT, true, false);
+        }
 
         astro::AxisSnapshot axis;
         const astro::ElementSet e = astro::EvaluateElements(r, t);
@@ -85,6 +93,11 @@ int main(int argc, char** argv) {
         in.markLabel1 = text(39);
         in.markLabel2 = text(40);
         QPainter painter(&screen);
+        if (extra) {
+            const double jdUT =
+                astro::CalendarToJD(r.Year, r.Month, r.Day, r.T0Hour, 0, t * 3600.0 - deltaT);
+            overlays::DrawDayNight(painter, g.Projector(), screen.width(), screen.height(), jdUT);
+        }
         overlays::GlobeAfterRender(painter, in, screen.size());
         painter.end();
         std::printf("event %s type %d planet %d %d-%02d-%02d umbra %s km axis %s\n", argv[2],

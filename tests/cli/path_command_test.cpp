@@ -306,6 +306,9 @@ TEST_F(PathCommand, WrongArgumentsExitWithTwo) {
         {{"path", "--event", "1", "--format", "gpx"}, "--format must be tsv, geojson or kml"},
         {{"path", "--event", "1", "--ut", "--tt"}, "--ut and --tt exclude each other"},
         {{"path", "--event", "1", "--lang", "de"}, "does not apply to 'path'"},
+        {{"path", "--event", "1", "--format", "kml", "--curves", "sky"},
+         "--curves must be visibility"},
+        {{"path", "--event", "1", "--curves", "visibility"}, "needs --format geojson or kml"},
     };
 
     for (const auto& c : cases) {
@@ -313,6 +316,55 @@ TEST_F(PathCommand, WrongArgumentsExitWithTwo) {
         EXPECT_THAT(m_err.str(), HasSubstr(c.words));
         EXPECT_EQ(m_out.str(), "");
     }
+}
+
+// The visibility curves follow the path's features, with the properties map programs filter on;
+// the path's own features stay as they are without the option.
+TEST_F(PathCommand, VisibilityCurvesAddFeaturesWithTheirProperties) {
+    const std::vector<std::string> base = {"path", "--event", std::to_string(kCrossingEvent),
+                                           "--format", "geojson"};
+    std::vector<std::string> withCurves = base;
+    withCurves.insert(withCurves.end(), {"--curves", "visibility"});
+    const QJsonArray plain = QJsonDocument::fromJson(QByteArray::fromStdString(Output(base)))
+                                 .object()["features"]
+                                 .toArray();
+    const QJsonArray features =
+        QJsonDocument::fromJson(QByteArray::fromStdString(Output(withCurves)))
+            .object()["features"]
+            .toArray();
+    ASSERT_GT(features.size(), plain.size());
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        EXPECT_EQ(features[i], plain[i]);
+    }
+    static const QRegularExpression tenMinutes("^2020-12-1\\dT\\d\\d:\\d0:00Z$");
+    std::map<std::string, int> kinds;
+    for (qsizetype i = plain.size(); i < features.size(); ++i) {
+        const QJsonObject properties = features[i].toObject()["properties"].toObject();
+        const QString curve = properties["curve"].toString();
+        const QString contact = properties["contact"].toString();
+        ++kinds[curve.toStdString()];
+        EXPECT_TRUE(contact == "D" || contact == "R") << contact.toStdString();
+        if (curve == "contour") {
+            EXPECT_TRUE(tenMinutes.match(properties["time"].toString()).hasMatch())
+                << properties["time"].toString().toStdString();
+            const QString seen = properties["seen"].toString();
+            EXPECT_TRUE(seen == "dark" || seen == "bright") << seen.toStdString();
+        } else if (curve == "twilight") {
+            const double altitude = properties["sun_altitude"].toDouble(1.0);
+            EXPECT_TRUE(altitude == 0.0 || altitude == -6.0) << altitude;
+        } else {
+            EXPECT_EQ(curve, "horizon");
+        }
+    }
+    EXPECT_GT(kinds["contour"], 10);
+    EXPECT_GT(kinds["horizon"], 0);
+    EXPECT_GT(kinds["twilight"], 0);
+
+    const std::string kml = Output({"path", "--event", std::to_string(kCrossingEvent), "--format",
+                                    "kml", "--curves", "visibility"});
+    EXPECT_THAT(kml, HasSubstr("<Style id=\"contour-D-dark\">"));
+    EXPECT_THAT(kml, HasSubstr("<styleUrl>#contour-R-bright</styleUrl>"));
+    EXPECT_THAT(kml, HasSubstr("<Data name=\"sun_altitude\">"));
 }
 
 TEST(CutAtAntimeridian, SplitsWhereTheChainCrosses180Degrees) {
