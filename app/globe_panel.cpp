@@ -201,24 +201,17 @@ void GlobePanel::connectControls() {
 
     // Ctrl+D/U/L/R move the globe by 50 pixels, Ctrl+C centres it. Window shortcuts see the
     // keys before the controls do, except where an edit field uses them itself (copy in a field).
-    const struct {
-        Qt::Key key;
-        int dx, dy;
-    } moves[] = {{Qt::Key_D, 0, overlays::kKeyMovePixels},
-                 {Qt::Key_U, 0, -overlays::kKeyMovePixels},
-                 {Qt::Key_L, -overlays::kKeyMovePixels, 0},
-                 {Qt::Key_R, overlays::kKeyMovePixels, 0}};
-
-    for (const auto& m : moves) {
-        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | m.key), this);
-        connect(shortcut, &QShortcut::activated, this, [this, dx = m.dx, dy = m.dy] {
-            m_originX += dx;
-            m_originY += dy;
+    for (const Qt::Key key : {Qt::Key_D, Qt::Key_U, Qt::Key_L, Qt::Key_R, Qt::Key_C}) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, key] {
+            overlays::GlobePlacement& placement = m_overlays->placement;
+            placement.SetOrigin(m_originX, m_originY);
+            placement.KeyMove(key, Qt::ControlModifier, m_area->size());
+            m_originX = placement.OriginX();
+            m_originY = placement.OriginY();
             applyZoom();
         });
     }
-    auto* centreKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_C), this);
-    connect(centreKey, &QShortcut::activated, this, [this] { centre(); });
 }
 
 void GlobePanel::openLayerStore(const QString& temporaryFolder) {
@@ -284,10 +277,11 @@ void GlobePanel::Restore(const SettingsRecord& s) {
         const QSignalBlocker blocker(m_zoom);
         m_zoom->setValue(s.zoomPosition);
     }
-    {
-        const QSignalBlocker blocker(m_time);
-        m_time->setValue(s.timePosition);
-    }
+    // The globe group's saved choices, drawn from the first activation on.
+    m_textureIndex = s.textureIndex;
+    m_graticuleIndex = s.gridIndex;
+    m_capitals = s.capitalsShown;
+    m_subPlanetaryMark = s.subPlanetaryShown;
     m_originX = s.globeOriginX;
     m_originY = s.globeOriginY;
     m_globe->Projector().SetXOrigin(s.globeOriginX);
@@ -295,7 +289,6 @@ void GlobePanel::Restore(const SettingsRecord& s) {
 }
 
 void GlobePanel::Store(SettingsRecord& s) const {
-    s.timePosition = m_time->value();
     s.zoomPosition = m_zoom->value();
     s.globeOriginX = m_globe->Projector().XOrigin();
     s.globeOriginY = m_globe->Projector().YOrigin();

@@ -24,8 +24,6 @@ namespace zimbalo::app {
 
 namespace {
 
-constexpr int kTitleSuffixRow = 26;
-
 /// A language byte from a damaged settings file gives German.
 Language languageOfByte(int value) {
     return value >= 0 && value <= 2 ? static_cast<Language>(value) : Language::German;
@@ -219,8 +217,8 @@ QString TForm_Main::PoIListPath() const {
 }
 
 QString TForm_Main::BaseTitle() const {
-    return QStringLiteral("Zimbalo ") + FileVersion()
-           + LanguageString(kTitleSuffixRow, m_shown->language());
+    return QString::fromStdString(
+        MainWindowTitle(FileVersion().toStdString(), m_shown->language()));
 }
 
 bool TForm_Main::Playing() const {

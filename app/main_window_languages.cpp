@@ -18,12 +18,14 @@ void TForm_Main::ApplyLanguage(Language language) {
     }
     // Captions, hints and list items of every control of the window (the graticule keeps its
     // choice); the title suffix is no control's.
-    std::vector<Caption> captions;
-    for (const Caption& c : CaptionSet(language)) {
-        if (c.window == CaptionWindow::Main && c.property != CaptionProperty::TitleSuffix)
-            captions.push_back(c);
+    const std::span<const Caption> set = CaptionSet(language);
+    m_captionProblems.clear();
+    for (const CaptionProperty property :
+         {CaptionProperty::Text, CaptionProperty::Items, CaptionProperty::Hint}) {
+        const std::vector<std::string> problems =
+            ApplyCaptions(*this, CaptionsOf(set, CaptionWindow::Main, property));
+        m_captionProblems.insert(m_captionProblems.end(), problems.begin(), problems.end());
     }
-    m_captionProblems = ApplyCaptions(*this, captions);
     // The texts the parts make themselves.
     m_globeGroup->ApplyLanguage(language);
     m_poiEditor->ApplyLanguage(language);

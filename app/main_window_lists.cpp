@@ -86,10 +86,10 @@ void showCleared(lists::ListWindow* window, Language language) {
 /// The captions of one list window in a language's set.
 std::vector<Caption> listCaptions(Language language, CaptionWindow window) {
     std::vector<Caption> result;
-    for (const Caption& c : CaptionSet(language)) {
-        if (c.window == window) {
-            result.push_back(c);
-        }
+    for (const CaptionProperty property :
+         {CaptionProperty::Text, CaptionProperty::Items, CaptionProperty::Hint}) {
+        const std::vector<Caption> some = CaptionsOf(CaptionSet(language), window, property);
+        result.insert(result.end(), some.begin(), some.end());
     }
     return result;
 }

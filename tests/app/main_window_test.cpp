@@ -117,6 +117,8 @@ TEST_F(WindowTest, FirstStartShowsEventOneAtT0WithTheDefaults) {
     EXPECT_FALSE(control<QLabel>("Label_Planet")->text().isEmpty());
     EXPECT_TRUE(control<globe::GlobeView>("Globe")->SurfaceTextureName().endsWith(
         "BlueMarble_5.4x2.7k.jpg"));
+    // The saved graticule is on the globe: 10 degrees.
+    EXPECT_EQ(control<globe::GlobeView>("Globe")->Graticule().LatitudeStep(), 10);
     EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
     EXPECT_EQ(QFile(SettingsPath(folders)).size(), 243);
 }
