@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -114,6 +115,27 @@ TEST_F(WindowHandlers, TimeScaleSwitchesBetweenTTAndUT) {
     box->click();
     EXPECT_EQ(line->text(), ttLine);
     EXPECT_EQ(box->text(), "TT");
+}
+
+TEST_F(WindowHandlers, EachControlRecomputesTheShownInstantOnce) {
+    TForm_Main& w = start();
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"event slider", [this] { control<QScrollBar>("ScrollBar_Bedeckung")->setValue(40); }},
+        {"year field",
+         [this] {
+             control<QLineEdit>("Edit_Jahr")->setText("2001");
+             QTest::keyClick(control<QLineEdit>("Edit_Jahr"), Qt::Key_Return);
+         }},
+        {"time slider", [this] { control<QScrollBar>("Time_ScrollBar")->setValue(5000); }},
+        {"time scale", [this] { control<QCheckBox>("CheckBox_ET_UT")->click(); }},
+        {"marker field", [this] { control<QLineEdit>("Edit_PoI_Breite")->setText("12.5"); }},
+        {"language", [this] { action("Opt_English")->trigger(); }},
+    };
+    for (const auto& [name, entry] : entries) {
+        const int before = w.Shown().RecomputeCount();
+        entry();
+        EXPECT_EQ(w.Shown().RecomputeCount(), before + 1) << name;
+    }
 }
 
 TEST_F(WindowHandlers, YearFieldActsOnEnterOnly) {
