@@ -139,8 +139,9 @@ void GeoGlobe::SetRenderThreads(int threads) {
 
 void GeoGlobe::SetSurfaceTextureName(const QString& name) {
     const QString previous = m_surfaceTextureName;
-    // The levels of the old texture go first, so that old and new are never held together.
-    m_textureMapper.ClearPyramid();
+    // The levels of the old texture go first, so that they and the new texture are never held
+    // together.
+    m_texture.ClearLevels();
     m_surfaceTextureName = name.trimmed();
     if (m_surfaceTextureName.isEmpty()) {
         m_texture.Clear();
@@ -275,7 +276,7 @@ void GeoGlobe::drawDisc() {
     m_renderer->EndParts();
 }
 
-void GeoGlobe::DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent) {
+void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent) {
     if (texture.IsEmpty()) {
         return;
     }

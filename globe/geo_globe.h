@@ -112,7 +112,7 @@ public:
     /// leaves it as it was, an empty name removes it). Throws GeoException for a bad image.
     void SetSurfaceTextureName(const QString& name);
 
-    GeoBitmap& SurfaceTexture() { return m_texture; }
+    GeoTexture& SurfaceTexture() { return m_texture; }
 
     /// How textures are sampled: bilinear from pre-filtered levels (the default, for pictures
     /// that stay on the screen) or the nearest texel (cheaper, for pictures in motion). A change
@@ -165,7 +165,7 @@ public:
     const GeoRect& LastExtent() const { return m_lastExtent; }
 
     /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere.
-    void DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent);
+    void DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent);
 
     GeoTextureMapper& TextureMapper() { return m_textureMapper; }
 
@@ -216,7 +216,7 @@ private:
     GeoProjector m_projector;
     GeoGraticule m_graticule;
     GeoLabelRenderer m_labels;
-    GeoBitmap m_texture;
+    GeoTexture m_texture;
     GeoTextureMapper m_textureMapper;
     GeoTextureFilter m_textureFilter = GeoTextureFilter::Bilinear;
     std::unique_ptr<GeoRenderPool> m_pool;

@@ -529,14 +529,14 @@ void GeoLayers::renderObject(const GeoRenderContext& ctx, GeoMapPoint& object, u
     }
 }
 
-const GeoBitmap* GeoLayer::SurfaceImage() {
+const GeoTexture* GeoLayer::SurfaceImage() {
     if (m_surfaceImageName.isEmpty()) {
         return nullptr;
     }
     if (!m_surfaceImageTried) {
         m_surfaceImageTried = true;
         if (QFile::exists(m_surfaceImageName)) {
-            auto image = std::make_unique<GeoBitmap>();
+            auto image = std::make_unique<GeoTexture>();
             try {
                 image->LoadFromFile(m_surfaceImageName);
                 m_surfaceImage = std::move(image);
@@ -616,7 +616,7 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
         return;
     }
     if (pass == 0) {
-        if (const GeoBitmap* image = layer.SurfaceImage()) {
+        if (const GeoTexture* image = layer.SurfaceImage()) {
             globe.DrawTexture(*image, layer.SurfaceAlpha(), layer.SurfaceTransparentColor());
         }
     }

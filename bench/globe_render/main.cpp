@@ -260,9 +260,8 @@ int main(int argc, char** argv) {
         const FrameFigures frameFarLevelZero = frameMs(globe, defaultScale() * 1.1 / 2.7);
         globe.SetTextureFilter(GeoTextureFilter::Bilinear);
         const FrameFigures frameBilinear = frameMs(globe, defaultScale());
-        const std::size_t pyramidBytes = globe.TextureMapper().PyramidBytes();
-        const auto textureBytes =
-            static_cast<std::size_t>(globe.SurfaceTexture().Image().sizeInBytes());
+        const std::size_t pyramidBytes = globe.SurfaceTexture().LevelBytes();
+        const std::size_t textureBytes = globe.SurfaceTexture().Bytes();
         globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
         const LabelFigures labels = labelsMs(globe);
         const double fill = fillMs(globe);

@@ -103,6 +103,55 @@ TEST_F(FillFixture, TexelsInterpolateAndClampAndSkipTransparent) {
     EXPECT_EQ(grey(4, 0), 30);
 }
 
+QImage NoiseImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    std::uint32_t state = 99;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.setPixel(x, y, 0xFF000000u | (state >> 8));
+        }
+    }
+    return image;
+}
+
+TEST(TexelBlocks, GiveTheTexelOfTheRowLayoutEverywhere) {
+    // Sizes that end in partial blocks (and one that does not): every texel, the last partial
+    // blocks' included, is found where the row layout has it.
+    for (const QSize size : {QSize(37, 19), QSize(16, 8), QSize(9, 1), QSize(1, 13)}) {
+        const QImage image = NoiseImage(size.width(), size.height());
+        GeoTexelBlocks blocks;
+        blocks.Assign(image);
+        ASSERT_EQ(blocks.Width(), size.width());
+        ASSERT_EQ(blocks.Height(), size.height());
+        const int blocksX = (size.width() + 7) / 8;
+        const int blocksY = (size.height() + 7) / 8;
+        EXPECT_EQ(blocks.Bytes(), std::size_t(blocksX * blocksY * 256)) << "padding only";
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                ASSERT_EQ(blocks.At(x, y), image.pixel(x, y)) << x << "," << y;
+            }
+        }
+        // The nearest fill of a rectangle one pixel per texel reads every texel, the edge ones
+        // included, through the fill's own addressing: it copies the image.
+        QImage target(size, QImage::Format_RGB32);
+        target.fill(Qt::black);
+        GeoTextureFill fill;
+        fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
+        fill.TargetWidth = size.width();
+        fill.TargetHeight = size.height();
+        fill.TargetStride = size.width();
+        fill.SetTexels(blocks);
+        const int w = size.width();
+        const int h = size.height();
+        const auto uw = static_cast<double>(w);
+        const auto vh = static_cast<double>(h);
+        FillTexturedTriangle(fill, {0, 0, 0, 0}, {w, 0, uw, 0}, {w, h, uw, vh});
+        FillTexturedTriangle(fill, {0, 0, 0, 0}, {w, h, uw, vh}, {0, h, 0, vh});
+        EXPECT_TRUE(target == image) << size.width() << " x " << size.height();
+    }
+}
+
 /// A 360 x 180 texture with the four quadrants in four colours.
 QImage quadrantTexture() {
     QImage image(360, 180, QImage::Format_RGB32);
