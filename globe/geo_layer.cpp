@@ -621,8 +621,9 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
         }
     }
     beginLayerPass(globe, layer, pass);
+    // Objects are drawn in the picture's device pixels.
     const GeoRenderContext ctx{
-        globe, globe.Projector(),     globe.Renderer(), globe.Labels(), layer,
+        globe, globe.DeviceProjector(), globe.Renderer(), globe.Labels(), layer,
         pass,  layer.EffectiveAlpha()};
     GeoObjectSource& source = layer.ObjectSource();
     source.SetCullSize(layer.CullSize());
@@ -700,7 +701,8 @@ std::shared_ptr<GeoMapPoint> GeoLayers::ObjectAtPixel(GeoGlobe& globe, QPoint px
     if (!root.Visible() || !root.Enabled()) {
         return nullptr;
     }
-    if (const GeoLabel* label = globe.Labels().LabelAt(px)) {
+    // Titles were laid out in the picture's device pixels.
+    if (const GeoLabel* label = globe.Labels().LabelAt(globe.DevicePixel(px))) {
         // Only layers still in the tree are trusted: the label may be older than a change.
         std::vector<GeoLayer*> pending{&root};
         while (!pending.empty()) {

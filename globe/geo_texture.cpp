@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -274,18 +275,32 @@ void GeoTexelBlocks::Allocate(int width, int height) {
     const std::size_t blocksX = (static_cast<std::size_t>(width) + BlockMask) >> BlockShift;
     const std::size_t blocksY = (static_cast<std::size_t>(height) + BlockMask) >> BlockShift;
     const std::size_t texels = blocksX * blocksY * BlockTexels;
+    if (texels > std::size_t{UINT32_MAX}) {
+        throw GeoException(std::string("Failed to allocate DIB Handle"));
+    }
     m_texels.reset(static_cast<std::uint32_t*>(allocateTexels(texels * 4)));
     if (!m_texels) {
         throw GeoException(std::string("Failed to allocate DIB Handle"));
     }
     m_width = width;
     m_height = height;
-    m_rowStride = static_cast<std::ptrdiff_t>(blocksX) * BlockTexels;
-    m_bytes = texels * 4;
+    m_texelCount = texels;
+    // Column c lies in block c / 8 of its block row, at place c % 8 of the block's row; row r in
+    // block row r / 8, at row r % 8 of its block.
+    const std::size_t rowStride = blocksX * BlockTexels;
+    m_columnOffsets.resize(static_cast<std::size_t>(width));
+    for (std::size_t c = 0; c < m_columnOffsets.size(); ++c) {
+        m_columnOffsets[c] =
+            static_cast<std::uint32_t>((c >> BlockShift) * BlockTexels + (c & BlockMask));
+    }
+    m_rowOffsets.resize(static_cast<std::size_t>(height));
+    for (std::size_t r = 0; r < m_rowOffsets.size(); ++r) {
+        m_rowOffsets[r] = static_cast<std::uint32_t>((r >> BlockShift) * rowStride
+                                                     + ((r & BlockMask) << BlockShift));
+    }
     // The padding is never drawn; the last block row is cleared so that no texel is undefined
     // (the rows of the image overwrite their part of it).
-    std::fill(m_texels.get() + (blocksY - 1) * static_cast<std::size_t>(m_rowStride),
-              m_texels.get() + texels, 0u);
+    std::fill(m_texels.get() + (blocksY - 1) * rowStride, m_texels.get() + texels, 0u);
 }
 
 void GeoTexelBlocks::StoreRows(int first, int count, const std::uint32_t* rows,
@@ -295,7 +310,7 @@ void GeoTexelBlocks::StoreRows(int first, int count, const std::uint32_t* rows,
     const int rest = m_width & BlockMask;
     for (int row = std::max(first, 0); row < end; ++row) {
         const std::uint32_t* src = rows + static_cast<std::ptrdiff_t>(row - first) * stride;
-        std::uint32_t* dst = m_texels.get() + Offset(0, row, m_rowStride);
+        std::uint32_t* dst = m_texels.get() + Offset(0, row);
         // One row of a block is 8 texels; the same row of the next block lies 64 texels on.
         for (int b = 0; b < fullBlocks; ++b) {
             std::memcpy(dst, src, BlockSide * sizeof(std::uint32_t));
@@ -307,6 +322,10 @@ void GeoTexelBlocks::StoreRows(int first, int count, const std::uint32_t* rows,
             std::fill(dst + rest, dst + BlockSide, 0u);
         }
     }
+}
+
+std::size_t GeoTexelBlocks::Bytes() const {
+    return (m_texelCount + m_columnOffsets.size() + m_rowOffsets.size()) * sizeof(std::uint32_t);
 }
 
 void GeoTexelBlocks::Assign(const QImage& image) {
@@ -327,10 +346,11 @@ void GeoTexelBlocks::Assign(const QImage& image) {
 
 void GeoTexelBlocks::Clear() {
     m_texels.reset();
+    m_columnOffsets = {};
+    m_rowOffsets = {};
     m_width = 0;
     m_height = 0;
-    m_rowStride = 0;
-    m_bytes = 0;
+    m_texelCount = 0;
 }
 
 // ---- the texture
@@ -478,54 +498,53 @@ inline std::uint32_t lerpPixel(std::uint32_t a, std::uint32_t b, std::uint32_t w
     return rb | g;
 }
 
-/// The texel at (column, row) of texels in blocks.
-inline std::uint32_t texelAt(const std::uint32_t* texels, std::ptrdiff_t stride, std::int64_t col,
-                             std::int64_t row) {
-    return texels[GeoTexelBlocks::Offset(col, row, stride)];
-}
+/// The texels of a fill and their place tables.
+struct TexelSource {
+    const std::uint32_t* texels;
+    const std::uint32_t* columns;
+    const std::uint32_t* rows;
+
+    explicit TexelSource(const GeoTextureFill& f)
+        : texels(f.Texels), columns(f.ColumnOffsets), rows(f.RowOffsets) {}
+
+    std::uint32_t at(std::int64_t col, std::int64_t row) const {
+        return texels[std::size_t{columns[col]} + rows[row]];
+    }
+};
 
 /// The bilinear texel at fixed-point (u, v) (texel centres at whole numbers), the column and row
 /// after it given (already clamped to the image).
-inline std::uint32_t bilinearTexel(const std::uint32_t* texels, std::ptrdiff_t stride,
-                                   std::int64_t u, std::int64_t v, std::int64_t col1,
-                                   std::int64_t row1) {
+inline std::uint32_t bilinearTexel(const TexelSource& t, std::int64_t u, std::int64_t v,
+                                   std::int64_t col1, std::int64_t row1) {
     const std::int64_t col = u >> kFixedShift;
     const std::int64_t row = v >> kFixedShift;
     const auto wu = static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu;
     const auto wv = static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu;
-    const std::uint32_t top =
-        lerpPixel(texelAt(texels, stride, col, row), texelAt(texels, stride, col1, row), wu);
-    const std::uint32_t bottom =
-        lerpPixel(texelAt(texels, stride, col, row1), texelAt(texels, stride, col1, row1), wu);
+    const std::uint32_t top = lerpPixel(t.at(col, row), t.at(col1, row), wu);
+    const std::uint32_t bottom = lerpPixel(t.at(col, row1), t.at(col1, row1), wu);
     return lerpPixel(top, bottom, wv) | 0xFF000000u;
 }
 
 /// The bilinear texel at fixed-point (u, v) where the column and the row after it lie inside
 /// the image: the four texels are blended in 16-bit lanes, two at a time.
-inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::ptrdiff_t stride,
-                                    std::int64_t u, std::int64_t v) {
+inline std::uint32_t bilinearInside(const TexelSource& t, std::int64_t u, std::int64_t v) {
 #ifdef __SSE2__
-    using Blocks = GeoTexelBlocks;
     const std::int64_t col = u >> kFixedShift;
     const std::int64_t row = v >> kFixedShift;
     const auto wu = static_cast<int>(static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu);
     const auto wv = static_cast<int>(static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu);
-    const std::uint32_t* p = texels + Blocks::Offset(col, row, stride);
-    // The next column lies in the next block after a block's last column; the next row in the
-    // next block row after a block's last row.
-    const std::ptrdiff_t right = (col & Blocks::BlockMask) == Blocks::BlockMask
-                                     ? Blocks::BlockTexels - Blocks::BlockMask
-                                     : 1;
-    const std::ptrdiff_t down = (row & Blocks::BlockMask) == Blocks::BlockMask
-                                    ? stride - Blocks::BlockMask * Blocks::BlockSide
-                                    : Blocks::BlockSide;
+    // The next column or row may lie in the next block: each texel's place from the tables.
+    const std::uint32_t c0 = t.columns[col];
+    const std::uint32_t c1 = t.columns[col + 1];
+    const std::uint32_t* r0 = t.texels + t.rows[row];
+    const std::uint32_t* r1 = t.texels + t.rows[row + 1];
     const auto pair = [](std::uint32_t a, std::uint32_t b) {
         return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)),
                                   _mm_cvtsi32_si128(static_cast<int>(b)));
     };
     const __m128i zero = _mm_setzero_si128();
-    const __m128i top = _mm_unpacklo_epi8(pair(p[0], p[right]), zero);
-    const __m128i bottom = _mm_unpacklo_epi8(pair(p[down], p[down + right]), zero);
+    const __m128i top = _mm_unpacklo_epi8(pair(r0[c0], r0[c1]), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(pair(r1[c0], r1[c1]), zero);
     // Rows first: top (256 - wv) + bottom wv, in 8.8 fixed point per channel.
     const __m128i rows = _mm_srli_epi16(
         _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - wv))),
@@ -538,7 +557,7 @@ inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::ptrdiff_t 
     const __m128i sum = _mm_srli_epi16(_mm_add_epi16(weighted, _mm_srli_si128(weighted, 8)), 8);
     return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, zero))) | 0xFF000000u;
 #else
-    return bilinearTexel(texels, stride, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
+    return bilinearTexel(t, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
 #endif
 }
 
@@ -549,8 +568,7 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
                         bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
-    const std::ptrdiff_t stride = f.TextureRowStride;
-    const std::uint32_t* texels = f.Texels;
+    const TexelSource texels(f);
     // The texel of pixel k is the integer part of u + k stepU, added up exactly as below, so the
     // first and the last pixel bound the texels of the whole span.
     const std::int64_t steps = end - start - 1;
@@ -561,14 +579,14 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
             && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th)) {
         if (f.Alpha >= 255 && !f.HasTransparent) {
             for (int x = start; x < end; ++x) {
-                dst[x] = texelAt(texels, stride, u >> kFixedShift, v >> kFixedShift);
+                dst[x] = texels.at(u >> kFixedShift, v >> kFixedShift);
                 u += stepU;
                 v += stepV;
             }
             return;
         }
         for (int x = start; x < end; ++x) {
-            putTexel(f, dst[x], texelAt(texels, stride, u >> kFixedShift, v >> kFixedShift));
+            putTexel(f, dst[x], texels.at(u >> kFixedShift, v >> kFixedShift));
             u += stepU;
             v += stepV;
         }
@@ -585,7 +603,7 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
             col %= tw;
         }
         if (row < th) {
-            putTexel(f, dst[x], texelAt(texels, stride, col, row));
+            putTexel(f, dst[x], texels.at(col, row));
         }
         u += stepU;
         v += stepV;
@@ -597,8 +615,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
                          bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
-    const std::ptrdiff_t stride = f.TextureRowStride;
-    const std::uint32_t* texels = f.Texels;
+    const TexelSource texels(f);
     // Texel centres lie half a texel in: sample at (u - 1/2, v - 1/2) between the four centres.
     u -= kFixedHalf;
     v -= kFixedHalf;
@@ -611,7 +628,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
             && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1)) {
         // All four texels of every pixel lie inside the image.
         for (int x = start; x < end; ++x) {
-            const std::uint32_t t = bilinearInside(texels, stride, u, v);
+            const std::uint32_t t = bilinearInside(texels, u, v);
             if (opaque) {
                 dst[x] = t;
             } else {
@@ -630,7 +647,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
         const std::int64_t cv = std::clamp(v, std::int64_t{0}, vMax);
         const std::int64_t col1 = std::min((cu >> kFixedShift) + 1, tw - 1);
         const std::int64_t row1 = std::min((cv >> kFixedShift) + 1, th - 1);
-        putTexel(f, dst[x], bilinearTexel(texels, stride, cu, cv, col1, row1));
+        putTexel(f, dst[x], bilinearTexel(texels, cu, cv, col1, row1));
         u += stepU;
         v += stepV;
     }
@@ -1034,15 +1051,39 @@ void GeoTextureMapper::bindFill(QImage& target, const GeoTexture& texture, int a
     m_fill.Bilinear = false;
 }
 
-void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) const {
+void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) {
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
     // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
     // are filled, where the whole picture would not; several bands per thread even out the
     // unequal rows of the disc.
-    constexpr int kBandRows = 32;
+    constexpr int kBandShift = 5;
+    constexpr int kBandRows = 1 << kBandShift;
     const int bands = (height + kBandRows - 1) / kBandRows;
-    auto band = [&](int k) { fillBand(k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
+    // Each band's triangles, in the order found: a band reads only its own, not the whole list.
+    m_bandStart.assign(static_cast<std::size_t>(bands) + 1, 0u);
+    const auto bandsOf = [&](const Triangle& t) {
+        return std::pair{std::max(t.minY, 0) >> kBandShift,
+                         std::min(t.maxY, height - 1) >> kBandShift};
+    };
+    for (const Triangle& t : m_triangles) {
+        const auto [first, last] = bandsOf(t);
+        for (int k = first; k <= last; ++k) {
+            ++m_bandStart[static_cast<std::size_t>(k) + 1];
+        }
+    }
+    for (std::size_t k = 1; k < m_bandStart.size(); ++k) {
+        m_bandStart[k] += m_bandStart[k - 1];
+    }
+    m_bandTriangles.resize(m_bandStart.back());
+    std::vector<std::uint32_t> next(m_bandStart.begin(), m_bandStart.end() - 1);
+    for (std::size_t i = 0; i < m_triangles.size(); ++i) {
+        const auto [first, last] = bandsOf(m_triangles[i]);
+        for (int k = first; k <= last; ++k) {
+            m_bandTriangles[next[static_cast<std::size_t>(k)]++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    auto band = [&](int k) { fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
     if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
         for (int k = 0; k < bands; ++k) {
             band(k);
@@ -1052,16 +1093,15 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) const {
     pool->Run(bands, band);
 }
 
-void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
+void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd) const {
     GeoTextureFill fill = m_fill;
     fill.RowBegin = rowBegin;
     fill.RowEnd = rowEnd;
     fill.Bilinear = m_bilinear;
     fill.PlaneSetup = m_levels;
-    for (const Triangle& t : m_triangles) {
-        if (t.maxY < rowBegin || t.minY >= rowEnd) {
-            continue;
-        }
+    const auto k = static_cast<std::size_t>(band);
+    for (std::uint32_t i = m_bandStart[k]; i < m_bandStart[k + 1]; ++i) {
+        const Triangle& t = m_triangles[m_bandTriangles[i]];
         if (m_levels) {
             fill.SetTexels(m_texture->Level(t.level));
         }

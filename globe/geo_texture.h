@@ -58,7 +58,8 @@ struct GeoTexVertex {
 /// lines), the blocks of a block row side by side. A view of a rotated globe walks the texture in
 /// every direction; in blocks, the texels around a texel lie in the same or the next cache line,
 /// where in rows the texel above or below lies a whole row away. The last blocks of a row and
-/// the last block row are padded to whole blocks.
+/// the last block row are padded to whole blocks. A texel is found without a division: its place
+/// is the sum of a column's and a row's part, each kept in a table.
 class GeoTexelBlocks {
 public:
     static constexpr int BlockShift = 3;
@@ -71,7 +72,8 @@ public:
     GeoTexelBlocks& operator=(GeoTexelBlocks&&) noexcept = default;
 
     /// Room for a width x height image (texels undefined); 0 x 0 empties. Throws GeoException
-    /// "Failed to allocate DIB Handle" when the memory cannot be had.
+    /// "Failed to allocate DIB Handle" when the memory cannot be had (or the image has 2^32
+    /// texels or more).
     void Allocate(int width, int height);
 
     /// The texels of a 32-bit image (QImage::Format_RGB32 or converted to it).
@@ -89,27 +91,24 @@ public:
 
     int Height() const { return m_height; }
 
-    /// Texels from one block row to the next (the blocks of a row, whole, times 64).
-    std::ptrdiff_t RowStride() const { return m_rowStride; }
-
     const std::uint32_t* Texels() const { return m_texels.get(); }
 
-    std::uint32_t* Texels() { return m_texels.get(); }
+    /// The column's part of a texel's place, for columns 0 .. Width() - 1.
+    const std::uint32_t* ColumnOffsets() const { return m_columnOffsets.data(); }
 
-    /// Bytes held (the image and the padding of its last blocks).
-    std::size_t Bytes() const { return m_bytes; }
+    /// The row's part of a texel's place, for rows 0 .. Height() - 1.
+    const std::uint32_t* RowOffsets() const { return m_rowOffsets.data(); }
 
-    /// Where texel (column, row) lies: shifts, masks and one multiply, no division.
-    static std::ptrdiff_t Offset(std::ptrdiff_t column, std::ptrdiff_t row,
-                                 std::ptrdiff_t rowStride) {
-        return (row >> BlockShift) * rowStride
-               + ((column & ~std::ptrdiff_t{BlockMask}) << BlockShift)
-               + ((row & BlockMask) << BlockShift) + (column & BlockMask);
+    /// Bytes held: the blocks (the image and the padding of its last blocks) and the two tables.
+    std::size_t Bytes() const;
+
+    /// Place of texel (column, row) among the texels.
+    std::size_t Offset(int column, int row) const {
+        return std::size_t{m_columnOffsets[static_cast<std::size_t>(column)]}
+               + m_rowOffsets[static_cast<std::size_t>(row)];
     }
 
-    std::uint32_t At(int column, int row) const {
-        return m_texels[static_cast<std::size_t>(Offset(column, row, m_rowStride))];
-    }
+    std::uint32_t At(int column, int row) const { return m_texels[Offset(column, row)]; }
 
 private:
     struct Free {
@@ -117,10 +116,11 @@ private:
     };
 
     std::unique_ptr<std::uint32_t[], Free> m_texels;
+    std::vector<std::uint32_t> m_columnOffsets;
+    std::vector<std::uint32_t> m_rowOffsets;
     int m_width = 0;
     int m_height = 0;
-    std::ptrdiff_t m_rowStride = 0;
-    std::size_t m_bytes = 0;
+    std::size_t m_texelCount = 0;
 };
 
 /// A texture for the globe's surface: its texels in blocks, and the pre-filtered levels for
@@ -189,11 +189,12 @@ struct GeoTextureFill {
     std::uint32_t* Target = nullptr;
     int TargetWidth = 0;
     int TargetHeight = 0;
-    std::ptrdiff_t TargetStride = 0;        ///< pixels per target row
-    const std::uint32_t* Texels = nullptr;  ///< laid out as GeoTexelBlocks
+    std::ptrdiff_t TargetStride = 0;               ///< pixels per target row
+    const std::uint32_t* Texels = nullptr;         ///< laid out as GeoTexelBlocks
+    const std::uint32_t* ColumnOffsets = nullptr;  ///< GeoTexelBlocks::ColumnOffsets
+    const std::uint32_t* RowOffsets = nullptr;     ///< GeoTexelBlocks::RowOffsets
     int TextureWidth = 0;
     int TextureHeight = 0;
-    std::ptrdiff_t TextureRowStride = 0;  ///< GeoTexelBlocks::RowStride
     int Alpha = 255;
     bool HasTransparent = false;
     std::uint32_t TransparentPixel = 0;
@@ -209,9 +210,10 @@ struct GeoTextureFill {
     /// Takes the texels from an image in blocks.
     void SetTexels(const GeoTexelBlocks& blocks) {
         Texels = blocks.Texels();
+        ColumnOffsets = blocks.ColumnOffsets();
+        RowOffsets = blocks.RowOffsets();
         TextureWidth = blocks.Width();
         TextureHeight = blocks.Height();
-        TextureRowStride = blocks.RowStride();
     }
 };
 
@@ -301,8 +303,8 @@ private:
     /// Points the fill at the target picture and the texture.
     void bindFill(QImage& target, const GeoTexture& texture, int alpha, GeoColor transparent);
     /// Fills the triangles found, in bands of rows, on the pool's threads if there is one.
-    void fillBands(int height, GeoRenderPool* pool) const;
-    void fillBand(int rowBegin, int rowEnd) const;
+    void fillBands(int height, GeoRenderPool* pool);
+    void fillBand(int band, int rowBegin, int rowEnd) const;
     /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
     /// picture, with the level it is filled from.
     void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
@@ -319,6 +321,10 @@ private:
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
     std::vector<Triangle> m_triangles;
+    // The triangles of each band of rows: indices into m_triangles, band k's from
+    // m_bandStart[k] to m_bandStart[k + 1].
+    std::vector<std::uint32_t> m_bandTriangles;
+    std::vector<std::uint32_t> m_bandStart;
     const GeoTexture* m_texture = nullptr;  ///< the texture being drawn
     bool m_levels = false;                  ///< texels taken from the pre-filtered levels
     bool m_bilinear = false;                ///< four texels blended

@@ -83,9 +83,9 @@ TEST(TexturePyramid, LevelsHalveWithRoundedMeans) {
     EXPECT_EQ(qRed(texture.Level(1).At(0, 0)), 11);
     EXPECT_EQ(qRed(texture.Level(1).At(19, 9)), 35);  // (3 x 10 + 110) / 4
     EXPECT_EQ(qRed(texture.Level(1).At(5, 5)), 10);
-    // In whole blocks of 8 x 8 texels: 3 x 2 blocks and 2 x 1 blocks of 256 bytes.
-    EXPECT_EQ(texture.LevelBytes(), std::size_t{(3 * 2 + 2 * 1) * 256});
-    EXPECT_EQ(texture.Bytes(), std::size_t{5 * 3 * 256});
+    // In whole blocks of 8 x 8 texels (3 x 2 and 2 x 1 blocks of 256 bytes) with their tables.
+    EXPECT_EQ(texture.LevelBytes(), std::size_t{(3 * 2 + 2 * 1) * 256 + (20 + 10 + 10 + 5) * 4});
+    EXPECT_EQ(texture.Bytes(), std::size_t{5 * 3 * 256 + (40 + 20) * 4});
     texture.ClearLevels();
     EXPECT_EQ(texture.Levels(), 1);
     EXPECT_EQ(texture.LevelBytes(), 0u);
