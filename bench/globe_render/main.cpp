@@ -4,6 +4,7 @@
 // (frame_cpu_ms_*).
 //
 // Usage: globe_render [--size WxH] [--frames N] [texture.jpg]
+//        [--dpr R]  (device pixels per window pixel: at 2 a 1024 x 768 window draws 2048 x 1536)
 //        [--threads N]  (threads of the texture pass, all included; default one per core)
 //        [--default-only]  (only the frames at the default scale, for instruction counts)
 //        [--bilinear]  (with --default-only: those frames filtered)
@@ -42,6 +43,7 @@ bool kDefaultOnly = false;
 int kThreads = 0;
 bool kBilinearOnly = false;
 bool kLevelZero = false;
+double kRatio = 1.0;
 
 /// The default scale (2.7e-6 at 1024 x 768) grown with the picture's diagonal, as a resize of the
 /// window does, so that the globe fills every picture size alike.
@@ -218,6 +220,12 @@ int main(int argc, char** argv) {
             kFrames = std::max(1, std::atoi(argv[++i]));
         } else if (arg == QLatin1String("--threads") && i + 1 < argc) {
             kThreads = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == QLatin1String("--dpr") && i + 1 < argc) {
+            kRatio = std::atof(argv[++i]);
+            if (!(kRatio >= 0.25 && kRatio <= 16.0)) {
+                std::fprintf(stderr, "globe_render: --dpr takes a ratio from 0.25 to 16\n");
+                return 2;
+            }
         } else if (arg == QLatin1String("--bilinear")) {
             kBilinearOnly = true;
         } else if (arg == QLatin1String("--level0")) {
@@ -236,6 +244,7 @@ int main(int argc, char** argv) {
         const double decode = decodeMs(texture);
 
         GeoGlobe globe(kWidth, kHeight);
+        globe.SetDevicePixelRatio(kRatio);
         globe.SetRenderThreads(kThreads);
         globe.SetSurfaceTextureName(texture);
         globe.Projector().SetXRotation(23.5);
@@ -269,6 +278,8 @@ int main(int argc, char** argv) {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("size %dx%d\n", kWidth, kHeight);
+        std::printf("device_pixel_ratio %.2f\n", globe.DevicePixelRatio());
+        std::printf("picture %dx%d\n", globe.Picture().width(), globe.Picture().height());
         std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
         std::printf("frame_cpu_ms_default %.3f\n", frameDefault.cpuMs);
         std::printf("frame_ms_far %.3f\n", frameFar.wallMs);
