@@ -18,10 +18,13 @@
 #include "cli/path_command.h"
 #include "lists/city_database.h"
 #include "lists/cp1252.h"
+#include "lists/here_text.h"
 #include "lists/list_runs.h"
 #include "lists/list_text.h"
 #include "lists/message_text.h"
+#include "lists/nearest_city.h"
 #include "lists/number_text.h"
+#include "lists/time_zones.h"
 
 #ifndef ZIMBALO_VERSION
 #define ZIMBALO_VERSION "unknown"
@@ -99,14 +102,17 @@ const std::set<std::string> kValueOptions = {
     "--from",      "--to",      "--lat",   "--lon",   "--height",
     "--name",      "--country", "--lang",  "--event", "--min-population",
     "--catalogue", "--cities",  "--format"};
-const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version", "--ut", "--tt"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version",
+                                            "--ut",    "--tt",   "--local-time"};
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"events", {"--from", "--to"}},
     {"place",
-     {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed"}},
-    {"cities", {"--event", "--min-population", "--lang", "--fixed"}},
+     {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed",
+      "--local-time"}},
+    {"cities", {"--event", "--min-population", "--lang", "--fixed", "--local-time"}},
     {"path", {"--event", "--format", "--ut", "--tt"}},
+    {"here", {"--event", "--lat", "--lon", "--height", "--lang", "--tt"}},
 };
 
 struct CommandLine {
@@ -300,6 +306,48 @@ std::string DateTimeText(double jd) {
            + TwoDigits(ofDay / 60 % 60) + ":" + TwoDigits(ofDay % 60);
 }
 
+lists::ZoneTable LoadZones(const CliEnvironment& env) {
+    try {
+        return lists::ZoneTable::Load(env.dataFolder + lists::kZoneTableFileName);
+    } catch (const lists::ZoneTableError& e) {
+        throw FileProblem(e.what());
+    }
+}
+
+// With --local-time the time titles of a list name the clock: "1.K.(Europe/Berlin)" for one
+// place, "1.K.(Ortszeit)" for many, whose lines end with a column naming each place's zone.
+const char* const kLocalTimeWord[3] = {"Ortszeit", "local time", "heure locale"};
+const char* const kShortLocalTime[3] = {"OZ", "LT", "HL"};  // as wide as "UT" on screen
+const char* const kZoneTitle[3] = {"Zeitzone", "Time zone", "Fuseau horaire"};
+
+std::size_t LangIndex(Language language) {
+    return static_cast<std::size_t>(language);
+}
+
+// The saved-list preamble with local-time titles; `zoneColumn` adds the zone column to the
+// separator and the header, its last line but two and its last line.
+std::string LocalPreamble(lists::ListKind kind, Language language, const std::string& label,
+                          bool zoneColumn) {
+    const std::string preamble = lists::LocalTimeTitles(lists::ListPreamble(kind, language), label);
+    if (!zoneColumn) {
+        return preamble;
+    }
+    const std::string end = lists::kLineEnd;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < preamble.size();) {
+        const std::size_t next = preamble.find(end, at);
+        lines.push_back(preamble.substr(at, next - at));
+        at = next + end.size();
+    }
+    lines[lines.size() - 3] += "\t--------";
+    lines.back() += std::string("\t") + kZoneTitle[LangIndex(language)];
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += line + end;
+    }
+    return joined;
+}
+
 int RunEvents(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
     const auto [first, last] = YearRange(cl);
     const astro::BesselTable table = LoadTable(cl, env);
@@ -349,13 +397,26 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
     std::tie(input.firstYear, input.lastYear) = YearRange(cl);
     input.language = LanguageOption(cl);
     const astro::BesselTable table = LoadTable(cl, env);
+    std::optional<lists::ZoneTable> zones;
+    std::string zone;
+    if (cl.Has("--local-time")) {
+        zones = LoadZones(env);
+        input.zones = &*zones;
+        zone = zones->ZoneAt(input.place.Breite, input.place.Laenge);
+    }
 
     const lists::ListKind kind = lists::ListKind::CityHist;
     if (cl.Has("--fixed")) {
-        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        std::string header = lists::ScreenHeader(kind, input.language);
+        if (zones) {
+            header = lists::LocalTimeTitles(header, kShortLocalTime[LangIndex(input.language)])
+                     + " " + zone;
+        }
+        out << TerminalText(header, env) << '\n';
         lists::RunCityHist(table, input, {}, FixedPrinter(out, env));
     } else {
-        out << lists::ListPreamble(kind, input.language);
+        out << (zones ? LocalPreamble(kind, input.language, zone, false)
+                      : lists::ListPreamble(kind, input.language));
         lists::RunCityHist(table, input, {&out, "standard output"}, {});
     }
     return kExitOk;
@@ -387,12 +448,24 @@ int RunCities(const CommandLine& cl, std::ostream& out, const CliEnvironment& en
         probe.NextLine(first);
     }
 
+    std::optional<lists::ZoneTable> zones;
+    if (cl.Has("--local-time")) {
+        zones = LoadZones(env);
+        input.zones = &*zones;
+    }
+
     const lists::ListKind kind = lists::ListKind::CityList;
+    const std::size_t lang = LangIndex(input.language);
     if (cl.Has("--fixed")) {
-        out << TerminalText(lists::ScreenHeader(kind, input.language), env) << '\n';
+        std::string header = lists::ScreenHeader(kind, input.language);
+        if (zones) {
+            header = lists::LocalTimeTitles(header, kShortLocalTime[lang]) + " " + kZoneTitle[lang];
+        }
+        out << TerminalText(header, env) << '\n';
         lists::RunCityList(input, {}, FixedPrinter(out, env));
     } else {
-        out << lists::ListPreamble(kind, input.language);
+        out << (zones ? LocalPreamble(kind, input.language, kLocalTimeWord[lang], true)
+                      : lists::ListPreamble(kind, input.language));
         lists::RunCityList(input, {&out, "standard output"}, {});
     }
     return kExitOk;
@@ -421,6 +494,39 @@ int RunPath(const CommandLine& cl, std::ostream& out, const CliEnvironment& env)
     return kExitOk;
 }
 
+int RunHere(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    if (!cl.Value("--event")) {
+        throw UsageError("here needs --event");
+    }
+    const std::int64_t event = IntegerOption(cl, "--event", 0, 1, astro::kEventCount);
+    lists::HereRequest request;
+    request.eventNumber = static_cast<int>(event);
+    request.latitude = DecimalOption(cl, "--lat", -90.0, 90.0);
+    request.longitude = DecimalOption(cl, "--lon", -180.0, 180.0);
+    if (cl.Value("--height")) {
+        request.height = DecimalOption(cl, "--height", -100000.0, 100000.0);
+    }
+    request.language = LanguageOption(cl);
+    request.terrestrialTime = cl.Has("--tt");
+    const astro::BesselTable table = LoadTable(cl, env);
+    if (event > table.Count()) {
+        throw UsageError("--event " + lists::FormatInt(event) + " is outside 1.."
+                         + lists::FormatInt(table.Count()) + " of the catalogue");
+    }
+    request.record = &table[request.eventNumber];
+    lists::ZoneTable zones;
+    try {
+        zones = lists::ZoneTable::Load(env.dataFolder + lists::kZoneTableFileName);
+    } catch (const lists::ZoneTableError& e) {
+        throw FileProblem(e.what());
+    }
+    const lists::CityIndex cities = lists::CityIndex::Load(
+        cl.Value("--cities").value_or(lists::CityFileName(request.language, env.dataFolder)));
+    // The panel's Copy text, byte for byte: UTF-8 whatever the terminal.
+    out << lists::HereText(request, &zones, &cities);
+    return kExitOk;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -430,6 +536,8 @@ std::string UsageText() {
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
+           "  zimbalo-cli here   --event N --lat DEG --lon DEG [--height M] [--lang de|en|fr]\n"
+           "                     [--tt]\n"
            "Common options: [--catalogue FILE] [--cities FILE] [--help] [--version]\n"
            "\n"
            "events  lists the catalogued occultations (tab-separated, one per line).\n"
@@ -440,7 +548,12 @@ std::string UsageText() {
            "        penumbra and umbra of event N for map programs (default tsv); --ut (the\n"
            "        default) places them on the real Earth with the event's Delta T, --tt with\n"
            "        Delta T = 0 as the globe shows them in TT.\n"
+           "here    the circumstances of event N at one point, as the globe's panel shows them:\n"
+           "        place, nearest city, time zone, verdict, every contact in UT (--tt: TT) and\n"
+           "        local time; tab-separated UTF-8, the text the panel's Copy gives.\n"
            "\n"
+           "        --local-time (place, cities) gives the dates and times in each place's\n"
+           "        zone; the titles name it, and cities adds a last column with the zone.\n"
            "place and cities print the saved-list text (legend, separator, header, lines;\n"
            "Windows-1252, CR LF); --fixed prints the on-screen columns in the terminal's\n"
            "encoding instead. Years select the UT year of greatest occultation (default\n"
@@ -471,7 +584,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return finish(kExitOk);
         }
         if (cl.command.empty()) {
-            throw UsageError("no command given; use events, place, cities or path");
+            throw UsageError("no command given; use events, place, cities, path or here");
         }
         CheckOptions(cl);
         int code = kExitOk;
@@ -481,6 +594,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             code = RunPlace(cl, out, env);
         } else if (cl.command == "path") {
             code = RunPath(cl, out, env);
+        } else if (cl.command == "here") {
+            code = RunHere(cl, out, env);
         } else {
             code = RunCities(cl, out, env);
         }

@@ -1,5 +1,6 @@
 #include "lists/list_runs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "astro/time_scales.h"
 #include "lists/city_database.h"
+#include "lists/time_zones.h"
 
 namespace zimbalo::lists {
 
@@ -40,6 +42,7 @@ struct PlaceComputer {
     const ListOutput& output;
     const ListCallback& callback;
     ListRunResult& result;
+    const ZoneTable* zones;  // local time in each place's zone, else UT
     std::string tab;
     std::string fixed;
 
@@ -56,7 +59,21 @@ struct PlaceComputer {
         if (step.visible) {
             ++result.found;
             astro::FillSunAltitudes(record, deltaT, place);
-            FormatListLines(kind, record, place, deltaT, language, tab, fixed);
+            if (zones == nullptr) {
+                FormatListLines(kind, record, place, deltaT, language, tab, fixed);
+            } else {
+                const std::string zone = zones->ZoneAt(place.Breite, place.Laenge);
+                FormatLocalListLines(kind, record, place, deltaT, language, zone, tab, fixed);
+                if (kind == ListKind::CityList) {
+                    // Each place has its own zone: a last column names it, always as field 42
+                    // (a line without its 4th contact block is padded to full length first).
+                    tab.append(static_cast<std::size_t>(std::max<std::ptrdiff_t>(
+                                   0, 40 - std::count(tab.begin(), tab.end(), '\t'))),
+                               '\t');
+                    tab += '\t' + zone;
+                    fixed += ' ' + zone;
+                }
+            }
             WriteLine(output, tab);
             step.tabLine = tab;
             step.fixedLine = fixed;
@@ -109,7 +126,8 @@ ListRunResult RunCityList(const CityListInput& input, const ListOutput& output,
                           const ListCallback& callback, const std::atomic<bool>* stop) {
     ListRunResult result;
     const double deltaT = astro::DeltaT(input.record.Year, input.record.Month);
-    PlaceComputer computer{ListKind::CityList, input.language, output, callback, result, {}, {}};
+    PlaceComputer computer{
+        ListKind::CityList, input.language, output, callback, result, input.zones, {}, {}};
     ScanCityFile(input.cityFile, [&](astro::StadtType& place, int lineNumber) {
         if (place.Einwohner >= input.threshold) {
             computer.Compute(input.record, deltaT, place, lineNumber);
@@ -133,7 +151,8 @@ ListRunResult RunCityHist(const astro::BesselTable& table, const CityHistInput& 
                           const ListOutput& output, const ListCallback& callback,
                           const std::atomic<bool>* stop) {
     ListRunResult result;
-    PlaceComputer computer{ListKind::CityHist, input.language, output, callback, result, {}, {}};
+    PlaceComputer computer{
+        ListKind::CityHist, input.language, output, callback, result, input.zones, {}, {}};
     astro::StadtType place = input.place;
     for (int k = 1; k <= table.Count(); ++k) {
         const astro::BesselRecord& record = table[k];

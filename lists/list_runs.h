@@ -21,6 +21,8 @@
 /// callback, so that a window can show progress, process pending messages and ask to stop.
 namespace zimbalo::lists {
 
+class ZoneTable;
+
 /// A list file that cannot be created, written, read or removed; the message names the file.
 class ListFileError : public std::runtime_error {
 public:
@@ -63,6 +65,9 @@ struct CityListInput {
     std::string cityFile;         ///< city database to stream
     std::int64_t threshold = -1;  ///< smallest population computed
     Language language = Language::German;
+    /// When given, the lines show dates and times in each place's zone and end with a field
+    /// (tab-separated: field 42) naming the zone; otherwise UT.
+    const ZoneTable* zones = nullptr;
 };
 
 /// Streams the city database once and computes the event at every place whose population reaches
@@ -79,6 +84,8 @@ struct CityHistInput {
     int firstYear = 1980;    ///< range of UT years of greatest occultation, both included
     int lastYear = 2100;
     Language language = Language::German;
+    /// When given, the lines show dates and times in the place's zone; otherwise UT.
+    const ZoneTable* zones = nullptr;
 };
 
 /// Computes every catalogued event whose greatest occultation falls (in UT) within the year range

@@ -9,6 +9,7 @@
 #include "astro/time_scales.h"
 #include "lists/cp1252.h"
 #include "lists/number_text.h"
+#include "lists/time_zones.h"
 
 namespace zimbalo::lists {
 
@@ -275,7 +276,9 @@ struct LineValues {
     int m16 = 0;
 };
 
-LineValues Derive(const astro::BesselRecord& record, const StadtType& place, double deltaT) {
+// `zone`: the IANA zone whose wall clock gives the dates and times instead of UT.
+LineValues Derive(const astro::BesselRecord& record, const StadtType& place, double deltaT,
+                  const std::string* zone = nullptr) {
     LineValues v;
     bool dated = false;
     for (std::size_t i = 1; i <= 5; ++i) {
@@ -286,6 +289,17 @@ LineValues Derive(const astro::BesselRecord& record, const StadtType& place, dou
             continue;
         }
         const double jd = astro::ContactUT(record, deltaT, place.Zeit[i]);
+        if (zone != nullptr) {
+            const LocalTime local = LocalTimeAt(jd, *zone);
+            if (!dated) {
+                v.year = local.year;
+                v.month = local.month;
+                v.day = local.day;
+                dated = true;
+            }
+            v.time[i] = ClockText(local);
+            continue;
+        }
         if (!dated) {
             // The date of the line is the UT date of its first instant above the horizon.
             const astro::CalendarDate date = astro::JDToCalendar(jd);
@@ -450,6 +464,24 @@ void FormatListLines(ListKind kind, const astro::BesselRecord& record, const Sta
     const LineValues v = Derive(record, place, deltaT);
     tabLine = TabLineOf(v, kind, record, place, deltaT, language);
     fixedLine = FixedLineOf(v, kind, record, place, deltaT, language);
+}
+
+void FormatLocalListLines(ListKind kind, const astro::BesselRecord& record, const StadtType& place,
+                          double deltaT, Language language, const std::string& zone,
+                          std::string& tabLine, std::string& fixedLine) {
+    const LineValues v = Derive(record, place, deltaT, &zone);
+    tabLine = TabLineOf(v, kind, record, place, deltaT, language);
+    fixedLine = FixedLineOf(v, kind, record, place, deltaT, language);
+}
+
+std::string LocalTimeTitles(std::string header, const std::string& label) {
+    for (const char* ut : {"(UT)", "(TU)"}) {
+        for (std::size_t at = header.find(ut); at != std::string::npos;
+             at = header.find(ut, at + label.size() + 2)) {
+            header.replace(at, 4, "(" + label + ")");
+        }
+    }
+    return header;
 }
 
 std::vector<std::string> LegendLines(ListKind kind, Language language) {

@@ -49,6 +49,15 @@ void FormatListLines(ListKind kind, const astro::BesselRecord& record,
                      const astro::StadtType& place, double deltaT, Language language,
                      std::string& tabLine, std::string& fixedLine);
 
+/// Both lines with the date and the times of day on the wall clock of the IANA zone `zone`
+/// (from the system's database) instead of UT.
+void FormatLocalListLines(ListKind kind, const astro::BesselRecord& record,
+                          const astro::StadtType& place, double deltaT, Language language,
+                          const std::string& zone, std::string& tabLine, std::string& fixedLine);
+
+/// A header (tab-separated or screen) whose time titles "1.K.(UT)" ... read "1.K.(label)".
+std::string LocalTimeTitles(std::string header, const std::string& label);
+
 /// The 27 legend lines of a saved list (key, tab, description; lines 1 and 2 are a title).
 std::vector<std::string> LegendLines(ListKind kind, Language language);
 

@@ -16,13 +16,17 @@
 
 #include "astro/time_scales.h"
 #include "cli/fd_output.h"
+#include "lists/here_text.h"
 #include "lists/list_runs.h"
+#include "lists/nearest_city.h"
 #include "lists/number_text.h"
+#include "lists/time_zones.h"
 #include "synthetic.h"
 
 namespace zimbalo::cli {
 namespace {
 
+using lists::testing::OneZoneTableBytes;
 using lists::testing::ReadBytes;
 using lists::testing::ScratchFolder;
 using lists::testing::SyntheticEventInYear;
@@ -160,6 +164,68 @@ TEST_F(Cli, PlacePrintsExactlyTheSavedList) {
     EXPECT_EQ(m_out.str(), ReadBytes(saved));
     EXPECT_THAT(m_out.str(), HasSubstr("\t\xD6sterreich\tMitte\t10\xB0"
                                        "42'N\t"));
+}
+
+// Nepal's clock runs 5:45 ahead of UT all year.
+TEST_F(Cli, HerePrintsThePanelTextAndLocalTimeMovesTheListColumns) {
+    ExpectUsageError({"here", "--lat", "10.7", "--lon", "10.3"}, "here needs --event");
+    EXPECT_EQ(Run({"here", "--event", "3", "--lat", "10.7", "--lon", "10.3"}), kExitFileError);
+    EXPECT_THAT(m_err.str(), HasSubstr(m_dir.Path("timezones.bin")));
+    EXPECT_EQ(Run({"place", "--lat", "10.7", "--lon", "10.3", "--local-time"}), kExitFileError);
+
+    WriteBytes(m_dir.Path("timezones.bin"), OneZoneTableBytes("Asia/Kathmandu"));
+    ASSERT_EQ(Run({"here", "--event", "3", "--lat", "10.7", "--lon", "10.35", "--lang", "en",
+                   "--cities", m_dir.Path("2017_data_DE.txt")}),
+              kExitOk);
+    const astro::BesselTable table = astro::LoadCatalogue(m_dir.Path(astro::kCatalogueFileName));
+    const lists::ZoneTable zones = lists::ZoneTable::Load(m_dir.Path("timezones.bin"));
+    const lists::CityIndex cities = lists::CityIndex::Load(m_dir.Path("2017_data_DE.txt"));
+    const lists::HereRequest request{&table[3], 3, 10.7, 10.35, 0.0, Language::English, false};
+    EXPECT_EQ(m_out.str(), lists::HereText(request, &zones, &cities));
+    EXPECT_THAT(m_out.str(), HasSubstr("\nNearest place\tMillion\tLand\t5 km\n"));
+    EXPECT_THAT(m_out.str(), HasSubstr("\nTime zone\tAsia/Kathmandu\t+0545\tUTC+05:45\n"));
+
+    ASSERT_EQ(Run({"place", "--lat", "10.7", "--lon", "10.3", "--from", "2024", "--to", "2024"}),
+              kExitOk);
+    const std::string ut = m_out.str();
+    ASSERT_EQ(Run({"place", "--lat", "10.7", "--lon", "10.3", "--from", "2024", "--to", "2024",
+                   "--local-time"}),
+              kExitOk);
+    const std::string local = m_out.str();
+    EXPECT_THAT(local, HasSubstr("\t1.K.(Asia/Kathmandu)\tP\xB0\t"));
+    EXPECT_THAT(ut, HasSubstr("\t1.K.(UT)\tP\xB0\t"));
+    // The result line: the first contact's time 5:45 later, everything else the same.
+    const std::string utLine = ut.substr(ut.rfind("\r\n", ut.size() - 3) + 2);
+    const std::string localLine = local.substr(local.rfind("\r\n", local.size() - 3) + 2);
+    const auto fields = [](const std::string& line) {
+        std::vector<std::string> f(1);
+        for (const char c : line) {
+            if (c == '\t') {
+                f.emplace_back();
+            } else {
+                f.back().push_back(c);
+            }
+        }
+        return f;
+    };
+    const auto u = fields(utLine);
+    const auto l = fields(localLine);
+    ASSERT_EQ(u.size(), l.size());
+    const auto seconds = [](const std::string& hms) {
+        return std::stoi(hms.substr(0, 2)) * 3600 + std::stoi(hms.substr(3, 2)) * 60
+               + std::stoi(hms.substr(6, 2));
+    };
+    EXPECT_EQ(seconds(l[14]) - seconds(u[14]), 5 * 3600 + 45 * 60);
+    EXPECT_EQ(l[15], u[15]);
+
+    // Many places: the zone closes every line, as field 42.
+    ASSERT_EQ(Run({"cities", "--event", "3", "--local-time"}), kExitOk);
+    const std::string cities3 = m_out.str();
+    EXPECT_THAT(cities3, HasSubstr("\t1.K.(Ortszeit)\t"));
+    EXPECT_THAT(cities3, HasSubstr("\tS\xB0\tZeitzone\r\n"));
+    const std::string last = cities3.substr(cities3.rfind("\r\n", cities3.size() - 3) + 2);
+    EXPECT_EQ(fields(last.substr(0, last.size() - 2)).size(), 42u);
+    EXPECT_THAT(last, testing::EndsWith("\tAsia/Kathmandu\r\n"));
 }
 
 TEST_F(Cli, CitiesInBothFormats) {

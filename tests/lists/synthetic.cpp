@@ -19,6 +19,17 @@ astro::BesselRecord SyntheticEvent(double hourAngleDeg) {
     return SyntheticEventInYear(2024, hourAngleDeg);
 }
 
+std::string OneZoneTableBytes(const std::string& zone) {
+    std::string bytes = "ZTZ1";
+    // Zone count 1, one column, one row, a reserved 0, a 32-bit node count 0.
+    for (const int v : {1, 1, 1, 0, 0, 0}) {
+        bytes += static_cast<char>(v);
+        bytes += '\0';
+    }
+    bytes += static_cast<char>(zone.size()) + zone;
+    return bytes + std::string("\x00\x80", 2);  // the cell: leaf of zone 0
+}
+
 void WriteCatalogue(const std::string& path, const std::vector<astro::BesselRecord>& records) {
     std::string bytes(records.size() * astro::kRecordSize, '\0');
     for (std::size_t i = 0; i < records.size(); ++i) {

@@ -19,6 +19,9 @@ astro::BesselRecord SyntheticEvent(double hourAngleDeg = 350.0);
 /// The same event moved to `year` (keeping month, day and T0).
 astro::BesselRecord SyntheticEventInYear(int year, double hourAngleDeg = 350.0);
 
+/// The bytes of a zone table (timezones.bin) of one cell: the whole Earth in `zone`.
+std::string OneZoneTableBytes(const std::string& zone);
+
 /// Writes records as a catalogue file.
 void WriteCatalogue(const std::string& path, const std::vector<astro::BesselRecord>& records);
 
