@@ -158,4 +158,28 @@ std::pair<int, int> AboutPanelPosition(int parentWidth, int panelWidth) {
     return {left > 0 ? left : 0, 0};
 }
 
+AboutPanel::AboutPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Panel_About"));
+    BuildAboutPanel(*this);
+    hide();
+    connect(findChild<QPushButton*>(QStringLiteral("Button_About_OK")), &QPushButton::clicked, this,
+            &QWidget::hide);
+}
+
+void AboutPanel::Refresh() {
+    app::FillVersionGrid(*findChild<QTableWidget*>(QStringLiteral("StringGrid_VersionsInfo")));
+}
+
+void AboutPanel::Open() {
+    Refresh();
+    findChild<QLabel*>(QStringLiteral("Label_Zimbalo"))->setText(AboutCaption(FileVersion()));
+    adjustSize();
+    // At the top of the window, centred across it, never beyond its left edge.
+    const QWidget* area = parentWidget();
+    const auto [left, top] = AboutPanelPosition(area != nullptr ? area->width() : 0, width());
+    move(left, top);
+    show();
+    raise();
+}
+
 }  // namespace zimbalo::app

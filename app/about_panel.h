@@ -4,11 +4,11 @@
 #include <utility>
 
 #include <QString>
+#include <QWidget>
 
 #include "app/version_info.h"
 
 class QTableWidget;
-class QWidget;
 
 namespace zimbalo::app {
 
@@ -37,5 +37,19 @@ void BuildAboutPanel(QWidget& panel);
 /// Where the about panel goes in a parent of `parentWidth` pixels: at the top, centred
 /// horizontally, kept inside the parent's left edge. Returns {left, top}.
 std::pair<int, int> AboutPanelPosition(int parentWidth, int panelWidth);
+
+/// The about panel (`Panel_About`), floating at the top of the main window: icon, name and
+/// version, the version grid and "OK", which hides it.
+class AboutPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit AboutPanel(QWidget* parent);
+
+    /// Refills the version grid (on every activation of the window).
+    void Refresh();
+    /// Refills the grid and the caption and shows the panel at the top, centred.
+    void Open();
+};
 
 }  // namespace zimbalo::app

@@ -508,4 +508,57 @@ std::vector<std::string> ApplyCaptions(QObject& root, std::span<const Caption> c
     return problems;
 }
 
+QString FileIOErrorText(Language language) {
+    switch (language) {
+        case Language::English:
+            return QStringLiteral("File I/O error.");
+        case Language::French:
+            return QStringLiteral("Erreur d'entr\u00E9e/sortie de fichier.");
+        case Language::German:
+            break;
+    }
+    return QStringLiteral("Datei-Ein-/Ausgabefehler.");
+}
+
+QString PoIListTooLargeText(Language language, int maxKiB, int maxLineLength) {
+    const QString kib = QString::number(maxKiB);
+    const QString line = QString::number(maxLineLength);
+    switch (language) {
+        case Language::English:
+            return QStringLiteral(
+                       "The list of points is larger than %1 KiB or has a line longer "
+                       "than %2 characters. It was not read; the file is left as it is.")
+                .arg(kib, line);
+        case Language::French:
+            return QStringLiteral(
+                       "La liste des points d\u00E9passe %1 Kio ou contient une ligne de "
+                       "plus de %2 caract\u00E8res. Elle n'a pas \u00E9t\u00E9 lue ; "
+                       "le fichier reste tel quel.")
+                .arg(kib, line);
+        case Language::German:
+            break;
+    }
+    return QStringLiteral(
+               "Die Markierungsliste ist gr\u00F6\u00DFer als %1 KiB oder hat eine "
+               "Zeile mit mehr als %2 Zeichen. Sie wurde nicht gelesen; die Datei "
+               "bleibt, wie sie ist.")
+        .arg(kib, line);
+}
+
+QString SettingsNotSavedText(Language language) {
+    switch (language) {
+        case Language::English:
+            return QStringLiteral("The settings could not be saved; the previous file is kept.");
+        case Language::French:
+            return QStringLiteral(
+                "Les r\u00E9glages n'ont pas pu \u00EAtre enregistr\u00E9s ; "
+                "le fichier pr\u00E9c\u00E9dent est conserv\u00E9.");
+        case Language::German:
+            break;
+    }
+    return QStringLiteral(
+        "Die Einstellungen konnten nicht gespeichert werden; die bisherige "
+        "Datei bleibt erhalten.");
+}
+
 }  // namespace zimbalo::app

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include <QString>
+
 #include "astro/language.h"
 
 class QObject;
@@ -60,5 +62,16 @@ std::vector<std::string> ApplyListWindowCaptions(QObject& window, Language langu
 
 /// The objects below `root` (root included, other top-level windows excluded) named `name`.
 std::vector<QObject*> FindCaptionTargets(QObject& root, std::string_view name);
+
+/// "File I/O error." in `language`: the first line of a message about a file that could not be
+/// read or written.
+QString FileIOErrorText(Language language);
+
+/// The message for a points-of-interest list that is larger than `maxKiB` kibibytes or has a line
+/// longer than `maxLineLength` characters, in `language`.
+QString PoIListTooLargeText(Language language, int maxKiB, int maxLineLength);
+
+/// The message for settings that could not be saved at the close, in `language`.
+QString SettingsNotSavedText(Language language);
 
 }  // namespace zimbalo::app

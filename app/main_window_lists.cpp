@@ -1,7 +1,6 @@
 // The two list windows as the main window sees them: their creation, the menu items that show
 // them, their part of the settings record, the language switch and their temporary files.
 
-#include <QAction>
 #include <QFile>
 
 #include "app/caption_sets.h"
@@ -87,79 +86,80 @@ void showCleared(lists::ListWindow* window, Language language) {
 }  // namespace
 
 void TForm_Main::CreateListWindows() {
-    if (Form_CityHist != nullptr) {
+    if (m_cityHist != nullptr) {
         return;
     }
-    ListRuns = new lists::ListRunControl(&m_state.StopRequested, this);
+    m_listRuns = new lists::ListRunControl(&m_stopRequested, this);
     lists::ListWindowContext context;
     context.catalogue = &m_table;
-    context.currentRecord = [this] { return CurrentRecord(); };
+    context.currentRecord = [this] { return m_shown->Record(); };
     context.dataFolder = LocalPath(DataFolder());
     context.tempFolder = LocalPath(m_folders.temporary);
-    context.language = m_state.language;
+    context.language = m_shown->language();
     context.dialogs = &m_dialogs;
-    context.control = ListRuns;
+    context.control = m_listRuns;
     context.windowTitle = [this] { return BaseTitle(); };
     context.applyCaptions = [this](QWidget& window, Language language) {
         const std::vector<std::string> problems = ApplyListWindowCaptions(window, language);
         m_captionProblems.insert(m_captionProblems.end(), problems.begin(), problems.end());
     };
     // Children of the main window, each a window of its own: they close with it.
-    Form_CityHist = new lists::TForm_CityHist(context, this);
-    Form_CityList = new lists::TForm_CityList(context, this);
-    ListWindowsFromSettings(m_settings);
+    m_cityHist = new lists::TForm_CityHist(context, this);
+    m_cityList = new lists::TForm_CityList(context, this);
+    listWindowsFromSettings(m_settings);
+    applyListLanguage(m_shown->language());
 }
 
-void TForm_Main::ListWindowsLanguageChanged() {
+void TForm_Main::applyListLanguage(Language language) {
     // The one path of a language to the list windows: each stops its run, hides, and takes the
-    // captions of the language.
-    for (lists::ListWindow* window : {static_cast<lists::ListWindow*>(Form_CityHist),
-                                      static_cast<lists::ListWindow*>(Form_CityList)}) {
+    // captions of the language (through the hook of its context, which collects the problems).
+    for (lists::ListWindow* window : {static_cast<lists::ListWindow*>(m_cityHist),
+                                      static_cast<lists::ListWindow*>(m_cityList)}) {
         if (window != nullptr) {
-            window->applyLanguage(m_state.language);
+            window->applyLanguage(language);
         }
     }
 }
 
-void TForm_Main::SichtbarkeitClick() {
-    showCleared(Form_CityList, m_state.language);
+void TForm_Main::showCityList() {
+    showCleared(m_cityList, m_shown->language());
 }
 
-void TForm_Main::CityHistClick() {
-    showCleared(Form_CityHist, m_state.language);
+void TForm_Main::showCityHist() {
+    showCleared(m_cityHist, m_shown->language());
 }
 
-void TForm_Main::ListWindowsFromSettings(const SettingsRecord& s) {
+void TForm_Main::listWindowsFromSettings(const SettingsRecord& s) {
     // The main window applies its settings before the list windows exist; their creation
     // applies them then.
-    if (Form_CityHist == nullptr || Form_CityList == nullptr) {
+    if (m_cityHist == nullptr || m_cityList == nullptr) {
         return;
     }
     lists::CityHistSettings hist;
     lists::CityListSettings list;
     pairListFields(s, hist, list, IntoWindow{});
-    Form_CityHist->applySettings(hist);
-    Form_CityList->applySettings(list);
+    m_cityHist->applySettings(hist);
+    m_cityList->applySettings(list);
 }
 
-void TForm_Main::ListWindowsToSettings(SettingsRecord& s) const {
-    if (Form_CityHist == nullptr || Form_CityList == nullptr) {
+void TForm_Main::listWindowsToSettings(SettingsRecord& s) const {
+    if (m_cityHist == nullptr || m_cityList == nullptr) {
         return;
     }
-    const lists::CityHistSettings hist = Form_CityHist->settings();
-    const lists::CityListSettings list = Form_CityList->settings();
+    const lists::CityHistSettings hist = m_cityHist->settings();
+    const lists::CityListSettings list = m_cityList->settings();
     pairListFields(s, hist, list, IntoRecord{});
 }
 
-void TForm_Main::RemoveListTempFiles() {
-    if (ListRuns != nullptr) {
-        ListRuns->requestStop();
+void TForm_Main::removeListTempFiles() {
+    if (m_listRuns != nullptr) {
+        m_listRuns->requestStop();
     }
-    if (Form_CityHist != nullptr) {
-        Form_CityHist->removeTemporaryFiles();
-    }
-    if (Form_CityList != nullptr) {
-        Form_CityList->removeTemporaryFiles();
+    for (lists::ListWindow* window : {static_cast<lists::ListWindow*>(m_cityHist),
+                                      static_cast<lists::ListWindow*>(m_cityList)}) {
+        if (window != nullptr) {
+            window->removeTemporaryFiles();
+        }
     }
 }
 

@@ -28,9 +28,8 @@ QString SettingsNotKeptMessage(const QString& problem) {
            + problem;
 }
 
-Started StartMainWindow(const StartOptions& options) {
+Started StartMainWindow(dialogs::UserDialogs& dialogs, const StartOptions& options) {
     Started out;
-    dialogs::UserDialogs& dialogs = *options.dialogs;
     const std::string version = FileVersion().toStdString();
 
     LoadedSettings loaded;
@@ -65,17 +64,6 @@ Started StartMainWindow(const StartOptions& options) {
     out.windowState = settings.windowState;
     out.window = std::make_unique<TForm_Main>(options.folders, settings, std::move(table), dialogs);
     out.window->CreateListWindows();
-    switch (settings.language) {
-        case 1:
-            out.window->Opt_EnglishClick();
-            break;
-        case 2:
-            out.window->Opt_FrancaisClick();
-            break;
-        default:
-            out.window->Opt_DeutschClick();
-            break;
-    }
     return out;
 }
 
@@ -109,7 +97,6 @@ int RunProgram(int argc, char** argv) {
         std::fprintf(
             stderr, "%s\n",
             astro::DataFolderNotFoundMessage(options.folders.program.toStdString()).c_str());
-    options.dialogs = &dialogs;
     options.firstStartLanguage = SystemStartLanguage();
     for (const QScreen* screen : QGuiApplication::screens())
         options.screens.push_back(screen->availableGeometry());
@@ -126,7 +113,7 @@ int RunProgram(int argc, char** argv) {
         else
             QCoreApplication::exit(0);
     });
-    Started started = StartMainWindow(options);
+    Started started = StartMainWindow(dialogs, options);
     if (!started.window)
         return started.exitStatus;
     TForm_Main& window = *started.window;

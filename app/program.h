@@ -16,7 +16,6 @@ namespace zimbalo::app {
 /// What the start-up needs from its surroundings (tests give temporary folders and a fake).
 struct StartOptions {
     AppFolders folders;
-    dialogs::UserDialogs* dialogs = nullptr;
     std::vector<QRect> screens;  ///< available screen areas, for the saved window places
     /// Language of a start without a usable settings file (the program takes the locale's).
     Language firstStartLanguage = Language::German;
@@ -34,10 +33,11 @@ struct Started {
 QString SettingsNotKeptMessage(const QString& problem);
 
 /// Reads or creates the settings record, loads the catalogue and creates the main window and the
-/// list windows, then applies the saved language. A catalogue that cannot be read is reported
-/// (file and reason) and gives exit status 1 and no window; a settings file that cannot be kept
-/// is reported once and the program starts with the defaults.
-Started StartMainWindow(const StartOptions& options);
+/// list windows in the saved language; messages go to `dialogs`, which outlives the window. A
+/// catalogue that cannot be read is reported (file and reason) and gives exit status 1 and no
+/// window; a settings file that cannot be kept is reported once and the program starts with the
+/// defaults.
+Started StartMainWindow(dialogs::UserDialogs& dialogs, const StartOptions& options);
 
 /// The whole program: "--version" and "--help" print one line and return 0; otherwise the
 /// application object, the start-up, SIGTERM/SIGINT handling and the event loop.

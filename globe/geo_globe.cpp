@@ -1,5 +1,6 @@
 #include "globe/geo_globe.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <numbers>
@@ -13,10 +14,12 @@ namespace zimbalo::globe {
 
 GeoGlobe::GeoGlobe(int width, int height)
     : m_renderer(std::make_unique<GeoDefaultRenderer>(width, height)),
+      m_width(m_renderer->Width()),
+      m_height(m_renderer->Height()),
       m_pool(std::make_unique<GeoRenderPool>()) {
-    m_projector.SetViewport(viewportOf(*m_renderer));
+    m_projector.SetViewport(logicalViewport());
     m_projector.SetOnChange([this](GeoViewChange what) { viewChanged(what); });
-    m_renderer->SetView(m_projector.Model(), m_projector.ScaleFactor());
+    syncDeviceView();
     m_projector.SetScaleFactor(0.0);
     m_graticule.OnChange = [this]() {
         if (!m_loading) {
@@ -31,13 +34,55 @@ GeoGlobe::~GeoGlobe() {
     m_renderer->EndCanvas();
 }
 
-GeoViewport GeoGlobe::viewportOf(const GeoRenderer& renderer) {
-    return GeoViewport{renderer.Width(), renderer.Height(), renderer.PixelsPerInch(),
-                       renderer.ScreenPixelsPerInch()};
+GeoViewport GeoGlobe::logicalViewport() const {
+    return GeoViewport{m_width, m_height, m_pixelsPerInch, m_pixelsPerInch};
+}
+
+GeoViewport GeoGlobe::deviceViewport() const {
+    return GeoViewport{m_renderer->Width(), m_renderer->Height(), m_renderer->PixelsPerInch(),
+                       m_renderer->ScreenPixelsPerInch()};
+}
+
+void GeoGlobe::sizeRenderer() {
+    const double r = m_devicePixelRatio;
+    m_renderer->SetSize(roundToInt32(m_width * r), roundToInt32(m_height * r));
+    // Sizes in screen pixels (pens, symbols, fonts) grow with the ratio: the renderer's
+    // resolution is the screen's times the ratio.
+    m_renderer->SetPixelsPerInch(roundToInt32(m_pixelsPerInch * r), m_pixelsPerInch);
+}
+
+void GeoGlobe::syncDeviceView() {
+    m_deviceProjector = m_projector.ForDevice(m_devicePixelRatio, deviceViewport());
+    m_renderer->SetView(m_deviceProjector.Model(), m_deviceProjector.ScaleFactor());
+}
+
+void GeoGlobe::SetDevicePixelRatio(double ratio) {
+    ratio = std::clamp(ratio, 0.25, 16.0);
+    if (ratio == m_devicePixelRatio) {
+        return;
+    }
+    m_devicePixelRatio = ratio;
+    sizeRenderer();
+    syncDeviceView();
+    m_stale = false;  // the back buffer lost its content: always ask for a paint
+    RequestRedraw();
+}
+
+QPoint GeoGlobe::DevicePixel(QPoint logical) const {
+    const double r = m_devicePixelRatio;
+    return QPoint(static_cast<int>(std::floor((logical.x() + 0.5) * r)),
+                  static_cast<int>(std::floor((logical.y() + 0.5) * r)));
+}
+
+void GeoGlobe::SetSmoothLines(bool on) {
+    if (on != m_renderer->SmoothLines()) {
+        m_renderer->SetSmoothLines(on);
+        RequestRedraw();
+    }
 }
 
 void GeoGlobe::viewChanged(GeoViewChange what) {
-    m_renderer->SetView(m_projector.Model(), m_projector.ScaleFactor());
+    syncDeviceView();
     switch (what) {
         case GeoViewChange::Zoomed:
             if (m_periodicUpdateTime > 0) {
@@ -139,8 +184,9 @@ void GeoGlobe::SetRenderThreads(int threads) {
 
 void GeoGlobe::SetSurfaceTextureName(const QString& name) {
     const QString previous = m_surfaceTextureName;
-    // The levels of the old texture go first, so that old and new are never held together.
-    m_textureMapper.ClearPyramid();
+    // The levels of the old texture go first, so that they and the new texture are never held
+    // together.
+    m_texture.ClearLevels();
     m_surfaceTextureName = name.trimmed();
     if (m_surfaceTextureName.isEmpty()) {
         m_texture.Clear();
@@ -162,14 +208,17 @@ void GeoGlobe::SetSurfaceTextureName(const QString& name) {
 bool GeoGlobe::Resize(int width, int height, int pixelsPerInch) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    const int oldWidth = m_renderer->Width();
-    const int oldHeight = m_renderer->Height();
+    const int oldWidth = m_width;
+    const int oldHeight = m_height;
     if (width == oldWidth && height == oldHeight) {
         return false;
     }
-    m_renderer->SetSize(width, height);
-    m_renderer->SetPixelsPerInch(pixelsPerInch, pixelsPerInch);
-    m_projector.SetViewport(viewportOf(*m_renderer));
+    m_width = width;
+    m_height = height;
+    m_pixelsPerInch = pixelsPerInch > 0 ? pixelsPerInch : 96;
+    sizeRenderer();
+    m_projector.SetViewport(logicalViewport());
+    syncDeviceView();
     if (oldWidth == 0 || oldHeight == 0) {
         m_projector.SetXOrigin(width / 2);
         m_projector.SetYOrigin(height / 2);
@@ -228,7 +277,7 @@ bool GeoGlobe::discCoversPicture() const {
     // The disc is a 180-gon in radius r - 1 whose corners are rounded to pixels: it holds every
     // point nearer its centre than (r - 1) cos 1 degree less a pixel. The picture is covered when
     // all four of its corners are (two pixels spare for the rasteriser's edge rules).
-    const GeoSphericalPrj& model = m_projector.Model();
+    const GeoSphericalPrj& model = m_deviceProjector.Model();
     const double inner = (model.Radius() - 1.0) * std::cos(std::numbers::pi / 180.0) - 3.0;
     if (!(inner > 0.0)) {
         return false;
@@ -253,7 +302,7 @@ void GeoGlobe::drawDisc() {
     }
     m_renderer->SetPen(GeoPen(clBlack, GeoPenStyle::gpsClear, 1.0, GeoUnitTypes::guPixel));
     m_renderer->SetBrush(GeoBrush(m_surfaceColor, m_surfaceColor, GeoBrushStyle::gbsSolid));
-    const GeoSphericalPrj& model = m_projector.Model();
+    const GeoSphericalPrj& model = m_deviceProjector.Model();
     const double r = model.Radius();
     constexpr double kStep = 2.0 * std::numbers::pi / 180.0;
     const double c = std::cos(kStep);
@@ -275,12 +324,13 @@ void GeoGlobe::drawDisc() {
     m_renderer->EndParts();
 }
 
-void GeoGlobe::DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent) {
+void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent) {
     if (texture.IsEmpty()) {
         return;
     }
-    m_textureMapper.Draw(m_renderer->Surface(), m_projector.Model(), m_projector.ScaleFactor(),
-                         texture, alpha, transparent, m_textureFilter, m_pool.get());
+    m_textureMapper.Draw(m_renderer->Surface(), m_deviceProjector.Model(),
+                         m_deviceProjector.ScaleFactor(), texture, alpha, transparent,
+                         m_textureFilter, m_pool.get());
 }
 
 void GeoGlobe::drawGraticule() {
@@ -288,7 +338,7 @@ void GeoGlobe::drawGraticule() {
         OnPaintGraticule();
         return;
     }
-    m_graticule.Draw(*m_renderer, m_projector);
+    m_graticule.Draw(*m_renderer, m_deviceProjector);
 }
 
 void GeoGlobe::Render() {
@@ -296,7 +346,7 @@ void GeoGlobe::Render() {
     if (r.Width() == 0 || r.Height() == 0) {
         return;  // a control without area has no picture to draw
     }
-    r.SetView(m_projector.Model(), m_projector.ScaleFactor());
+    syncDeviceView();
     r.ResetDrawingState();
     // The extent is the layers' query rectangle; nothing else reads it.
     m_lastExtent = m_layerPass ? m_projector.VisibleExtent()

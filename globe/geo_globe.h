@@ -60,9 +60,34 @@ public:
     GeoGlobe(const GeoGlobe&) = delete;
     GeoGlobe& operator=(const GeoGlobe&) = delete;
 
+    /// The view in the window's (logical) pixels: mouse positions, hit-testing, the overlay of
+    /// the instant.
     GeoProjector& Projector() { return m_projector; }
 
     const GeoProjector& Projector() const { return m_projector; }
+
+    /// The same view in the picture's device pixels: what the picture is drawn with (texture,
+    /// graticule, layers, labels). Follows every change of Projector() and of the ratio.
+    GeoProjector& DeviceProjector() { return m_deviceProjector; }
+
+    const GeoProjector& DeviceProjector() const { return m_deviceProjector; }
+
+    /// Device pixels per logical pixel (the screen's ratio, 1 on an ordinary screen). The
+    /// picture has the logical size times the ratio; a 1024 x 768 globe at 2 draws 2048 x 1536
+    /// pixels, its lines and labels placed to the device pixel.
+    double DevicePixelRatio() const { return m_devicePixelRatio; }
+
+    /// A new ratio (limited to 0.25 .. 16) resizes the picture (its content is lost) and asks
+    /// for a redraw; the logical view stays as it is.
+    void SetDevicePixelRatio(double ratio);
+
+    /// The device pixel at the centre of a logical pixel.
+    QPoint DevicePixel(QPoint logical) const;
+
+    /// The picture's size in logical pixels.
+    int Width() const { return m_width; }
+
+    int Height() const { return m_height; }
 
     GeoDefaultRenderer& Renderer() { return *m_renderer; }
 
@@ -72,7 +97,7 @@ public:
 
     GeoLabelRenderer& Labels() { return m_labels; }
 
-    /// The rendered picture (the renderer's back buffer).
+    /// The rendered picture (the renderer's back buffer), in device pixels.
     const QImage& Picture() const { return m_renderer->BackBuffer().Image(); }
 
     // Appearance; every setter that changes the picture ends with RequestRedraw.
@@ -112,7 +137,7 @@ public:
     /// leaves it as it was, an empty name removes it). Throws GeoException for a bad image.
     void SetSurfaceTextureName(const QString& name);
 
-    GeoBitmap& SurfaceTexture() { return m_texture; }
+    GeoTexture& SurfaceTexture() { return m_texture; }
 
     /// How textures are sampled: bilinear from pre-filtered levels (the default, for pictures
     /// that stay on the screen) or the nearest texel (cheaper, for pictures in motion). A change
@@ -153,8 +178,9 @@ public:
 
     int UpdateCount() const { return m_updateCount; }
 
-    /// New client size: resizes the back buffer and keeps the view by scaling with the diagonal
-    /// (or centres the origin when the old size was empty). Returns false when nothing changed.
+    /// New client size (logical pixels): resizes the back buffer (times the device pixel ratio)
+    /// and keeps the view by scaling with the diagonal (or centres the origin when the old size
+    /// was empty). Returns false when nothing changed.
     bool Resize(int width, int height, int pixelsPerInch = 96);
 
     /// Renders the whole picture into the back buffer: background, disc, texture, graticule
@@ -164,8 +190,14 @@ public:
     /// Geographic extent of the last render (whole world when no layer pass asked for it).
     const GeoRect& LastExtent() const { return m_lastExtent; }
 
+    /// Lines drawn smoothed (anti-aliased) for pictures that stay on the screen, or plain (the
+    /// default, cheaper, for pictures in motion). A change asks for a redraw.
+    bool SmoothLines() const { return m_renderer->SmoothLines(); }
+
+    void SetSmoothLines(bool on);
+
     /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere.
-    void DrawTexture(const GeoBitmap& texture, int alpha, GeoColor transparent);
+    void DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent);
 
     GeoTextureMapper& TextureMapper() { return m_textureMapper; }
 
@@ -202,7 +234,13 @@ public:
     void FirePanned();
 
 private:
-    static GeoViewport viewportOf(const GeoRenderer& renderer);
+    /// The logical view's viewport and the device picture's.
+    GeoViewport logicalViewport() const;
+    GeoViewport deviceViewport() const;
+    /// Sizes the back buffer for the logical size and the ratio.
+    void sizeRenderer();
+    /// Derives the device view from the logical one and hands it to the renderer.
+    void syncDeviceView();
     /// The projector's change: the renderer takes the new view, the picture is redrawn and the
     /// matching notification fired.
     void viewChanged(GeoViewChange what);
@@ -214,9 +252,14 @@ private:
 
     std::unique_ptr<GeoDefaultRenderer> m_renderer;
     GeoProjector m_projector;
+    GeoProjector m_deviceProjector;
+    int m_width = 0;
+    int m_height = 0;
+    int m_pixelsPerInch = 96;
+    double m_devicePixelRatio = 1.0;
     GeoGraticule m_graticule;
     GeoLabelRenderer m_labels;
-    GeoBitmap m_texture;
+    GeoTexture m_texture;
     GeoTextureMapper m_textureMapper;
     GeoTextureFilter m_textureFilter = GeoTextureFilter::Bilinear;
     std::unique_ptr<GeoRenderPool> m_pool;

@@ -141,13 +141,13 @@ void GeoLabelRenderer::Draw(GeoRenderer& renderer, const std::function<bool()>& 
         if (style.has(GeoFontStyle::gfsOpaque)) {
             p.fillRect(label.Rect.adjusted(-1, -1, 1, 1), toQColor(label.Font.BkColor()));
         } else if (style.has(GeoFontStyle::gfsHalo)) {
-            // The outline of the glyphs stroked 3 pixels wide in the background colour.
+            // The outline of the glyphs stroked 3 screen pixels wide in the background colour.
             QPainterPath path;
             for (qsizetype i = 0; i < lines.size(); ++i) {
                 path.addText(label.Rect.left(), baseline(i), font, lines[i]);
             }
             QPen halo(toQColor(label.Font.BkColor()));
-            halo.setWidth(3);
+            halo.setWidth(MulDiv(3, renderer.PixelsPerInch(), renderer.ScreenPixelsPerInch()));
             halo.setJoinStyle(Qt::RoundJoin);
             p.strokePath(path, halo);
         }

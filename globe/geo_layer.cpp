@@ -529,14 +529,14 @@ void GeoLayers::renderObject(const GeoRenderContext& ctx, GeoMapPoint& object, u
     }
 }
 
-const GeoBitmap* GeoLayer::SurfaceImage() {
+const GeoTexture* GeoLayer::SurfaceImage() {
     if (m_surfaceImageName.isEmpty()) {
         return nullptr;
     }
     if (!m_surfaceImageTried) {
         m_surfaceImageTried = true;
         if (QFile::exists(m_surfaceImageName)) {
-            auto image = std::make_unique<GeoBitmap>();
+            auto image = std::make_unique<GeoTexture>();
             try {
                 image->LoadFromFile(m_surfaceImageName);
                 m_surfaceImage = std::move(image);
@@ -616,13 +616,14 @@ void GeoLayers::renderLayer(GeoGlobe& globe, GeoLayer& layer, const GeoRect& ext
         return;
     }
     if (pass == 0) {
-        if (const GeoBitmap* image = layer.SurfaceImage()) {
+        if (const GeoTexture* image = layer.SurfaceImage()) {
             globe.DrawTexture(*image, layer.SurfaceAlpha(), layer.SurfaceTransparentColor());
         }
     }
     beginLayerPass(globe, layer, pass);
+    // Objects are drawn in the picture's device pixels.
     const GeoRenderContext ctx{
-        globe, globe.Projector(),     globe.Renderer(), globe.Labels(), layer,
+        globe, globe.DeviceProjector(), globe.Renderer(), globe.Labels(), layer,
         pass,  layer.EffectiveAlpha()};
     GeoObjectSource& source = layer.ObjectSource();
     source.SetCullSize(layer.CullSize());
@@ -700,7 +701,8 @@ std::shared_ptr<GeoMapPoint> GeoLayers::ObjectAtPixel(GeoGlobe& globe, QPoint px
     if (!root.Visible() || !root.Enabled()) {
         return nullptr;
     }
-    if (const GeoLabel* label = globe.Labels().LabelAt(px)) {
+    // Titles were laid out in the picture's device pixels.
+    if (const GeoLabel* label = globe.Labels().LabelAt(globe.DevicePixel(px))) {
         // Only layers still in the tree are trusted: the label may be older than a change.
         std::vector<GeoLayer*> pending{&root};
         while (!pending.empty()) {

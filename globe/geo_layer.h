@@ -202,7 +202,7 @@ public:
 
     /// The surface image, loaded on first use with the layer's alpha and transparent colour; null
     /// without a name or when the file is missing or unreadable.
-    const GeoBitmap* SurfaceImage();
+    const GeoTexture* SurfaceImage();
 
     /// Whether the layer is drawn at the projector's current view distance.
     bool IsShown(const GeoProjector& projector) const;
@@ -269,7 +269,7 @@ private:
     QString m_surfaceImageName;
     int m_surfaceAlpha = 255;
     GeoColor m_surfaceTransparentColor = clNone;
-    std::unique_ptr<GeoBitmap> m_surfaceImage;
+    std::unique_ptr<GeoTexture> m_surfaceImage;
     bool m_surfaceImageTried = false;
 
     // Per render pass.

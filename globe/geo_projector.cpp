@@ -277,6 +277,18 @@ void GeoProjector::SetMaxZoom(double v) {
     m_maxZoom = std::min(v, 1.0);
 }
 
+GeoProjector GeoProjector::ForDevice(double ratio, const GeoViewport& deviceViewport) const {
+    GeoProjector device = *this;
+    device.m_viewport = deviceViewport;
+    if (ratio != 1.0) {
+        device.m_scale = m_scale * ratio;
+        device.m_xOrigin = roundToInt32(m_xOrigin * ratio);
+        device.m_yOrigin = roundToInt32(m_yOrigin * ratio);
+        device.rebuildModel();
+    }
+    return device;
+}
+
 std::optional<GeoPoint> GeoProjector::ScreenToGeo(int x, int y) const {
     return m_model.PointXYToLL(x, y);
 }

@@ -271,6 +271,12 @@ public:
     /// The spherical model (the only one built).
     const GeoSphericalPrj& Model() const { return m_model; }
 
+    /// The same view in the device pixels of a screen with `ratio` device pixels per pixel of
+    /// this projector: scale and origin times the ratio, the viewport given (the device picture's
+    /// size and resolutions). View distance and extent stay those of this view, so that what is
+    /// shown at a zoom does not depend on the screen. The copy reports no changes.
+    GeoProjector ForDevice(double ratio, const GeoViewport& deviceViewport) const;
+
 private:
     void rebuildModel();
     void changed(GeoViewChange what);

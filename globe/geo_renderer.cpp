@@ -141,6 +141,10 @@ int GeoRenderer::PenWidthPixels() const {
                           m_screenPixelsPerInch);
 }
 
+bool GeoRenderer::CosmeticPen() const {
+    return PenWidthPixels() < MulDiv(2, m_pixelsPerInch, m_screenPixelsPerInch);
+}
+
 int GeoRenderer::FontHeightPixels(const GeoFont& font) const {
     int height = 0;
     if (font.SizeUnit() == GeoUnitTypes::guPixel) {
@@ -177,7 +181,7 @@ void GeoRenderer::EndCanvas() {
 
 void GeoRenderer::applyState() {
     QPainter& p = *m_painter;
-    p.setPen(m_pen.realise(PenWidthPixels()));
+    p.setPen(m_pen.realise(CosmeticPen() ? 1 : PenWidthPixels()));
     p.setBrush(m_brush.realise());
     if (m_brush.opaqueBackground()) {
         p.setBackgroundMode(Qt::OpaqueMode);
@@ -507,6 +511,23 @@ void GeoRenderer::DrawOpenParts(std::span<const std::vector<QPoint>> parts) {
 }
 
 void GeoRenderer::drawLines(QPainter& p, std::span<const std::vector<QPoint>> parts) {
+    // Smoothed lines: an odd width is centred on the pixel centres (half a pixel on from the
+    // points), an even width on the pixel corners, where plain lines lie too.
+    const int width = CosmeticPen() ? 1 : PenWidthPixels();
+    const double shift = m_smoothLines && width % 2 == 1 ? 0.5 : 0.0;
+    if (m_smoothLines) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.translate(shift, shift);
+    }
+    drawLineParts(p, parts);
+    if (m_smoothLines) {
+        p.translate(-shift, -shift);
+        p.setRenderHint(QPainter::Antialiasing, false);
+    }
+    ++m_counters.PolyPolylineCalls;
+}
+
+void GeoRenderer::drawLineParts(QPainter& p, std::span<const std::vector<QPoint>> parts) {
     if (m_alpha >= 255) {
         // Opaque lines: a polyline per part gives the same pixels as one path, faster.
         for (const auto& part : parts) {
@@ -523,7 +544,6 @@ void GeoRenderer::drawLines(QPainter& p, std::span<const std::vector<QPoint>> pa
         p.drawPath(path);
         p.setBrush(saved);
     }
-    ++m_counters.PolyPolylineCalls;
 }
 
 void GeoRenderer::AddOpenChain(std::span<const GeoPoint> points,

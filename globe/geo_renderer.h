@@ -179,6 +179,18 @@ public:
     /// The current pen's width in pixels.
     int PenWidthPixels() const;
 
+    /// Whether the current pen is drawn as a hairline: one device pixel wide, for pens under two
+    /// screen pixels (at a device pixel ratio of 2, under four device pixels).
+    bool CosmeticPen() const;
+
+    /// Open lines drawn smoothed (anti-aliased), for pictures that stay on the screen. Lines of
+    /// odd width are centred on the pixels their points name, those of even width on the corner
+    /// between them, as plain lines are, so that a horizontal line stays as sharp as without
+    /// smoothing and only slanted edges take intermediate colours.
+    bool SmoothLines() const { return m_smoothLines; }
+
+    void SetSmoothLines(bool on) { m_smoothLines = on; }
+
     /// A font's character height in pixels: its size converted (ground units scale with the
     /// zoom), limited to MaxTextHeight when that is above 0.
     int FontHeightPixels(const GeoFont& font) const;
@@ -254,6 +266,7 @@ private:
     void keepPart(std::vector<QPoint>& part);
     /// Draws open parts as lines with the current pen and counts one line call.
     void drawLines(QPainter& p, std::span<const std::vector<QPoint>> parts);
+    void drawLineParts(QPainter& p, std::span<const std::vector<QPoint>> parts);
 
     GeoSphericalPrj m_view;
     double m_scale = 1.0;
@@ -262,6 +275,7 @@ private:
     int m_pixelsPerInch = 96;
     int m_screenPixelsPerInch = 96;
     bool m_doubleBuffer = true;
+    bool m_smoothLines = false;
     int m_minTextHeight = 5;
     int m_maxTextHeight = 50;
     GeoPen m_selectedPen{0x0000FF, GeoPenStyle::gpsSolid, 1.0, GeoUnitTypes::guPixel};

@@ -6,7 +6,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/mman.h>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -48,30 +50,118 @@ void freeTextureMemory(void* memory) {
     std::free(memory);
 }
 
-/// A 32-bit image whose memory is aligned to 2 MiB and marked for huge pages: texture look-ups
-/// jump between rows all the time, and huge pages save most of the address-translation misses.
-QImage allocateTextureImage(int width, int height) {
+/// Memory for texels. Large images are aligned to 2 MiB and marked for huge pages: texture
+/// look-ups jump about all the time, and huge pages save most of the address-translation misses.
+/// Small ones (the coarser levels) take cache-line alignment, so that no huge page is wasted on
+/// them. Null when the memory cannot be had.
+void* allocateTexels(std::size_t bytes) {
     constexpr std::size_t kHuge = std::size_t{2} << 20;
-    const std::size_t bytes =
-        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    constexpr std::size_t kLine = 64;
     if (bytes == 0) {
-        return QImage();
+        return nullptr;
+    }
+    if (bytes < kHuge) {
+        return std::aligned_alloc(kLine, (bytes + kLine - 1) / kLine * kLine);
     }
     const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
     void* memory = std::aligned_alloc(kHuge, rounded);
+#ifdef MADV_HUGEPAGE
+    if (memory != nullptr) {
+        madvise(memory, rounded, MADV_HUGEPAGE);
+    }
+#endif
+    return memory;
+}
+
+/// A 32-bit image in memory from allocateTexels.
+QImage allocateTextureImage(int width, int height) {
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    void* memory = allocateTexels(bytes);
     if (memory == nullptr) {
         return QImage();
     }
-#ifdef MADV_HUGEPAGE
-    madvise(memory, rounded, MADV_HUGEPAGE);
-#endif
     return QImage(static_cast<uchar*>(memory), width, height, width * 4, QImage::Format_RGB32,
                   freeTextureMemory, memory);
 }
 
+/// Where the decoder puts the rows of an image: it asks once for room for the image, then for
+/// the memory of each row of a strip of rows, and tells when a strip is complete.
+class JpegSink {
+public:
+    /// Rows decoded at a time: one block row of the texture's blocks.
+    static constexpr int kStripRows = GeoTexelBlocks::BlockSide;
+
+    virtual ~JpegSink() = default;
+    /// Room for an image of this size; false when the memory cannot be had. Must not throw (it
+    /// runs between libjpeg's frames).
+    virtual bool Begin(int width, int height) noexcept = 0;
+    /// Memory for row `row` (32-bit pixels, blue, green, red, padding).
+    virtual unsigned char* Row(int row) noexcept = 0;
+    /// Rows first .. first + count - 1 are decoded.
+    virtual void Done(int first, int count) noexcept = 0;
+};
+
+/// Decodes straight into a QImage (aligned for huge pages).
+class ImageSink final : public JpegSink {
+public:
+    explicit ImageSink(QImage* out) : m_out(out) {}
+
+    bool Begin(int width, int height) noexcept override {
+        *m_out = allocateTextureImage(width, height);
+        m_bits = m_out->isNull() ? nullptr : m_out->bits();
+        m_stride = m_out->isNull() ? 0 : static_cast<std::size_t>(m_out->bytesPerLine());
+        return m_bits != nullptr;
+    }
+
+    unsigned char* Row(int row) noexcept override {
+        return m_bits + m_stride * static_cast<std::size_t>(row);
+    }
+
+    void Done(int, int) noexcept override {}
+
+private:
+    QImage* m_out;
+    unsigned char* m_bits = nullptr;
+    std::size_t m_stride = 0;
+};
+
+/// Decodes a strip of rows at a time into a small buffer and moves each strip into its blocks:
+/// the image is never held row by row as a whole.
+class BlockSink final : public JpegSink {
+public:
+    explicit BlockSink(GeoTexelBlocks* out) : m_out(out) {}
+
+    bool Begin(int width, int height) noexcept override {
+        try {
+            m_out->Allocate(width, height);
+            m_width = width;
+            m_strip.assign(static_cast<std::size_t>(width) * kStripRows, 0u);
+        } catch (...) {
+            return false;
+        }
+        return true;
+    }
+
+    unsigned char* Row(int row) noexcept override {
+        return reinterpret_cast<unsigned char*>(m_strip.data()
+                                                + static_cast<std::size_t>(row % kStripRows)
+                                                      * static_cast<std::size_t>(m_width));
+    }
+
+    void Done(int first, int count) noexcept override {
+        m_out->StoreRows(first, count, m_strip.data(), m_width);
+    }
+
+private:
+    GeoTexelBlocks* m_out;
+    std::vector<std::uint32_t> m_strip;
+    int m_width = 0;
+};
+
 /// The decode itself, free of objects with destructors so that the error jump skips nothing.
 /// Returns false with the decoder's message on failure.
-bool decodeInto(const unsigned char* data, std::size_t size, QImage* out, char* message) {
+bool decodeInto(const unsigned char* data, std::size_t size, JpegSink* sink, char* message) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
     cinfo.err = jpeg_std_error(&err.pub);
@@ -91,25 +181,37 @@ bool decodeInto(const unsigned char* data, std::size_t size, QImage* out, char* 
     jpeg_start_decompress(&cinfo);
     const auto width = static_cast<int>(cinfo.output_width);
     const auto height = static_cast<int>(cinfo.output_height);
-    *out = allocateTextureImage(width, height);
-    if (out->isNull()) {
+    if (!sink->Begin(width, height)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", "Failed to allocate DIB Handle");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    unsigned char* bits = out->bits();
-    const auto stride = static_cast<std::size_t>(out->bytesPerLine());
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW rows[4];
-        JDIMENSION n = 0;
-        for (; n < 4 && cinfo.output_scanline + n < cinfo.output_height; ++n) {
-            rows[n] = bits + stride * (cinfo.output_scanline + n);
+    // A strip of rows at a time; libjpeg may hand over fewer rows per call than asked for.
+    for (int first = 0; first < height; first += JpegSink::kStripRows) {
+        const int count = std::min(JpegSink::kStripRows, height - first);
+        while (static_cast<int>(cinfo.output_scanline) < first + count) {
+            JSAMPROW rows[JpegSink::kStripRows];
+            const int next = static_cast<int>(cinfo.output_scanline);
+            const int n = first + count - next;
+            for (int k = 0; k < n; ++k) {
+                rows[k] = sink->Row(next + k);
+            }
+            jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n));
         }
-        jpeg_read_scanlines(&cinfo, rows, n);
+        sink->Done(first, count);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
+}
+
+/// Reads a whole file; throws GeoException with the system's message.
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw GeoException(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    }
+    return file.readAll();
 }
 
 }  // namespace
@@ -119,19 +221,16 @@ QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
         throw GeoException(std::string("Empty JPEG data"));
     }
     QImage image;
+    ImageSink sink(&image);
     char message[JMSG_LENGTH_MAX] = {};
-    if (!decodeInto(data, size, &image, message)) {
+    if (!decodeInto(data, size, &sink, message)) {
         throw GeoException(std::string(message));
     }
     return image;
 }
 
 QImage DecodeJpegFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw GeoException(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readFile(path);
     try {
         return DecodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()),
                           static_cast<std::size_t>(bytes.size()));
@@ -140,10 +239,18 @@ QImage DecodeJpegFile(const QString& path) {
     }
 }
 
-void GeoBitmap::LoadFromFile(const QString& path) {
+namespace {
+
+bool isJpegName(const QString& path) {
     const QString lower = path.toLower();
-    if (lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))
-        || lower.endsWith(QLatin1String(".jpe")) || lower.endsWith(QLatin1String(".jfif"))) {
+    return lower.endsWith(QLatin1String(".jpg")) || lower.endsWith(QLatin1String(".jpeg"))
+           || lower.endsWith(QLatin1String(".jpe")) || lower.endsWith(QLatin1String(".jfif"));
+}
+
+}  // namespace
+
+void GeoBitmap::LoadFromFile(const QString& path) {
+    if (isJpegName(path)) {
         m_image = DecodeJpegFile(path);
         return;
     }
@@ -152,6 +259,155 @@ void GeoBitmap::LoadFromFile(const QString& path) {
         throw GeoException(QStringLiteral("%1: unknown picture file format").arg(path));
     }
     Assign(image);
+}
+
+// ---- texels in blocks
+
+void GeoTexelBlocks::Free::operator()(std::uint32_t* p) const {
+    std::free(p);
+}
+
+void GeoTexelBlocks::Allocate(int width, int height) {
+    Clear();
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const std::size_t blocksX = (static_cast<std::size_t>(width) + BlockMask) >> BlockShift;
+    const std::size_t blocksY = (static_cast<std::size_t>(height) + BlockMask) >> BlockShift;
+    const std::size_t texels = blocksX * blocksY * BlockTexels;
+    if (texels > std::size_t{UINT32_MAX}) {
+        throw GeoException(std::string("Failed to allocate DIB Handle"));
+    }
+    m_texels.reset(static_cast<std::uint32_t*>(allocateTexels(texels * 4)));
+    if (!m_texels) {
+        throw GeoException(std::string("Failed to allocate DIB Handle"));
+    }
+    m_width = width;
+    m_height = height;
+    m_texelCount = texels;
+    // Column c lies in block c / 8 of its block row, at place c % 8 of the block's row; row r in
+    // block row r / 8, at row r % 8 of its block.
+    const std::size_t rowStride = blocksX * BlockTexels;
+    m_columnOffsets.resize(static_cast<std::size_t>(width));
+    for (std::size_t c = 0; c < m_columnOffsets.size(); ++c) {
+        m_columnOffsets[c] =
+            static_cast<std::uint32_t>((c >> BlockShift) * BlockTexels + (c & BlockMask));
+    }
+    m_rowOffsets.resize(static_cast<std::size_t>(height));
+    for (std::size_t r = 0; r < m_rowOffsets.size(); ++r) {
+        m_rowOffsets[r] = static_cast<std::uint32_t>((r >> BlockShift) * rowStride
+                                                     + ((r & BlockMask) << BlockShift));
+    }
+    // The padding is never drawn; the last block row is cleared so that no texel is undefined
+    // (the rows of the image overwrite their part of it).
+    std::fill(m_texels.get() + (blocksY - 1) * rowStride, m_texels.get() + texels, 0u);
+}
+
+void GeoTexelBlocks::StoreRows(int first, int count, const std::uint32_t* rows,
+                               std::ptrdiff_t stride) {
+    const int end = std::min(first + count, m_height);
+    const int fullBlocks = m_width >> BlockShift;
+    const int rest = m_width & BlockMask;
+    for (int row = std::max(first, 0); row < end; ++row) {
+        const std::uint32_t* src = rows + static_cast<std::ptrdiff_t>(row - first) * stride;
+        std::uint32_t* dst = m_texels.get() + Offset(0, row);
+        // One row of a block is 8 texels; the same row of the next block lies 64 texels on.
+        for (int b = 0; b < fullBlocks; ++b) {
+            std::memcpy(dst, src, BlockSide * sizeof(std::uint32_t));
+            src += BlockSide;
+            dst += BlockTexels;
+        }
+        if (rest > 0) {
+            std::memcpy(dst, src, static_cast<std::size_t>(rest) * sizeof(std::uint32_t));
+            std::fill(dst + rest, dst + BlockSide, 0u);
+        }
+    }
+}
+
+std::size_t GeoTexelBlocks::Bytes() const {
+    return (m_texelCount + m_columnOffsets.size() + m_rowOffsets.size()) * sizeof(std::uint32_t);
+}
+
+void GeoTexelBlocks::Assign(const QImage& image) {
+    if (image.isNull()) {
+        Clear();
+        return;
+    }
+    const QImage rgb = image.format() == QImage::Format_RGB32
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    if (rgb.isNull()) {
+        throw GeoException(std::string("Failed to allocate DIB Handle"));
+    }
+    Allocate(rgb.width(), rgb.height());
+    StoreRows(0, rgb.height(), reinterpret_cast<const std::uint32_t*>(rgb.constBits()),
+              rgb.bytesPerLine() / 4);
+}
+
+void GeoTexelBlocks::Clear() {
+    m_texels.reset();
+    m_columnOffsets = {};
+    m_rowOffsets = {};
+    m_width = 0;
+    m_height = 0;
+    m_texelCount = 0;
+}
+
+// ---- the texture
+
+void GeoTexture::LoadFromFile(const QString& path) {
+    GeoTexelBlocks blocks;
+    if (isJpegName(path)) {
+        const QByteArray bytes = readFile(path);
+        if (bytes.isEmpty()) {
+            throw GeoException(QStringLiteral("%1: Empty JPEG data").arg(path));
+        }
+        BlockSink sink(&blocks);
+        char message[JMSG_LENGTH_MAX] = {};
+        if (!decodeInto(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        static_cast<std::size_t>(bytes.size()), &sink, message)) {
+            throw GeoException(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(message)));
+        }
+    } else {
+        const QImage image(path);
+        if (image.isNull()) {
+            throw GeoException(QStringLiteral("%1: unknown picture file format").arg(path));
+        }
+        blocks.Assign(image);
+    }
+    m_levels.clear();
+    m_levelsBuilt = false;
+    m_levels.push_back(std::move(blocks));
+}
+
+void GeoTexture::Assign(const QImage& image) {
+    GeoTexelBlocks blocks;
+    blocks.Assign(image);
+    m_levels.clear();
+    m_levelsBuilt = false;
+    if (!blocks.IsEmpty()) {
+        m_levels.push_back(std::move(blocks));
+    }
+}
+
+void GeoTexture::Clear() {
+    m_levels.clear();
+    m_levelsBuilt = false;
+}
+
+std::size_t GeoTexture::LevelBytes() const {
+    std::size_t bytes = 0;
+    for (std::size_t k = 1; k < m_levels.size(); ++k) {
+        bytes += m_levels[k].Bytes();
+    }
+    return bytes;
+}
+
+void GeoTexture::ClearLevels() {
+    if (!m_levels.empty()) {
+        m_levels.resize(1);
+    }
+    m_levelsBuilt = false;
 }
 
 // ---- texture geometry
@@ -242,36 +498,53 @@ inline std::uint32_t lerpPixel(std::uint32_t a, std::uint32_t b, std::uint32_t w
     return rb | g;
 }
 
+/// The texels of a fill and their place tables.
+struct TexelSource {
+    const std::uint32_t* texels;
+    const std::uint32_t* columns;
+    const std::uint32_t* rows;
+
+    explicit TexelSource(const GeoTextureFill& f)
+        : texels(f.Texels), columns(f.ColumnOffsets), rows(f.RowOffsets) {}
+
+    std::uint32_t at(std::int64_t col, std::int64_t row) const {
+        return texels[std::size_t{columns[col]} + rows[row]];
+    }
+};
+
 /// The bilinear texel at fixed-point (u, v) (texel centres at whole numbers), the column and row
 /// after it given (already clamped to the image).
-inline std::uint32_t bilinearTexel(const std::uint32_t* texels, std::int64_t tw, std::int64_t u,
-                                   std::int64_t v, std::int64_t col1, std::int64_t row1) {
+inline std::uint32_t bilinearTexel(const TexelSource& t, std::int64_t u, std::int64_t v,
+                                   std::int64_t col1, std::int64_t row1) {
     const std::int64_t col = u >> kFixedShift;
     const std::int64_t row = v >> kFixedShift;
     const auto wu = static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu;
     const auto wv = static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu;
-    const std::uint32_t* r0 = texels + row * tw;
-    const std::uint32_t* r1 = texels + row1 * tw;
-    const std::uint32_t top = lerpPixel(r0[col], r0[col1], wu);
-    const std::uint32_t bottom = lerpPixel(r1[col], r1[col1], wu);
+    const std::uint32_t top = lerpPixel(t.at(col, row), t.at(col1, row), wu);
+    const std::uint32_t bottom = lerpPixel(t.at(col, row1), t.at(col1, row1), wu);
     return lerpPixel(top, bottom, wv) | 0xFF000000u;
 }
 
 /// The bilinear texel at fixed-point (u, v) where the column and the row after it lie inside
-/// the image: the two texel pairs are read side by side and blended in 16-bit lanes.
-inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::int64_t tw, std::int64_t u,
-                                    std::int64_t v) {
+/// the image: the four texels are blended in 16-bit lanes, two at a time.
+inline std::uint32_t bilinearInside(const TexelSource& t, std::int64_t u, std::int64_t v) {
 #ifdef __SSE2__
     const std::int64_t col = u >> kFixedShift;
     const std::int64_t row = v >> kFixedShift;
     const auto wu = static_cast<int>(static_cast<std::uint32_t>(u >> (kFixedShift - 8)) & 0xFFu);
     const auto wv = static_cast<int>(static_cast<std::uint32_t>(v >> (kFixedShift - 8)) & 0xFFu);
-    const std::uint32_t* r0 = texels + row * tw + col;
+    // The next column or row may lie in the next block: each texel's place from the tables.
+    const std::uint32_t c0 = t.columns[col];
+    const std::uint32_t c1 = t.columns[col + 1];
+    const std::uint32_t* r0 = t.texels + t.rows[row];
+    const std::uint32_t* r1 = t.texels + t.rows[row + 1];
+    const auto pair = [](std::uint32_t a, std::uint32_t b) {
+        return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)),
+                                  _mm_cvtsi32_si128(static_cast<int>(b)));
+    };
     const __m128i zero = _mm_setzero_si128();
-    const __m128i top =
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0)), zero);
-    const __m128i bottom =
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + tw)), zero);
+    const __m128i top = _mm_unpacklo_epi8(pair(r0[c0], r0[c1]), zero);
+    const __m128i bottom = _mm_unpacklo_epi8(pair(r1[c0], r1[c1]), zero);
     // Rows first: top (256 - wv) + bottom wv, in 8.8 fixed point per channel.
     const __m128i rows = _mm_srli_epi16(
         _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(256 - wv))),
@@ -284,7 +557,7 @@ inline std::uint32_t bilinearInside(const std::uint32_t* texels, std::int64_t tw
     const __m128i sum = _mm_srli_epi16(_mm_add_epi16(weighted, _mm_srli_si128(weighted, 8)), 8);
     return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, zero))) | 0xFF000000u;
 #else
-    return bilinearTexel(texels, tw, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
+    return bilinearTexel(t, u, v, (u >> kFixedShift) + 1, (v >> kFixedShift) + 1);
 #endif
 }
 
@@ -295,7 +568,7 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
                         bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
-    const std::uint32_t* texels = f.Texels;
+    const TexelSource texels(f);
     // The texel of pixel k is the integer part of u + k stepU, added up exactly as below, so the
     // first and the last pixel bound the texels of the whole span.
     const std::int64_t steps = end - start - 1;
@@ -306,28 +579,31 @@ inline void nearestSpan(const GeoTextureFill& f, std::uint32_t* dst, int start, 
             && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th)) {
         if (f.Alpha >= 255 && !f.HasTransparent) {
             for (int x = start; x < end; ++x) {
-                dst[x] = texels[(v >> kFixedShift) * tw + (u >> kFixedShift)];
+                dst[x] = texels.at(u >> kFixedShift, v >> kFixedShift);
                 u += stepU;
                 v += stepV;
             }
             return;
         }
         for (int x = start; x < end; ++x) {
-            putTexel(f, dst[x], texels[(v >> kFixedShift) * tw + (u >> kFixedShift)]);
+            putTexel(f, dst[x], texels.at(u >> kFixedShift, v >> kFixedShift));
             u += stepU;
             v += stepV;
         }
         return;
     }
     // Rounding at the image's edge: coordinates clamped below at 0, texels beyond the last one
-    // left out.
-    const std::int64_t texelCount = tw * th;
+    // left out. A column past the right edge names, counted row by row, a texel of a later row
+    // (the texel number is column + width x row): that texel is taken, as it always was.
     for (int x = start; x < end; ++x) {
-        const std::int64_t col = u > 0 ? (u >> kFixedShift) : 0;
-        const std::int64_t row = v > 0 ? (v >> kFixedShift) : 0;
-        const std::int64_t index = col + tw * row;
-        if (index < texelCount) {
-            putTexel(f, dst[x], texels[index]);
+        std::int64_t col = u > 0 ? (u >> kFixedShift) : 0;
+        std::int64_t row = v > 0 ? (v >> kFixedShift) : 0;
+        if (col >= tw) {
+            row += col / tw;
+            col %= tw;
+        }
+        if (row < th) {
+            putTexel(f, dst[x], texels.at(col, row));
         }
         u += stepU;
         v += stepV;
@@ -339,7 +615,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
                          bool inside) {
     const std::int64_t tw = f.TextureWidth;
     const std::int64_t th = f.TextureHeight;
-    const std::uint32_t* texels = f.Texels;
+    const TexelSource texels(f);
     // Texel centres lie half a texel in: sample at (u - 1/2, v - 1/2) between the four centres.
     u -= kFixedHalf;
     v -= kFixedHalf;
@@ -352,7 +628,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
             && std::min(v, vLast) >= 0 && (std::max(v, vLast) >> kFixedShift) < th - 1)) {
         // All four texels of every pixel lie inside the image.
         for (int x = start; x < end; ++x) {
-            const std::uint32_t t = bilinearInside(texels, tw, u, v);
+            const std::uint32_t t = bilinearInside(texels, u, v);
             if (opaque) {
                 dst[x] = t;
             } else {
@@ -371,7 +647,7 @@ inline void bilinearSpan(const GeoTextureFill& f, std::uint32_t* dst, int start,
         const std::int64_t cv = std::clamp(v, std::int64_t{0}, vMax);
         const std::int64_t col1 = std::min((cu >> kFixedShift) + 1, tw - 1);
         const std::int64_t row1 = std::min((cv >> kFixedShift) + 1, th - 1);
-        putTexel(f, dst[x], bilinearTexel(texels, tw, cu, cv, col1, row1));
+        putTexel(f, dst[x], bilinearTexel(texels, cu, cv, col1, row1));
         u += stepU;
         v += stepV;
     }
@@ -609,67 +885,40 @@ inline std::uint32_t average4(std::uint32_t a, std::uint32_t b, std::uint32_t c,
     return 0xFF000000u | rb | g;
 }
 
-QImage halve(const QImage& src) {
-    const int w = (src.width() + 1) / 2;
-    const int h = (src.height() + 1) / 2;
-    QImage dst(w, h, QImage::Format_RGB32);
-    if (dst.isNull()) {
-        throw GeoException(std::string("Failed to allocate DIB Handle"));
-    }
-    const int sw = src.width();
-    const int sh = src.height();
+GeoTexelBlocks halve(const GeoTexelBlocks& src) {
+    const int w = (src.Width() + 1) / 2;
+    const int h = (src.Height() + 1) / 2;
+    GeoTexelBlocks dst;
+    dst.Allocate(w, h);
+    const int sw = src.Width();
+    const int sh = src.Height();
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {
-        const auto* s0 = reinterpret_cast<const std::uint32_t*>(src.constScanLine(2 * y));
-        const auto* s1 =
-            reinterpret_cast<const std::uint32_t*>(src.constScanLine(std::min(2 * y + 1, sh - 1)));
-        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(y));
+        const int y0 = 2 * y;
+        const int y1 = std::min(y0 + 1, sh - 1);
         for (int x = 0; x < w; ++x) {
             const int x0 = 2 * x;
             const int x1 = std::min(x0 + 1, sw - 1);
-            out[x] = average4(s0[x0], s0[x1], s1[x0], s1[x1]);
+            row[static_cast<std::size_t>(x)] =
+                average4(src.At(x0, y0), src.At(x1, y0), src.At(x0, y1), src.At(x1, y1));
         }
+        dst.StoreRows(y, 1, row.data(), w);
     }
     return dst;
 }
 
 }  // namespace
 
-bool GeoTexturePyramid::IsBuiltFrom(const QImage& base) const {
-    return m_baseBits != nullptr && base.constBits() == m_baseBits && base.size() == m_baseSize
-           && base.cacheKey() == m_baseKey;
-}
-
-void GeoTexturePyramid::Build(const QImage& base) {
-    if (IsBuiltFrom(base)) {
+void GeoTexture::BuildLevels() const {
+    if (m_levelsBuilt || m_levels.empty()) {
         return;
     }
-    Clear();
-    if (base.isNull()) {
-        return;
+    m_levels.resize(1);
+    while (m_levels.back().Width() > 8 && m_levels.back().Height() > 8) {
+        GeoTexelBlocks next = halve(m_levels.back());
+        m_levels.push_back(std::move(next));
     }
-    const QImage* previous = &base;
-    while (previous->width() > 8 && previous->height() > 8) {
-        m_levels.push_back(halve(*previous));
-        previous = &m_levels.back();
-    }
-    m_baseBits = base.constBits();
-    m_baseSize = base.size();
-    m_baseKey = base.cacheKey();
-}
-
-std::size_t GeoTexturePyramid::Bytes() const {
-    std::size_t bytes = 0;
-    for (const QImage& level : m_levels) {
-        bytes += static_cast<std::size_t>(level.sizeInBytes());
-    }
-    return bytes;
-}
-
-void GeoTexturePyramid::Clear() {
-    m_levels.clear();
-    m_baseBits = nullptr;
-    m_baseSize = QSize();
-    m_baseKey = 0;
+    m_levelsBuilt = true;
 }
 
 int TextureLevelFor(double textureArea, double screenArea, int levels) {
@@ -723,7 +972,7 @@ void GeoTextureMapper::prepareVertex(int face, Vertex& v) {
 }
 
 void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
-                            const GeoBitmap& texture, int alpha, GeoColor transparent,
+                            const GeoTexture& texture, int alpha, GeoColor transparent,
                             GeoTextureFilter filter, GeoRenderPool* pool) {
     m_trianglesFilled = 0;
     m_triangles.clear();
@@ -738,8 +987,9 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     // A keyed colour must stay exact: textures with a transparent colour take the nearest texel.
     m_levels = filter != GeoTextureFilter::Nearest && !m_fill.HasTransparent;
     m_bilinear = m_levels && filter == GeoTextureFilter::Bilinear;
+    m_texture = &texture;
     if (m_levels) {
-        usePyramidOf(texture.Image());
+        texture.BuildLevels();
     }
     for (int face = 0; face < 8; ++face) {
         Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, m_n, 0), &vertex(face, 0, m_n)};
@@ -755,9 +1005,10 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     }
     m_model = nullptr;
     fillBands(target.height(), pool);
+    m_texture = nullptr;
 }
 
-void GeoTextureMapper::useMesh(int depth, const GeoBitmap& texture) {
+void GeoTextureMapper::useMesh(int depth, const GeoTexture& texture) {
     const int n = 1 << depth;
     m_mesh = &m_meshes[static_cast<std::size_t>(depth)];
     m_n = n;
@@ -785,15 +1036,13 @@ void GeoTextureMapper::useMesh(int depth, const GeoBitmap& texture) {
     }
 }
 
-void GeoTextureMapper::bindFill(QImage& target, const GeoBitmap& texture, int alpha,
+void GeoTextureMapper::bindFill(QImage& target, const GeoTexture& texture, int alpha,
                                 GeoColor transparent) {
     m_fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
     m_fill.TargetWidth = target.width();
     m_fill.TargetHeight = target.height();
     m_fill.TargetStride = target.bytesPerLine() / 4;
-    m_fill.Texels = texture.Bits();
-    m_fill.TextureWidth = texture.Width();
-    m_fill.TextureHeight = texture.Height();
+    m_fill.SetTexels(texture.Level(0));
     m_fill.Alpha = alpha;
     m_fill.HasTransparent = transparent != clNone;
     m_fill.TransparentPixel = PixelOf(transparent);
@@ -802,25 +1051,39 @@ void GeoTextureMapper::bindFill(QImage& target, const GeoBitmap& texture, int al
     m_fill.Bilinear = false;
 }
 
-void GeoTextureMapper::usePyramidOf(const QImage& image) {
-    std::size_t k = m_pyramids[0].IsBuiltFrom(image) ? 0 : 1;
-    if (!m_pyramids[k].IsBuiltFrom(image)) {
-        k = 1 - m_lastPyramid;  // replace the one not used last
-        m_pyramids[k].Build(image);
-    }
-    m_lastPyramid = k;
-    m_pyramid = &m_pyramids[k];
-}
-
-void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) const {
+void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) {
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
     // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
     // are filled, where the whole picture would not; several bands per thread even out the
     // unequal rows of the disc.
-    constexpr int kBandRows = 32;
+    constexpr int kBandShift = 5;
+    constexpr int kBandRows = 1 << kBandShift;
     const int bands = (height + kBandRows - 1) / kBandRows;
-    auto band = [&](int k) { fillBand(k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
+    // Each band's triangles, in the order found: a band reads only its own, not the whole list.
+    m_bandStart.assign(static_cast<std::size_t>(bands) + 1, 0u);
+    const auto bandsOf = [&](const Triangle& t) {
+        return std::pair{std::max(t.minY, 0) >> kBandShift,
+                         std::min(t.maxY, height - 1) >> kBandShift};
+    };
+    for (const Triangle& t : m_triangles) {
+        const auto [first, last] = bandsOf(t);
+        for (int k = first; k <= last; ++k) {
+            ++m_bandStart[static_cast<std::size_t>(k) + 1];
+        }
+    }
+    for (std::size_t k = 1; k < m_bandStart.size(); ++k) {
+        m_bandStart[k] += m_bandStart[k - 1];
+    }
+    m_bandTriangles.resize(m_bandStart.back());
+    std::vector<std::uint32_t> next(m_bandStart.begin(), m_bandStart.end() - 1);
+    for (std::size_t i = 0; i < m_triangles.size(); ++i) {
+        const auto [first, last] = bandsOf(m_triangles[i]);
+        for (int k = first; k <= last; ++k) {
+            m_bandTriangles[next[static_cast<std::size_t>(k)]++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    auto band = [&](int k) { fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
     if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
         for (int k = 0; k < bands; ++k) {
             band(k);
@@ -830,27 +1093,17 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) const {
     pool->Run(bands, band);
 }
 
-void GeoTextureMapper::fillBand(int rowBegin, int rowEnd) const {
+void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd) const {
     GeoTextureFill fill = m_fill;
     fill.RowBegin = rowBegin;
     fill.RowEnd = rowEnd;
     fill.Bilinear = m_bilinear;
     fill.PlaneSetup = m_levels;
-    for (const Triangle& t : m_triangles) {
-        if (t.maxY < rowBegin || t.minY >= rowEnd) {
-            continue;
-        }
+    const auto k = static_cast<std::size_t>(band);
+    for (std::uint32_t i = m_bandStart[k]; i < m_bandStart[k + 1]; ++i) {
+        const Triangle& t = m_triangles[m_bandTriangles[i]];
         if (m_levels) {
-            if (t.level > 0) {
-                const QImage& level = m_pyramid->Level(t.level);
-                fill.Texels = reinterpret_cast<const std::uint32_t*>(level.constBits());
-                fill.TextureWidth = level.width();
-                fill.TextureHeight = level.height();
-            } else {
-                fill.Texels = m_fill.Texels;
-                fill.TextureWidth = m_fill.TextureWidth;
-                fill.TextureHeight = m_fill.TextureHeight;
-            }
+            fill.SetTexels(m_texture->Level(t.level));
         }
         FillTexturedTriangle(fill, t.v[0], t.v[1], t.v[2]);
     }
@@ -945,7 +1198,7 @@ void GeoTextureMapper::addTriangle(const Vertex& a, const Vertex& b, const Verte
                                         - (c.column - a.column) * double(b.row - a.row));
         const double screenArea =
             std::abs((b.px - a.px) * double(c.py - a.py) - (c.px - a.px) * double(b.py - a.py));
-        t.level = TextureLevelFor(texArea, screenArea, m_pyramid->Levels());
+        t.level = TextureLevelFor(texArea, screenArea, m_texture->Levels());
         const double k = std::ldexp(1.0, -t.level);
         for (GeoTexVertex& tv : t.v) {
             tv.U *= k;

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QImage>
@@ -12,7 +14,6 @@
 
 namespace zimbalo::globe {
 
-class GeoBitmap;
 class GeoRenderPool;
 class GeoSphericalPrj;
 
@@ -53,13 +54,145 @@ struct GeoTexVertex {
     double V = 0.0;
 };
 
-/// Target and source of a triangle fill: 32-bit pixels, rows of width pixels.
+/// The texels of one image in square blocks of 8 x 8, each block 256 contiguous bytes (four cache
+/// lines), the blocks of a block row side by side. A view of a rotated globe walks the texture in
+/// every direction; in blocks, the texels around a texel lie in the same or the next cache line,
+/// where in rows the texel above or below lies a whole row away. The last blocks of a row and
+/// the last block row are padded to whole blocks. A texel is found without a division: its place
+/// is the sum of a column's and a row's part, each kept in a table.
+class GeoTexelBlocks {
+public:
+    static constexpr int BlockShift = 3;
+    static constexpr int BlockSide = 1 << BlockShift;
+    static constexpr int BlockMask = BlockSide - 1;
+    static constexpr int BlockTexels = BlockSide * BlockSide;
+
+    GeoTexelBlocks() = default;
+    GeoTexelBlocks(GeoTexelBlocks&&) noexcept = default;
+    GeoTexelBlocks& operator=(GeoTexelBlocks&&) noexcept = default;
+
+    /// Room for a width x height image (texels undefined); 0 x 0 empties. Throws GeoException
+    /// "Failed to allocate DIB Handle" when the memory cannot be had (or the image has 2^32
+    /// texels or more).
+    void Allocate(int width, int height);
+
+    /// The texels of a 32-bit image (QImage::Format_RGB32 or converted to it).
+    void Assign(const QImage& image);
+
+    /// Copies rows first .. first + count - 1 of a row-laid image (width texels per row, rows
+    /// `stride` texels apart) into their blocks.
+    void StoreRows(int first, int count, const std::uint32_t* rows, std::ptrdiff_t stride);
+
+    void Clear();
+
+    bool IsEmpty() const { return m_width == 0; }
+
+    int Width() const { return m_width; }
+
+    int Height() const { return m_height; }
+
+    const std::uint32_t* Texels() const { return m_texels.get(); }
+
+    /// The column's part of a texel's place, for columns 0 .. Width() - 1.
+    const std::uint32_t* ColumnOffsets() const { return m_columnOffsets.data(); }
+
+    /// The row's part of a texel's place, for rows 0 .. Height() - 1.
+    const std::uint32_t* RowOffsets() const { return m_rowOffsets.data(); }
+
+    /// Bytes held: the blocks (the image and the padding of its last blocks) and the two tables.
+    std::size_t Bytes() const;
+
+    /// Place of texel (column, row) among the texels.
+    std::size_t Offset(int column, int row) const {
+        return std::size_t{m_columnOffsets[static_cast<std::size_t>(column)]}
+               + m_rowOffsets[static_cast<std::size_t>(row)];
+    }
+
+    std::uint32_t At(int column, int row) const { return m_texels[Offset(column, row)]; }
+
+private:
+    struct Free {
+        void operator()(std::uint32_t* p) const;
+    };
+
+    std::unique_ptr<std::uint32_t[], Free> m_texels;
+    std::vector<std::uint32_t> m_columnOffsets;
+    std::vector<std::uint32_t> m_rowOffsets;
+    int m_width = 0;
+    int m_height = 0;
+    std::size_t m_texelCount = 0;
+};
+
+/// A texture for the globe's surface: its texels in blocks, and the pre-filtered levels for
+/// filtered and shrunk pictures (level k, k >= 1, half the size of level k - 1 rounded up, each
+/// texel the rounded mean of the 2 x 2 texels below it, down to a side of 8 texels; built when a
+/// picture first asks for them, a third more memory than the texture). With an alpha for drawing
+/// it and an optional transparent colour.
+class GeoTexture {
+public:
+    /// Loads an image file at its full size: JPEG files (by extension) through libjpeg straight
+    /// into blocks, other formats through Qt's image readers. Throws GeoException when the file
+    /// cannot be decoded (the texture is then empty).
+    void LoadFromFile(const QString& path);
+
+    /// Takes the texels of an image (converted to the 32-bit layout).
+    void Assign(const QImage& image);
+
+    /// Empties the texture and its levels.
+    void Clear();
+
+    bool IsEmpty() const { return m_levels.empty(); }
+
+    int Width() const { return IsEmpty() ? 0 : m_levels[0].Width(); }
+
+    int Height() const { return IsEmpty() ? 0 : m_levels[0].Height(); }
+
+    /// The texel at (column, row) of level 0.
+    std::uint32_t Pixel(int column, int row) const { return m_levels[0].At(column, row); }
+
+    /// Builds the pre-filtered levels unless they are there.
+    void BuildLevels() const;
+
+    /// Number of levels built, level 0 (the texture) included; 0 when empty.
+    int Levels() const { return static_cast<int>(m_levels.size()); }
+
+    /// Level k, 0 .. Levels() - 1.
+    const GeoTexelBlocks& Level(int k) const { return m_levels[static_cast<std::size_t>(k)]; }
+
+    /// Bytes of level 0.
+    std::size_t Bytes() const { return IsEmpty() ? 0 : m_levels[0].Bytes(); }
+
+    /// Bytes of the levels above 0.
+    std::size_t LevelBytes() const;
+
+    /// Forgets the levels above 0 (the next filtered picture builds them again).
+    void ClearLevels();
+
+    int AlphaBlend() const { return m_alphaBlend; }
+
+    void SetAlphaBlend(int a) { m_alphaBlend = a; }
+
+    GeoColor TransparentColor() const { return m_transparentColor; }
+
+    void SetTransparentColor(GeoColor c) { m_transparentColor = c; }
+
+private:
+    // The levels are a cache of level 0: drawing a const texture may build them.
+    mutable std::vector<GeoTexelBlocks> m_levels;
+    mutable bool m_levelsBuilt = false;
+    int m_alphaBlend = 255;
+    GeoColor m_transparentColor = clNone;
+};
+
+/// Target and source of a triangle fill: 32-bit pixels, rows of width pixels; texels in blocks.
 struct GeoTextureFill {
     std::uint32_t* Target = nullptr;
     int TargetWidth = 0;
     int TargetHeight = 0;
-    std::ptrdiff_t TargetStride = 0;  ///< pixels per target row
-    const std::uint32_t* Texels = nullptr;
+    std::ptrdiff_t TargetStride = 0;               ///< pixels per target row
+    const std::uint32_t* Texels = nullptr;         ///< laid out as GeoTexelBlocks
+    const std::uint32_t* ColumnOffsets = nullptr;  ///< GeoTexelBlocks::ColumnOffsets
+    const std::uint32_t* RowOffsets = nullptr;     ///< GeoTexelBlocks::RowOffsets
     int TextureWidth = 0;
     int TextureHeight = 0;
     int Alpha = 255;
@@ -73,6 +206,15 @@ struct GeoTextureFill {
     /// the same texels up to rounding. The pass from the full texture keeps the edge form, whose
     /// pictures are recorded.
     bool PlaneSetup = false;
+
+    /// Takes the texels from an image in blocks.
+    void SetTexels(const GeoTexelBlocks& blocks) {
+        Texels = blocks.Texels();
+        ColumnOffsets = blocks.ColumnOffsets();
+        RowOffsets = blocks.RowOffsets();
+        TextureWidth = blocks.Width();
+        TextureHeight = blocks.Height();
+    }
 };
 
 /// Fills a screen triangle with the texture: scan lines from the top vertex down, spans from the
@@ -83,37 +225,6 @@ struct GeoTextureFill {
 /// comes out the same whatever the band.
 void FillTexturedTriangle(const GeoTextureFill& fill, const GeoTexVertex& a, const GeoTexVertex& b,
                           const GeoTexVertex& c);
-
-/// The pre-filtered levels of a texture: level k (k >= 1) is half the size of level k - 1 (rounded
-/// up), each texel the mean of the 2 x 2 texels below it. Level 0 is the texture itself (not
-/// copied); all levels together take a third more memory than the texture.
-class GeoTexturePyramid {
-public:
-    /// Builds the levels of an image down to a side of 8 texels; returns at once when the image
-    /// is the one built last (same data, size and content key).
-    void Build(const QImage& base);
-
-    /// Whether the levels were built from this image.
-    bool IsBuiltFrom(const QImage& base) const;
-
-    /// Number of levels, level 0 (the texture) included; 0 before Build.
-    int Levels() const { return m_baseBits == nullptr ? 0 : static_cast<int>(m_levels.size()) + 1; }
-
-    /// Level k, 1 .. Levels() - 1 (level 0 is the texture itself, which the pyramid does not
-    /// hold, so that the texture is never shared and never copied on a write).
-    const QImage& Level(int k) const { return m_levels[static_cast<std::size_t>(k - 1)]; }
-
-    /// Bytes held by the levels above 0.
-    std::size_t Bytes() const;
-
-    void Clear();
-
-private:
-    const uchar* m_baseBits = nullptr;
-    QSize m_baseSize;
-    qint64 m_baseKey = 0;
-    std::vector<QImage> m_levels;
-};
 
 /// Level to sample for a triangle whose texture area (in texels of level 0) covers a screen area
 /// (in pixels): log2 of the linear shrinking, rounded, clamped to 0 .. levels - 1.
@@ -127,22 +238,13 @@ public:
     /// filtering applies to opaque textures without a transparent colour (a keyed colour must not
     /// bleed into its neighbours); others take the nearest texel. With a pool the picture is
     /// filled in bands on its threads, giving the same bytes as one thread.
-    void Draw(QImage& target, const GeoSphericalPrj& model, double scale, const GeoBitmap& texture,
+    void Draw(QImage& target, const GeoSphericalPrj& model, double scale, const GeoTexture& texture,
               int alpha, GeoColor transparent, GeoTextureFilter filter = GeoTextureFilter::Nearest,
               GeoRenderPool* pool = nullptr);
 
     /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices that
     /// reach into the picture).
     int TrianglesFilled() const { return m_trianglesFilled; }
-
-    /// Bytes of the pre-filtered levels kept for bilinear filtering.
-    std::size_t PyramidBytes() const { return m_pyramids[0].Bytes() + m_pyramids[1].Bytes(); }
-
-    /// Forgets the pre-filtered levels (the next bilinear picture builds them again).
-    void ClearPyramid() {
-        m_pyramids[0].Clear();
-        m_pyramids[1].Clear();
-    }
 
 private:
     /// A vertex of the subdivision: its geometry (fixed for a depth), texel (fixed for a texture
@@ -197,14 +299,12 @@ private:
     };
 
     /// Selects the mesh of a subdivision depth and renews the stamps of the vertex cache.
-    void useMesh(int depth, const GeoBitmap& texture);
+    void useMesh(int depth, const GeoTexture& texture);
     /// Points the fill at the target picture and the texture.
-    void bindFill(QImage& target, const GeoBitmap& texture, int alpha, GeoColor transparent);
-    /// Selects (building if needed) the pre-filtered levels of an image.
-    void usePyramidOf(const QImage& image);
+    void bindFill(QImage& target, const GeoTexture& texture, int alpha, GeoColor transparent);
     /// Fills the triangles found, in bands of rows, on the pool's threads if there is one.
-    void fillBands(int height, GeoRenderPool* pool) const;
-    void fillBand(int rowBegin, int rowEnd) const;
+    void fillBands(int height, GeoRenderPool* pool);
+    void fillBand(int band, int rowBegin, int rowEnd) const;
     /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
     /// picture, with the level it is filled from.
     void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
@@ -221,13 +321,13 @@ private:
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
     std::vector<Triangle> m_triangles;
-    // Levels of the two textures drawn last (the surface texture and a layer's surface image
-    // may alternate in every picture); m_pyramid points to the one of the current texture.
-    std::array<GeoTexturePyramid, 2> m_pyramids;
-    std::size_t m_lastPyramid = 0;
-    const GeoTexturePyramid* m_pyramid = nullptr;
-    bool m_levels = false;    ///< texels taken from the pre-filtered levels
-    bool m_bilinear = false;  ///< four texels blended
+    // The triangles of each band of rows: indices into m_triangles, band k's from
+    // m_bandStart[k] to m_bandStart[k + 1].
+    std::vector<std::uint32_t> m_bandTriangles;
+    std::vector<std::uint32_t> m_bandStart;
+    const GeoTexture* m_texture = nullptr;  ///< the texture being drawn
+    bool m_levels = false;                  ///< texels taken from the pre-filtered levels
+    bool m_bilinear = false;                ///< four texels blended
 };
 
 }  // namespace zimbalo::globe

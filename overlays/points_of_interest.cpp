@@ -136,12 +136,24 @@ PoIFileRead ReadPoIFile(const QString& path) {
         result.error = file.errorString();
         return result;
     }
-    const QByteArray bytes = file.readAll();
+    // One byte more than the bound tells a file that is too large without reading it whole.
+    const QByteArray bytes = file.read(kMaxPoIFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         result.error = file.errorString();
         return result;
     }
+    if (bytes.size() > kMaxPoIFileBytes) {
+        result.tooLarge = true;
+        return result;
+    }
     result.lines = DecodePoIText(bytes);
+    for (const QString& line : result.lines) {
+        if (line.size() > kMaxPoILineLength) {
+            result.tooLarge = true;
+            result.lines.clear();
+            break;
+        }
+    }
     return result;
 }
 

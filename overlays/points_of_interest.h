@@ -39,14 +39,21 @@ QByteArray EncodePoIText(const QStringList& lines);
 /// The lines of an edit box's text ("\n" between lines; a final line end adds no line).
 QStringList LinesOfText(const QString& text);
 
+/// The list is a few hundred short lines: a file or a line beyond these bounds is no list of
+/// points and is not read.
+inline constexpr qint64 kMaxPoIFileBytes = 256 * 1024;
+inline constexpr int kMaxPoILineLength = 1000;
+
 /// What reading the list file gave: its lines, or why it could not be read.
 struct PoIFileRead {
     bool exists = false;           ///< false: no file (not an error)
     QStringList lines;             ///< when read
     std::optional<QString> error;  ///< why the file exists but could not be read
+    bool tooLarge = false;         ///< the file or one of its lines is beyond the bounds
 };
 
-/// Reads the list file.
+/// Reads the list file; a file over kMaxPoIFileBytes or with a line over kMaxPoILineLength
+/// characters is refused (`tooLarge`) without reading more than the bound.
 PoIFileRead ReadPoIFile(const QString& path);
 
 /// Writes the list atomically (a complete new file or the old one untouched), creating the folder

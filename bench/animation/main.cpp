@@ -3,8 +3,10 @@
 // Per step (10 s of event time) the instant is recomputed, the globe re-rendered, the picture
 // copied to the screen and the overlay drawn.
 //
-// Usage: animation_bench [event number] [zoom slider position]
-// (default: the first total occultation of Venus whose axis meets the Earth, slider 140).
+// Usage: animation_bench [event number] [zoom slider position] [--dpr R]
+// (default: the first total occultation of Venus whose axis meets the Earth, slider 140;
+// --dpr 2: a screen of 2 device pixels per window pixel, the globe drawn at 2048 x 1536 and the
+// overlay over it in window pixels).
 // The globe takes the nearest texel, as the globe view does for pictures in motion.
 // ZIMBALO_BENCH_CPU=1 times with the process's CPU clock (all threads; for runs on a busy
 // machine, where it gives the work per step rather than the time a free machine would take).
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 #include <time.h>
 #include <vector>
 
@@ -141,7 +144,8 @@ StepTimes RunSteps(Scene& scene, int first, int steps) {
         scene.globe.Render();
         const double t2 = nowMs();
         QPainter painter(&scene.screen);
-        painter.drawImage(0, 0, scene.globe.Picture());
+        painter.drawImage(QRectF(0.0, 0.0, kWidth, kHeight), scene.globe.Picture(),
+                          QRectF(scene.globe.Picture().rect()));
         const double t3 = nowMs();
         overlays::OverlayInputs in = overlays::OverlayInputsOf(s.elements, s.axis, r);
         in.cx = scene.placement.OriginX();
@@ -152,11 +156,10 @@ StepTimes RunSteps(Scene& scene, int first, int steps) {
         in.trackLabel2 = QStringLiteral("Schattenachse");
         in.markLabel1 = QStringLiteral("subplanetarer");
         in.markLabel2 = QStringLiteral("Punkt");
-        overlays::GlobeAfterRender(painter, in, scene.screen.size());
+        overlays::GlobeAfterRender(painter, in, QSize(kWidth, kHeight));
         const double t3b = nowMs();
         if (scene.dayNight) {
-            overlays::DrawDayNight(painter, scene.globe.Projector(), scene.screen.width(),
-                                   scene.screen.height(), jdUT);
+            overlays::DrawDayNight(painter, scene.globe.Projector(), kWidth, kHeight, jdUT);
         }
         painter.end();
         const double t4 = nowMs();
@@ -177,9 +180,18 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
+    double ratio = 1.0;
+    std::vector<char*> args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dpr" && i + 1 < argc) {
+            ratio = std::clamp(std::atof(argv[++i]), 0.25, 16.0);
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
     try {
         const astro::BesselTable table = astro::LoadCatalogue(astro::CataloguePath());
-        int event = argc > 1 ? std::atoi(argv[1]) : 0;
+        int event = !args.empty() ? std::atoi(args[0]) : 0;
         if (event == 0) {
             for (int k = 1; k <= table.Count(); ++k) {
                 const astro::BesselRecord& r = table[k];
@@ -189,7 +201,7 @@ int main(int argc, char** argv) {
                 }
             }
         }
-        const int zoomPosition = argc > 2 ? std::atoi(argv[2]) : overlays::zoom::kDefault;
+        const int zoomPosition = args.size() > 1 ? std::atoi(args[1]) : overlays::zoom::kDefault;
         const astro::BesselRecord record = astro::SelectRecord(table, event);
         const double deltaT = astro::DeltaT(record.Year, record.Month);
 
@@ -204,6 +216,7 @@ int main(int argc, char** argv) {
         database.SetDataSourceName(dir.filePath(QStringLiteral("Temporary_BENCHMRK.tmp")));
         database.SetActive(true);
         globe::GeoGlobe g(kWidth, kHeight);
+        g.SetDevicePixelRatio(ratio);
         globe::GeoLayers& layers = globe::InstallLayers(g);
         layers.SetSpatialDatabase(&database);
         g.SetSurfaceTextureName(texture);
@@ -231,7 +244,8 @@ int main(int argc, char** argv) {
         if (qEnvironmentVariableIntValue("ZIMBALO_BENCH_VISIBILITY") == 1) {
             overlays::VisibilityLayer(layers, database, visibility, record, deltaT, true, false);
         }
-        QImage screen(kWidth, kHeight, QImage::Format_RGB32);
+        QImage screen(g.Picture().size(), QImage::Format_RGB32);
+        screen.setDevicePixelRatio(g.DevicePixelRatio());
         Scene scene{record,
                     deltaT,
                     g,
@@ -298,6 +312,7 @@ int main(int argc, char** argv) {
         const double renderStill = median(RunSteps(scene, first, kStepsPerRun / 2).render);
 
         std::printf("event %d\n", event);
+        std::printf("device_pixel_ratio %.2f\n", g.DevicePixelRatio());
         std::printf("zoom_position %d\n", zoomPosition);
         std::printf("globe_radius_px %.1f\n", placement.PixelsPerRadius());
         std::printf("steps_per_s %.1f\n", median(rates));

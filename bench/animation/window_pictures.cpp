@@ -78,9 +78,8 @@ int main(int argc, char** argv) {
     options.folders.documentsReady = QDir().mkpath(options.folders.documents);
     QDir().mkpath(options.folders.temporary);
     PrintedDialogs dialogs;
-    options.dialogs = &dialogs;
     options.screens = {QRect(0, 0, 1280, 1024)};
-    app::Started started = app::StartMainWindow(options);
+    app::Started started = app::StartMainWindow(dialogs, options);
     if (!started.window) {
         std::fprintf(stderr, "window_pictures: no window\n");
         return 1;
@@ -88,8 +87,17 @@ int main(int argc, char** argv) {
     app::TForm_Main& w = *started.window;
     w.show();
     QCoreApplication::processEvents();
-    w.CheckBox_SSP->setChecked(true);
-    w.CheckBox_Cities->setChecked(true);
+    // The controls as a user finds them.
+    const auto control = [&w](const char* name) {
+        return w.findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    auto* texture = static_cast<QComboBox*>(control("ComboBox_Globus"));
+    auto* events = static_cast<QScrollBar*>(control("ScrollBar_Bedeckung"));
+    auto* time = static_cast<QScrollBar*>(control("Time_ScrollBar"));
+    auto* zoom = static_cast<QSlider*>(control("Zoom_TrackBar"));
+    auto* globe = static_cast<globe::GlobeView*>(control("Globe"));
+    static_cast<QCheckBox*>(control("CheckBox_SSP"))->setChecked(true);
+    static_cast<QCheckBox*>(control("CheckBox_Cities"))->setChecked(true);
 
     struct Shot {
         const char* name;
@@ -106,12 +114,11 @@ int main(int argc, char** argv) {
         {"saturn_2", saturn, 0.7, 3, 350},
     };
     for (const Shot& s : shots) {
-        w.ComboBox_Globus->setCurrentIndex(s.texture);
-        w.ScrollBar_Bedeckung->setValue(s.event);
-        w.Time_ScrollBar->setValue(w.Time_ScrollBar->value()
-                                   + static_cast<int>(s.hoursFromClosest * 6300 / 3.5));
-        w.Button_Resize_Globe->click();
-        w.Zoom_TrackBar->setValue(s.zoom);
+        texture->setCurrentIndex(s.texture);
+        events->setValue(s.event);
+        time->setValue(time->value() + static_cast<int>(s.hoursFromClosest * 6300 / 3.5));
+        static_cast<QPushButton*>(control("Button_Resize_Globe"))->click();
+        zoom->setValue(s.zoom);
         for (int i = 0; i < 5; ++i) {
             QCoreApplication::processEvents();
         }
@@ -120,28 +127,30 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "window_pictures: cannot write %s\n", qPrintable(file));
             return 1;
         }
-        std::printf("%s event %d slider %d\n", qPrintable(file), s.event,
-                    w.Time_ScrollBar->value());
+        std::printf("%s event %d slider %d\n", qPrintable(file), s.event, time->value());
     }
-    // Play as the button does (each step recomputes, repaints and processes the window's
-    // messages), timed over the whole run.
-    w.ComboBox_Globus->setCurrentIndex(0);
-    w.ScrollBar_Bedeckung->setValue(venus);
-    w.Zoom_TrackBar->setValue(140);
-    const int start = w.Time_ScrollBar->value() - static_cast<int>(0.67 * 6300 / 3.5);
-    w.Time_ScrollBar->setValue(std::max(start, 0));
+    // Play as the button does (each step recomputes, repaints and lets the window's messages
+    // through), timed over the whole run.
+    texture->setCurrentIndex(0);
+    events->setValue(venus);
+    zoom->setValue(140);
+    const int start = time->value() - static_cast<int>(0.67 * 6300 / 3.5);
+    time->setValue(std::max(start, 0));
     QCoreApplication::processEvents();
-    const int from = w.Time_ScrollBar->value();
-    const int renders = w.Globe->RenderCount();
+    const int from = time->value();
+    const int renders = globe->RenderCount();
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = ThreadCpuSeconds();
-    w.Button_PlayClick();
+    static_cast<QPushButton*>(control("Button_Play"))->click();
+    while (w.Playing()) {
+        QCoreApplication::processEvents();
+    }
     const double cpu = ThreadCpuSeconds() - cpuStart;
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    const int steps = (w.Time_ScrollBar->value() - from) / 5;
+    const int steps = (time->value() - from) / 5;
     std::printf("play_steps %d\n", steps);
-    std::printf("play_renders %d\n", w.Globe->RenderCount() - renders);
+    std::printf("play_renders %d\n", globe->RenderCount() - renders);
     std::printf("play_steps_per_s %.1f\n", steps / seconds);
     // On a busy machine: the rate the program's own thread would reach alone.
     std::printf("play_steps_per_cpu_s %.1f\n", steps / cpu);

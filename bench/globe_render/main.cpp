@@ -4,6 +4,11 @@
 // (frame_cpu_ms_*).
 //
 // Usage: globe_render [--size WxH] [--frames N] [texture.jpg]
+//        [--dpr R]  (device pixels per window pixel: at 2 a 1024 x 768 window draws 2048 x 1536)
+//        [--pictures DIR]  (only: the default view and the Strait of Gibraltar at 1 and 2 device
+//                          pixels per pixel, still and moving, with a line and a title, cut out
+//                          and magnified 3 times, as PNG files; at 2 also the picture drawn at 1
+//                          and doubled, as the screen showed it when the globe ignored the ratio)
 //        [--threads N]  (threads of the texture pass, all included; default one per core)
 //        [--default-only]  (only the frames at the default scale, for instruction counts)
 //        [--bilinear]  (with --default-only: those frames filtered)
@@ -42,6 +47,8 @@ bool kDefaultOnly = false;
 int kThreads = 0;
 bool kBilinearOnly = false;
 bool kLevelZero = false;
+double kRatio = 1.0;
+QString kPicturesDir;
 
 /// The default scale (2.7e-6 at 1024 x 768) grown with the picture's diagonal, as a resize of the
 /// window does, so that the globe fills every picture size alike.
@@ -198,6 +205,117 @@ LabelFigures labelsMs(GeoGlobe& globe) {
 
 // ---- end of the layers' measurement -------------------------------------------------------------
 
+// ---- Pictures to look at
+// -------------------------------------------------------------------------
+
+/// A yellow line 2 pixels wide running slanted across Europe and Africa and a titled point at
+/// Gibraltar, drawn like the central line and a point of interest.
+void addLookLayers(GeoGlobe& globe) {
+    using namespace zimbalo::globe;
+    GeoLayers& layers = InstallLayers(globe);
+    auto owned = std::make_unique<GeoLayer>(QStringLiteral("Look"));
+    GeoLayer& layer = *owned;
+    layers.GlobeLayer().LayerStore().Add(std::move(owned));
+    auto road = std::make_unique<GeoRoadPresenter>();
+    road->SetPresenterID(1);
+    road->RoadPen().SetColor(0x00FFFF);
+    road->RoadPen().SetWidth(2);
+    road->RoadPen().SetWidthUnit(GeoUnitTypes::guPixel);
+    road->SetEdgeColor(0x00FFFF);
+    road->SetEdgePixels(0);
+    layer.Presenters().Add(std::move(road));
+    auto poi = std::make_unique<GeoPointPresenter>();
+    poi->SetPresenterID(3);
+    poi->SetPointType(GeoPointType::ppCircle);
+    poi->SetPointSize(9);
+    poi->SetPointUnit(GeoUnitTypes::guPixel);
+    poi->PointPen().SetColor(clWhite);
+    poi->PointBrush().SetColor(0x0000FF);
+    poi->PointBrush().SetStyle(GeoBrushStyle::gbsSolid);
+    poi->TitleFont().SetColor(0x0000FF);
+    poi->TitleFont().SetSize(100);
+    poi->TitleFont().SetSizeUnit(GeoUnitTypes::guMinute);
+    poi->TitleFont().SetStyle(GeoFontStyles{GeoFontStyle::gfsHalo});
+    poi->SetTitleAlignment(GeoTitleAlignment::taTop);
+    layer.Presenters().Add(std::move(poi));
+    auto line = std::make_shared<GeoMapPoly>();
+    line->SetPresenterID(1);
+    for (int k = 0; k <= 200; ++k) {
+        const double f = k / 200.0;
+        line->Chains().Chain(0).Add({DegToGU(-30.0 + 60.0 * f), DegToGU(10.0 + 40.0 * f), 0});
+    }
+    layer.ObjectSource().AddObject(line);
+    auto point = std::make_shared<GeoMapPoint>();
+    point->SetPresenterID(3);
+    point->SetObjectData(0, QStringLiteral("Gibraltar"));
+    point->SetLocation({DegToGU(-5.35), DegToGU(36.14), 0});
+    layer.ObjectSource().AddObject(point);
+}
+
+/// Renders the view at a ratio, still or moving, cuts out a window's rectangle (logical pixels)
+/// and magnifies it 3 times; `doubled` draws at 1 and doubles, as the screen did before.
+QImage lookAt(GeoGlobe& globe, double ratio, bool still, bool doubled, const QRect& cut) {
+    using zimbalo::globe::GeoTextureFilter;
+    globe.SetDevicePixelRatio(doubled ? 1.0 : ratio);
+    globe.SetTextureFilter(still ? GeoTextureFilter::Bilinear : GeoTextureFilter::NearestLevel);
+    globe.SetSmoothLines(still);
+    globe.Render();
+    QImage picture = globe.Picture().copy();
+    if (doubled) {
+        picture = picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    const QRect device(
+        QPoint(static_cast<int>(cut.left() * ratio), static_cast<int>(cut.top() * ratio)),
+        cut.size() * ratio);
+    const QImage part = picture.copy(device);
+    return part.scaled(part.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+int savePictures(const QString& texture) {
+    using zimbalo::globe::GeoGlobe;
+
+    struct Scene {
+        const char* name;
+        double scale;
+        double latitude;
+        double longitude;
+        QRect cut;  ///< logical pixels of the 1024 x 768 window
+    };
+
+    const Scene scenes[] = {{"default", defaultScale(), 23.5, 0.0, QRect(412, 200, 200, 150)},
+                            {"gibraltar", 5e-5, 36.0, -5.6, QRect(412, 309, 200, 150)}};
+    GeoGlobe globe(kWidth, kHeight);
+    globe.SetSurfaceTextureName(texture);
+    globe.Graticule().SetLatitudeStep(10);
+    globe.Graticule().SetLongitudeStep(10);
+    globe.Renderer().SetMinTextHeight(8);
+    globe.Renderer().SetMaxTextHeight(40);
+    addLookLayers(globe);
+    for (const Scene& scene : scenes) {
+        globe.Projector().SetScaleFactor(scene.scale);
+        globe.Projector().SetXOrigin(kWidth / 2);
+        globe.Projector().SetYOrigin(kHeight / 2);
+        globe.Projector().SetXRotation(scene.latitude);
+        globe.Projector().SetYRotation(scene.longitude);
+        for (const bool still : {true, false}) {
+            const char* motion = still ? "still" : "moving";
+            const auto save = [&](const QImage& image, const char* what) {
+                const QString path =
+                    QStringLiteral("%1/%2_%3_%4.png")
+                        .arg(kPicturesDir, QString::fromLatin1(scene.name),
+                             QString::fromLatin1(what), QString::fromLatin1(motion));
+                if (!image.save(path)) {
+                    std::fprintf(stderr, "globe_render: cannot write %s\n", qPrintable(path));
+                }
+            };
+            save(lookAt(globe, 1.0, still, false, scene.cut), "1x");
+            save(lookAt(globe, 2.0, still, false, scene.cut), "2x");
+            save(lookAt(globe, 2.0, still, true, scene.cut), "2x_doubled");
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,6 +336,14 @@ int main(int argc, char** argv) {
             kFrames = std::max(1, std::atoi(argv[++i]));
         } else if (arg == QLatin1String("--threads") && i + 1 < argc) {
             kThreads = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == QLatin1String("--dpr") && i + 1 < argc) {
+            kRatio = std::atof(argv[++i]);
+            if (!(kRatio >= 0.25 && kRatio <= 16.0)) {
+                std::fprintf(stderr, "globe_render: --dpr takes a ratio from 0.25 to 16\n");
+                return 2;
+            }
+        } else if (arg == QLatin1String("--pictures") && i + 1 < argc) {
+            kPicturesDir = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == QLatin1String("--bilinear")) {
             kBilinearOnly = true;
         } else if (arg == QLatin1String("--level0")) {
@@ -233,9 +359,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
+        if (!kPicturesDir.isEmpty()) {
+            return savePictures(texture);
+        }
         const double decode = decodeMs(texture);
 
         GeoGlobe globe(kWidth, kHeight);
+        globe.SetDevicePixelRatio(kRatio);
         globe.SetRenderThreads(kThreads);
         globe.SetSurfaceTextureName(texture);
         globe.Projector().SetXRotation(23.5);
@@ -260,9 +390,8 @@ int main(int argc, char** argv) {
         const FrameFigures frameFarLevelZero = frameMs(globe, defaultScale() * 1.1 / 2.7);
         globe.SetTextureFilter(GeoTextureFilter::Bilinear);
         const FrameFigures frameBilinear = frameMs(globe, defaultScale());
-        const std::size_t pyramidBytes = globe.TextureMapper().PyramidBytes();
-        const auto textureBytes =
-            static_cast<std::size_t>(globe.SurfaceTexture().Image().sizeInBytes());
+        const std::size_t pyramidBytes = globe.SurfaceTexture().LevelBytes();
+        const std::size_t textureBytes = globe.SurfaceTexture().Bytes();
         globe.SetTextureFilter(GeoTextureFilter::NearestLevel);
         const LabelFigures labels = labelsMs(globe);
         const double fill = fillMs(globe);
@@ -270,6 +399,8 @@ int main(int argc, char** argv) {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("size %dx%d\n", kWidth, kHeight);
+        std::printf("device_pixel_ratio %.2f\n", globe.DevicePixelRatio());
+        std::printf("picture %dx%d\n", globe.Picture().width(), globe.Picture().height());
         std::printf("frame_ms_default %.3f\n", frameDefault.wallMs);
         std::printf("frame_cpu_ms_default %.3f\n", frameDefault.cpuMs);
         std::printf("frame_ms_far %.3f\n", frameFar.wallMs);

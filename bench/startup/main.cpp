@@ -120,10 +120,9 @@ int main(int argc, char** argv) {
     PrintedDialogs dialogs;
     StartOptions options;
     options.folders = folders;
-    options.dialogs = &dialogs;
     QElapsedTimer phase;
     phase.start();
-    Started started = StartMainWindow(options);
+    Started started = StartMainWindow(dialogs, options);
     const qint64 windowMs = phase.restart();
     if (!started.window) {
         std::fprintf(stderr, "bench_startup: %s\n", qPrintable(dialogs.failed.join('\n')));

@@ -87,6 +87,7 @@ void GlobeView::renderPicture() {
     // A stale picture asks for no further paint when the filter changes.
     if (globe.IsStale()) {
         globe.SetTextureFilter(quick ? GeoTextureFilter::NearestLevel : GeoTextureFilter::Bilinear);
+        globe.SetSmoothLines(!quick);
     }
     globe.Render();
     ++m_renderCount;
@@ -98,7 +99,15 @@ void GlobeView::renderPicture() {
 }
 
 void GlobeView::showPicture(QPainter& painter) {
-    painter.drawImage(0, 0, m_globe->Picture());
+    const QImage& picture = m_globe->Picture();
+    if (m_globe->DevicePixelRatio() == 1.0) {
+        painter.drawImage(0, 0, picture);
+    } else {
+        // The picture has the widget's device pixels: drawn over its logical rectangle, each of
+        // its pixels lands on one pixel of the screen.
+        painter.drawImage(QRectF(0.0, 0.0, m_globe->Width(), m_globe->Height()), picture,
+                          QRectF(picture.rect()));
+    }
     if (m_rubberBandActive) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
@@ -112,10 +121,21 @@ void GlobeView::showPicture(QPainter& painter) {
     }
 }
 
+void GlobeView::syncDevicePixelRatio() {
+    try {
+        m_globe->SetDevicePixelRatio(devicePixelRatioF());
+    } catch (const std::exception& e) {
+        // Nothing may leave an event handler; without a back buffer the control stays blank.
+        qWarning("GlobeView: resizing failed: %s", e.what());
+    }
+}
+
 void GlobeView::paintEvent(QPaintEvent*) {
     if (m_painting) {
         return;
     }
+    // The window may have moved to a screen of another ratio.
+    syncDevicePixelRatio();
     GeoGlobe& globe = *m_globe;
     globe.Renderer().ResetDrawingState();
     if (globe.OnBeforeRender) {
@@ -155,6 +175,7 @@ void GlobeView::paintEvent(QPaintEvent*) {
 
 void GlobeView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    syncDevicePixelRatio();
     const int ppi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     try {
         m_globe->Resize(event->size().width(), event->size().height(), ppi);

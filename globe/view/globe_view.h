@@ -149,6 +149,8 @@ private:
     void renderPicture();
     /// Copies the picture to the widget, with the rubber band and OnPaint on top.
     void showPicture(QPainter& painter);
+    /// Takes the ratio of device pixels of the screen the control is on.
+    void syncDevicePixelRatio();
     bool isButton(Qt::MouseButton button, GeoMouseButton which) const;
     void pressed(QMouseEvent* event, bool doubleClick);
     void endRubberBand();

@@ -86,18 +86,13 @@ QStringList Expected(const Caption& c) {
     return items;
 }
 
+QAction* LanguageItem(TForm_Main& w, Language language) {
+    const char* names[] = {"Opt_Deutsch", "Opt_English", "Opt_Francais"};
+    return w.findChild<QAction*>(QString::fromLatin1(names[static_cast<int>(language)]));
+}
+
 void SwitchTo(TForm_Main& w, Language language) {
-    switch (language) {
-        case Language::German:
-            w.Opt_Deutsch->trigger();
-            break;
-        case Language::English:
-            w.Opt_English->trigger();
-            break;
-        case Language::French:
-            w.Opt_Francais->trigger();
-            break;
-    }
+    LanguageItem(w, language)->trigger();
 }
 
 // Every caption of the window's part of the set shows on the control of its name.
@@ -153,7 +148,7 @@ TEST_F(WindowTest, EveryCaptionLandsOnItsControlInEachLanguage) {
     for (const Language language :
          {Language::English, Language::French, Language::German, Language::French}) {
         SwitchTo(w, language);
-        EXPECT_EQ(w.State().language, language);
+        EXPECT_EQ(w.Shown().language(), language);
         EXPECT_TRUE(w.CaptionProblems().empty()) << w.CaptionProblems().front();
         ExpectCaptionsShown(w, language, CaptionWindow::Main);
         EXPECT_EQ(w.windowTitle().left(w.BaseTitle().size()), w.BaseTitle());
@@ -164,24 +159,23 @@ TEST_F(WindowTest, EveryCaptionLandsOnItsControlInEachLanguage) {
             ExpectNoGermanLeft(w, language);
         }
         // Exactly the language's menu item is checked.
-        EXPECT_EQ(w.Opt_Deutsch->isChecked(), language == Language::German);
-        EXPECT_EQ(w.Opt_English->isChecked(), language == Language::English);
-        EXPECT_EQ(w.Opt_Francais->isChecked(), language == Language::French);
+        for (const Language other : kAll)
+            EXPECT_EQ(LanguageItem(w, other)->isChecked(), other == language);
     }
 }
 
 TEST_F(WindowTest, ListWindowsTakeTheirCaptionsAndHide) {
     TForm_Main& w = start();
-    lists::TForm_CityHist* hist = w.Form_CityHist;
-    lists::TForm_CityList* list = w.Form_CityList;
+    auto* hist = w.findChild<lists::TForm_CityHist*>();
+    auto* list = w.findChild<lists::TForm_CityList*>();
     ASSERT_NE(hist, nullptr);
     ASSERT_NE(list, nullptr);
     auto* population = list->findChild<QComboBox*>(QStringLiteral("ComboBox_Population"));
     ASSERT_NE(population, nullptr);
     population->setCurrentIndex(6);
     for (const Language language : {Language::English, Language::French, Language::German}) {
-        w.CityHistClick();
-        w.SichtbarkeitClick();
+        action("CityHist")->trigger();
+        action("Sichtbarkeit")->trigger();
         EXPECT_TRUE(hist->isVisible());
         SwitchTo(w, language);
         EXPECT_TRUE(w.CaptionProblems().empty()) << w.CaptionProblems().front();
@@ -199,28 +193,29 @@ TEST_F(WindowTest, ListWindowsTakeTheirCaptionsAndHide) {
 
 TEST_F(WindowTest, SwitchKeepsTheGridChoice) {
     TForm_Main& w = start();
-    w.ComboBox_GradNetz->setCurrentIndex(5);
-    const int texture = w.ComboBox_Globus->currentIndex();
+    control<QComboBox>("ComboBox_GradNetz")->setCurrentIndex(5);
+    const int texture = control<QComboBox>("ComboBox_Globus")->currentIndex();
     for (const Language language : kAll) {
         SwitchTo(w, language);
-        EXPECT_EQ(w.ComboBox_GradNetz->currentIndex(), 5);
-        EXPECT_EQ(w.ComboBox_GradNetz->count(), 7);
-        EXPECT_EQ(w.ComboBox_Globus->currentIndex(), texture);
+        EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->currentIndex(), 5);
+        EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->count(), 7);
+        EXPECT_EQ(control<QComboBox>("ComboBox_Globus")->currentIndex(), texture);
     }
-    EXPECT_EQ(w.ComboBox_GradNetz->currentText().toStdString(), "grille 45 degr\xC3\xA9s");
+    EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->currentText().toStdString(),
+              "grille 45 degr\xC3\xA9s");
 }
 
 TEST_F(WindowTest, CompassLettersOfTheMarker) {
     TForm_Main& w = start();
     SwitchTo(w, Language::French);
-    EXPECT_EQ(w.RadioButton_PoI_Ost->text(), "E");
-    EXPECT_EQ(w.RadioButton_PoI_West->text(), "O");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_Ost")->text(), "E");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_West")->text(), "O");
     SwitchTo(w, Language::German);
-    EXPECT_EQ(w.RadioButton_PoI_Ost->text(), "O");
-    EXPECT_EQ(w.RadioButton_PoI_West->text(), "W");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_Ost")->text(), "O");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_West")->text(), "W");
     // North and south are not part of the sets.
-    EXPECT_EQ(w.RadioButton_PoI_Nord->text(), "N");
-    EXPECT_EQ(w.RadioButton_PoI_Sued->text(), "S");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_Nord")->text(), "N");
+    EXPECT_EQ(control<QRadioButton>("RadioButton_PoI_Sued")->text(), "S");
 }
 
 void WriteSettingsWithLanguage(const AppFolders& folders, std::uint8_t language) {
@@ -235,13 +230,13 @@ void WriteSettingsWithLanguage(const AppFolders& folders, std::uint8_t language)
 TEST_F(WindowTest, SavedFrenchShowsRightAfterStart) {
     WriteSettingsWithLanguage(folders, 2);
     TForm_Main& w = start();
-    EXPECT_EQ(w.State().language, Language::French);
-    EXPECT_TRUE(w.Opt_Francais->isChecked());
-    EXPECT_EQ(w.File1->title(), "&Fichier");
-    EXPECT_EQ(w.GroupBox_Globus->title(), "Globe");
-    EXPECT_EQ(w.Button_Play->toolTip(), "lecture");
-    EXPECT_EQ(w.ComboBox_GradNetz->itemText(0), "pas de quadrillages");
-    EXPECT_EQ(w.ComboBox_GradNetz->currentIndex(), 2);
+    EXPECT_EQ(w.Shown().language(), Language::French);
+    EXPECT_TRUE(action("Opt_Francais")->isChecked());
+    EXPECT_EQ(control<QMenu>("File1")->title(), "&Fichier");
+    EXPECT_EQ(control<QGroupBox>("GroupBox_Globus")->title(), "Globe");
+    EXPECT_EQ(control<QPushButton>("Button_Play")->toolTip(), "lecture");
+    EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->itemText(0), "pas de quadrillages");
+    EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->currentIndex(), 2);
     EXPECT_TRUE(w.windowTitle().contains(Q(TitleSuffix(Language::French)).trimmed()));
     ExpectCaptionsShown(w, Language::French, CaptionWindow::Main);
     ExpectNoGermanLeft(w, Language::French);
@@ -250,22 +245,21 @@ TEST_F(WindowTest, SavedFrenchShowsRightAfterStart) {
     SwitchTo(w, Language::English);
     w.close();
     TForm_Main& again = start();
-    EXPECT_EQ(again.State().language, Language::English);
-    EXPECT_EQ(again.Exit1->text(), "E&xit");
+    EXPECT_EQ(again.Shown().language(), Language::English);
+    EXPECT_EQ(action("Exit1")->text(), "E&xit");
 }
 
 TEST_F(WindowTest, FirstStartTakesTheLocaleLanguageButASavedOneWins) {
     StartOptions options;
     options.folders = folders;
-    options.dialogs = &dialogs;
     options.screens = {QRect(0, 0, 1920, 1080)};
     options.firstStartLanguage = Language::French;
     {
-        Started first = StartMainWindow(options);
+        Started first = StartMainWindow(dialogs, options);
         ASSERT_TRUE(first.window);
         EXPECT_EQ(first.settingsOrigin, SettingsOrigin::Created);
-        EXPECT_EQ(first.window->State().language, Language::French);
-        EXPECT_EQ(first.window->Label_Jahr->text(), "ann\u00E9e");
+        EXPECT_EQ(first.window->Shown().language(), Language::French);
+        EXPECT_EQ(find<QLabel>(*first.window, "Label_Jahr")->text(), "ann\u00E9e");
         // The file written at once carries the language already.
         QFile file(SettingsPath(folders));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -273,53 +267,56 @@ TEST_F(WindowTest, FirstStartTakesTheLocaleLanguageButASavedOneWins) {
         const auto saved = ReadSettings(std::vector<std::uint8_t>(data.begin(), data.end()));
         ASSERT_TRUE(saved);
         EXPECT_EQ(saved->language, 2);
-        first.window->Opt_DeutschClick();
+        find<QAction>(*first.window, "Opt_Deutsch")->trigger();
         first.window->close();
     }
-    Started second = StartMainWindow(options);
+    Started second = StartMainWindow(dialogs, options);
     ASSERT_TRUE(second.window);
     EXPECT_EQ(second.settingsOrigin, SettingsOrigin::Read);
-    EXPECT_EQ(second.window->State().language, Language::German);
-    EXPECT_EQ(second.window->Label_Jahr->text(), "Jahr");
+    EXPECT_EQ(second.window->Shown().language(), Language::German);
+    EXPECT_EQ(find<QLabel>(*second.window, "Label_Jahr")->text(), "Jahr");
     second.window->close();
 }
 
 TEST_F(WindowTest, OutOfRangeLanguageGivesGerman) {
+    WriteSettingsWithLanguage(folders, 7);
     TForm_Main& w = start();
-    w.ApplyCaptionSet(1);
-    w.ApplyCaptionSet(7);
-    EXPECT_EQ(w.State().language, Language::German);
-    EXPECT_TRUE(w.Opt_Deutsch->isChecked());
-    EXPECT_EQ(w.Label_Jahr->text(), "Jahr");
+    EXPECT_EQ(w.Shown().language(), Language::German);
+    EXPECT_TRUE(action("Opt_Deutsch")->isChecked());
+    EXPECT_EQ(control<QLabel>("Label_Jahr")->text(), "Jahr");
 }
 
 TEST_F(WindowTest, VersionPanelShowsTheProgramsVersion) {
     TForm_Main& w = start();
-    EXPECT_FALSE(w.Panel_About->isVisible());
-    w.Version1->trigger();
-    ASSERT_TRUE(w.Panel_About->isVisible());
-    EXPECT_EQ(w.Label_Zimbalo->text(), "Zimbalo      " + FileVersion());
-    ASSERT_EQ(w.StringGrid_VersionsInfo->rowCount(), 17);
-    EXPECT_EQ(w.StringGrid_VersionsInfo->item(3, 1)->text(), FileVersion());
-    EXPECT_EQ(w.StringGrid_VersionsInfo->item(8, 1)->text(), "Zimbalo");
-    EXPECT_NE(w.Panel_About->findChild<QLabel*>(QStringLiteral("Image_Zimbalo")), nullptr);
-    EXPECT_FALSE(
-        w.Panel_About->findChild<QLabel*>(QStringLiteral("Image_Zimbalo"))->pixmap().isNull());
+    EXPECT_FALSE(control<QWidget>("Panel_About")->isVisible());
+    action("Version1")->trigger();
+    ASSERT_TRUE(control<QWidget>("Panel_About")->isVisible());
+    EXPECT_EQ(control<QLabel>("Label_Zimbalo")->text(), "Zimbalo      " + FileVersion());
+    ASSERT_EQ(control<QTableWidget>("StringGrid_VersionsInfo")->rowCount(), 17);
+    EXPECT_EQ(control<QTableWidget>("StringGrid_VersionsInfo")->item(3, 1)->text(), FileVersion());
+    EXPECT_EQ(control<QTableWidget>("StringGrid_VersionsInfo")->item(8, 1)->text(), "Zimbalo");
+    EXPECT_NE(control<QWidget>("Panel_About")->findChild<QLabel*>(QStringLiteral("Image_Zimbalo")),
+              nullptr);
+    EXPECT_FALSE(control<QWidget>("Panel_About")
+                     ->findChild<QLabel*>(QStringLiteral("Image_Zimbalo"))
+                     ->pixmap()
+                     .isNull());
     // Whole inside the window's client area, at its top.
-    const QRect panel = w.Panel_About->geometry();
-    const QRect area = w.Panel_About->parentWidget()->rect();
+    const QRect panel = control<QWidget>("Panel_About")->geometry();
+    const QRect area = control<QWidget>("Panel_About")->parentWidget()->rect();
     EXPECT_TRUE(area.contains(panel) || panel.width() > area.width())
         << panel.x() << "," << panel.y() << " " << panel.width() << "x" << panel.height();
     EXPECT_EQ(panel.top(), 0);
     // The grid shows every row without scrolling.
-    EXPECT_GE(w.StringGrid_VersionsInfo->viewport()->height(), 17 * 19);
+    EXPECT_GE(control<QTableWidget>("StringGrid_VersionsInfo")->viewport()->height(), 17 * 19);
     // The panel is the same in every language.
     SwitchTo(w, Language::French);
-    EXPECT_EQ(w.Button_About_OK->text(), "OK");
-    w.Version1->trigger();
-    EXPECT_EQ(w.StringGrid_VersionsInfo->item(0, 0)->text(), "FileType        ");
-    w.Button_About_OK->click();
-    EXPECT_FALSE(w.Panel_About->isVisible());
+    EXPECT_EQ(control<QPushButton>("Button_About_OK")->text(), "OK");
+    action("Version1")->trigger();
+    EXPECT_EQ(control<QTableWidget>("StringGrid_VersionsInfo")->item(0, 0)->text(),
+              "FileType        ");
+    control<QPushButton>("Button_About_OK")->click();
+    EXPECT_FALSE(control<QWidget>("Panel_About")->isVisible());
 
     // The close stamps the settings file with the same version.
     w.close();

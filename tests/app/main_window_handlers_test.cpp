@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -22,12 +23,8 @@ namespace {
 
 using testing::WindowTest;
 
-QString cell(const TForm_Main& w, int row, int column) {
-    return w.SG->item(row, column)->text();
-}
-
-QStringList rowTexts(const TForm_Main& w, int row) {
-    return {cell(w, row, 0), cell(w, row, 1), cell(w, row, 2)};
+QStringList rowTexts(QTableWidget* grid, int row) {
+    return {grid->item(row, 0)->text(), grid->item(row, 1)->text(), grid->item(row, 2)->text()};
 }
 
 /// First event for which the predicate holds, or 0.
@@ -45,9 +42,9 @@ TEST_F(WindowHandlers, TheFirstEventAtT0InEveryGridRow) {
     // Event 1: Jupiter, 1980-01-07, T0 = 04:00 TT, total. The values regress against the
     // first start; the central point and duration agree with the place lists of that event.
     TForm_Main& w = start();
-    EXPECT_EQ(w.Label_Planet->text(), "Jupiter");
-    EXPECT_EQ(w.Label_Bedeckungstyp->text(), "Totale Bedeckung");
-    EXPECT_EQ(w.Label_DatumZeit->text(), "1980-01-07  04:00:00 TT");
+    EXPECT_EQ(control<QLabel>("Label_Planet")->text(), "Jupiter");
+    EXPECT_EQ(control<QLabel>("Label_Bedeckungstyp")->text(), "Totale Bedeckung");
+    EXPECT_EQ(control<QLabel>("Label_DatumZeit")->text(), "1980-01-07  04:00:00 TT");
     const QStringList expected[] = {
         {" T-T0", "0.0000", " Std"},
         {" BElm.x", "-0.1301", " R(Erde)"},
@@ -71,74 +68,102 @@ TEST_F(WindowHandlers, TheFirstEventAtT0InEveryGridRow) {
         {"", "", ""},
         {" Sonne :H\u00F6he", "-36.0", " \u00B0"},
     };
+    auto* grid = control<QTableWidget>("SG");
     for (int row = 0; row < 21; ++row)
-        EXPECT_EQ(rowTexts(w, row), expected[row]) << "row " << row;
+        EXPECT_EQ(rowTexts(grid, row), expected[row]) << "row " << row;
     EXPECT_EQ(w.windowTitle(), w.BaseTitle() + QString(10, ' ') + "Jupiter: Totale Bedeckung"
                                    + QString(5, ' ') + "1980-01-07  04:00:00 TT");
     // The globe looks along the shadow axis: the centre is the sub-planetary point.
-    EXPECT_NEAR(w.Globe->Projector().XRotation(), w.Elements().d * 180.0 / M_PI, 0.2);
+    EXPECT_NEAR(control<globe::GlobeView>("Globe")->Projector().XRotation(),
+                w.Shown().Elements().d * 180.0 / M_PI, 0.2);
 }
 
 TEST_F(WindowHandlers, AtClosestApproachTheAxisPassesAtGammaFromTheCentre) {
     TForm_Main& w = start();
-    w.ScrollBar_Bedeckung->setValue(4);  // a new event moves the slider to its closest approach
-    const astro::BesselRecord& r = w.CurrentRecord();
-    EXPECT_EQ(w.Edit_Jahr->text(), "1980");
-    EXPECT_NE(w.Time_ScrollBar->value(), 6300);
-    const double x = cell(w, 1, 1).toDouble();
-    const double y = cell(w, 2, 1).toDouble();
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(4);  // to its closest approach
+    const astro::BesselRecord& r = w.Shown().Record();
+    EXPECT_EQ(control<QLineEdit>("Edit_Jahr")->text(), "1980");
+    EXPECT_NE(control<QScrollBar>("Time_ScrollBar")->value(), 6300);
+    const double x = cell(1, 1).toDouble();
+    const double y = cell(2, 1).toDouble();
     EXPECT_NEAR(std::hypot(x, y), std::fabs(r.Gamma), 2e-3);
     // The catalogue's greatest occultation is within seconds of the linearised closest approach.
-    EXPECT_NEAR(w.State().JD_TT, r.EventJD, 30.0 / 86400.0);
+    EXPECT_NEAR(w.Shown().JD_TT(), r.EventJD, 30.0 / 86400.0);
 }
 
 TEST_F(WindowHandlers, TimeScaleSwitchesBetweenTTAndUT) {
     TForm_Main& w = start();
-    EXPECT_EQ(w.CheckBox_ET_UT->text(), "TT");
-    EXPECT_DOUBLE_EQ(w.State().DeltaTSeconds, 0.0);
-    EXPECT_NEAR(w.State().JD_UT, w.State().JD_TT, 1e-9);
-    const double subLongitudeTT = w.Globe->Projector().YRotation();
-    const QString ttLine = w.Label_DatumZeit->text();
+    auto* box = control<QCheckBox>("CheckBox_ET_UT");
+    auto* line = control<QLabel>("Label_DatumZeit");
+    const globe::GeoProjector& projector = control<globe::GlobeView>("Globe")->Projector();
+    EXPECT_EQ(box->text(), "TT");
+    EXPECT_DOUBLE_EQ(w.Shown().DeltaTSeconds(), 0.0);
+    EXPECT_NEAR(w.Shown().JD_UT(), w.Shown().JD_TT(), 1e-9);
+    const double subLongitudeTT = projector.YRotation();
+    const QString ttLine = line->text();
     EXPECT_TRUE(ttLine.endsWith(" TT"));
 
-    w.CheckBox_ET_UT->setChecked(true);
+    box->click();
     const double deltaT = astro::DeltaT(1980, 1);
-    EXPECT_DOUBLE_EQ(w.State().DeltaTSeconds, deltaT);
-    EXPECT_EQ(w.CheckBox_ET_UT->text(), "UT (DeltaT = " + QString::number(deltaT, 'f', 1) + ")");
-    EXPECT_NEAR((w.State().JD_TT - w.State().JD_UT) * 86400.0, deltaT, 0.5);
-    EXPECT_EQ(w.Label_DatumZeit->text(), "1980-01-07  03:59:09 UT") << "51 s earlier";
+    EXPECT_DOUBLE_EQ(w.Shown().DeltaTSeconds(), deltaT);
+    EXPECT_EQ(box->text(), "UT (DeltaT = " + QString::number(deltaT, 'f', 1) + ")");
+    EXPECT_NEAR((w.Shown().JD_TT() - w.Shown().JD_UT()) * 86400.0, deltaT, 0.5);
+    EXPECT_EQ(line->text(), "1980-01-07  03:59:09 UT") << "51 s earlier";
     // The same instant seen with Delta T: the Earth has turned by 0.00417807 degrees per second.
-    EXPECT_NEAR(w.Globe->Projector().YRotation() - subLongitudeTT, deltaT * 0.00417807, 1e-3);
+    EXPECT_NEAR(projector.YRotation() - subLongitudeTT, deltaT * 0.00417807, 1e-3);
 
-    w.CheckBox_ET_UT->setChecked(false);
-    EXPECT_EQ(w.Label_DatumZeit->text(), ttLine);
-    EXPECT_EQ(w.CheckBox_ET_UT->text(), "TT");
+    box->click();
+    EXPECT_EQ(line->text(), ttLine);
+    EXPECT_EQ(box->text(), "TT");
+}
+
+TEST_F(WindowHandlers, EachControlRecomputesTheShownInstantOnce) {
+    TForm_Main& w = start();
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"event slider", [this] { control<QScrollBar>("ScrollBar_Bedeckung")->setValue(40); }},
+        {"year field",
+         [this] {
+             control<QLineEdit>("Edit_Jahr")->setText("2001");
+             QTest::keyClick(control<QLineEdit>("Edit_Jahr"), Qt::Key_Return);
+         }},
+        {"time slider", [this] { control<QScrollBar>("Time_ScrollBar")->setValue(5000); }},
+        {"time scale", [this] { control<QCheckBox>("CheckBox_ET_UT")->click(); }},
+        {"marker field", [this] { control<QLineEdit>("Edit_PoI_Breite")->setText("12.5"); }},
+        {"language", [this] { action("Opt_English")->trigger(); }},
+    };
+    for (const auto& [name, entry] : entries) {
+        const int before = w.Shown().RecomputeCount();
+        entry();
+        EXPECT_EQ(w.Shown().RecomputeCount(), before + 1) << name;
+    }
 }
 
 TEST_F(WindowHandlers, YearFieldActsOnEnterOnly) {
     TForm_Main& w = start();
-    w.ScrollBar_Bedeckung->setValue(900);
-    w.Edit_Jahr->setText("1975");
-    QTest::keyClick(w.Edit_Jahr, Qt::Key_Tab);
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 900) << "only Enter acts";
-    w.Edit_Jahr->setText("1975");
-    QTest::keyClick(w.Edit_Jahr, Qt::Key_Return);
-    EXPECT_EQ(w.Edit_Jahr->text(), "1980");
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
-    EXPECT_EQ(w.State().CurrentIndex, 1);
+    auto* events = control<QScrollBar>("ScrollBar_Bedeckung");
+    auto* year = control<QLineEdit>("Edit_Jahr");
+    events->setValue(900);
+    year->setText("1975");
+    QTest::keyClick(year, Qt::Key_Tab);
+    EXPECT_EQ(events->value(), 900) << "only Enter acts";
+    year->setText("1975");
+    QTest::keyClick(year, Qt::Key_Return);
+    EXPECT_EQ(year->text(), "1980");
+    EXPECT_EQ(events->value(), 1);
+    EXPECT_EQ(w.Shown().Index(), 1);
 
-    w.Edit_Jahr->setText("2200");
-    QTest::keyClick(w.Edit_Jahr, Qt::Key_Enter);
-    EXPECT_EQ(w.Edit_Jahr->text(), "2100");
-    const int first2100 = w.ScrollBar_Bedeckung->value();
+    year->setText("2200");
+    QTest::keyClick(year, Qt::Key_Enter);
+    EXPECT_EQ(year->text(), "2100");
+    const int first2100 = events->value();
     EXPECT_EQ(w.Table()[first2100].Year, 2100);
     EXPECT_LT(w.Table()[first2100 - 1].Year, 2100);
-    EXPECT_EQ(w.Label_DatumZeit->text().left(4), "2100");
+    EXPECT_EQ(control<QLabel>("Label_DatumZeit")->text().left(4), "2100");
 
-    w.Edit_Jahr->setText("abc");
-    QTest::keyClick(w.Edit_Jahr, Qt::Key_Return);
-    EXPECT_EQ(w.Edit_Jahr->text(), "abc");
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), first2100);
+    year->setText("abc");
+    QTest::keyClick(year, Qt::Key_Return);
+    EXPECT_EQ(year->text(), "abc");
+    EXPECT_EQ(events->value(), first2100);
 }
 
 TEST_F(WindowHandlers, AnEventFarFromT0PutsTheSliderAtTheNearerEnd) {
@@ -156,13 +181,16 @@ TEST_F(WindowHandlers, AnEventFarFromT0PutsTheSliderAtTheNearerEnd) {
     SettingsRecord settings = DefaultSettings("1.0.0");
     TForm_Main w(folders, settings, astro::BesselTable(records), dialogs);
     w.show();
-    w.ScrollBar_Bedeckung->setValue(2);
-    EXPECT_EQ(w.Time_ScrollBar->value(), 12600);
-    EXPECT_DOUBLE_EQ(w.State().TimeOffset, 3.5);
-    EXPECT_EQ(cell(w, 0, 1), "3.5000");
-    w.ScrollBar_Bedeckung->setValue(3);
-    EXPECT_EQ(w.Time_ScrollBar->value(), 0);
-    EXPECT_EQ(cell(w, 0, 1), "-3.5000");
+    auto* events = find<QScrollBar>(w, "ScrollBar_Bedeckung");
+    auto* time = find<QScrollBar>(w, "Time_ScrollBar");
+    auto* grid = find<QTableWidget>(w, "SG");
+    events->setValue(2);
+    EXPECT_EQ(time->value(), 12600);
+    EXPECT_DOUBLE_EQ(w.Shown().TimeOffset(), 3.5);
+    EXPECT_EQ(grid->item(0, 1)->text(), "3.5000");
+    events->setValue(3);
+    EXPECT_EQ(time->value(), 0);
+    EXPECT_EQ(grid->item(0, 1)->text(), "-3.5000");
 }
 
 TEST_F(WindowHandlers, WhereTheAxisMissesTheEarthTheCentralRowsAreEmpty) {
@@ -170,124 +198,145 @@ TEST_F(WindowHandlers, WhereTheAxisMissesTheEarthTheCentralRowsAreEmpty) {
     const int k = findEvent(
         w, [](const astro::BesselRecord& r) { return !astro::AxisContactTimes(r).has_value(); });
     ASSERT_NE(k, 0) << "a catalogue without a non-central event";
-    w.ScrollBar_Bedeckung->setValue(k);
-    EXPECT_EQ(cell(w, 10, 1), "0.0000");
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(k);
+    EXPECT_EQ(cell(10, 1), "0.0000");
     for (int row = 13; row <= 20; ++row)
-        EXPECT_EQ(rowTexts(w, row), (QStringList{"", "", ""})) << "row " << row;
-    EXPECT_FALSE(w.Axis().axisOnEarth);
-    EXPECT_FALSE(cell(w, 9, 1).isEmpty()) << "the element rows stay";
+        EXPECT_EQ(rowTexts(control<QTableWidget>("SG"), row), (QStringList{"", "", ""}))
+            << "row " << row;
+    EXPECT_FALSE(w.Shown().Axis().axisOnEarth);
+    EXPECT_FALSE(cell(9, 1).isEmpty()) << "the element rows stay";
 }
 
 TEST_F(WindowHandlers, PlanetButtonChecksAllSeven) {
-    TForm_Main& w = start();
-    QTest::mouseClick(w.Button_alle, Qt::LeftButton);
-    for (const QCheckBox* box : {w.CheckBox_Mer, w.CheckBox_Ven, w.CheckBox_Mar, w.CheckBox_Jup,
-                                 w.CheckBox_Sat, w.CheckBox_Ura, w.CheckBox_Nep})
-        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    start();
+    QTest::mouseClick(control<QPushButton>("Button_alle"), Qt::LeftButton);
+    for (const char* name : {"CheckBox_Mer", "CheckBox_Ven", "CheckBox_Mar", "CheckBox_Jup",
+                             "CheckBox_Sat", "CheckBox_Ura", "CheckBox_Nep"})
+        EXPECT_TRUE(control<QCheckBox>(name)->isChecked()) << name;
 }
 
-using PlayLoops = WindowTest;
+using Play = WindowTest;
 
-TEST_F(PlayLoops, EachLoopStopsAtItsLimit) {
+TEST_F(Play, EachDirectionStopsAtItsLimit) {
     TForm_Main& w = start();
+    auto* time = control<QScrollBar>("Time_ScrollBar");
 
     const struct {
-        QPushButton* button;
+        const char* button;
         int from;
         int to;
     } cases[] = {
-        {w.Button_Play, 12500, 12595},     {w.Button_Play, 12597, 12597},
-        {w.Button_FastPlay, 12500, 12590}, {w.Button_Reverse, 100, 5},
-        {w.Button_FastReverse, 100, 10},   {w.Button_FastReverse, 30, 30},
+        {"Button_Play", 12500, 12595},     {"Button_Play", 12597, 12597},
+        {"Button_FastPlay", 12500, 12590}, {"Button_Reverse", 100, 5},
+        {"Button_FastReverse", 100, 10},   {"Button_FastReverse", 30, 30},
     };
 
     for (const auto& c : cases) {
-        w.Time_ScrollBar->setValue(c.from);
-        QTest::mouseClick(c.button, Qt::LeftButton);
-        EXPECT_EQ(w.Time_ScrollBar->value(), c.to) << c.button->objectName().toStdString();
-        EXPECT_FALSE(w.State().Animating);
-        EXPECT_DOUBLE_EQ(w.State().TimeOffset, OffsetOfPosition(c.to));
+        time->setValue(c.from);
+        QTest::mouseClick(control<QPushButton>(c.button), Qt::LeftButton);
+        EXPECT_TRUE(playEnds());
+        EXPECT_EQ(time->value(), c.to) << c.button;
+        EXPECT_EQ(w.Shown().TimePosition(), c.to);
+        EXPECT_DOUBLE_EQ(w.Shown().TimeOffset(), OffsetOfPosition(c.to));
     }
 }
 
-TEST_F(PlayLoops, StopAndAClickOnTheGlobeEndTheLoop) {
+TEST_F(Play, StopAGlobeClickAndAnotherEventEndIt) {
     TForm_Main& w = start();
-    w.Time_ScrollBar->setValue(1000);
-    QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.Button_Stop, Qt::LeftButton); });
-    QTest::mouseClick(w.Button_Play, Qt::LeftButton);
-    EXPECT_FALSE(w.State().Animating);
-    EXPECT_GT(w.Time_ScrollBar->value(), 1000);
-    EXPECT_LT(w.Time_ScrollBar->value(), 1100) << "stopped long before the end";
+    auto* time = control<QScrollBar>("Time_ScrollBar");
 
-    w.Time_ScrollBar->setValue(1000);
-    QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.Globe, Qt::LeftButton); });
-    QTest::mouseClick(w.Button_FastPlay, Qt::LeftButton);
-    EXPECT_FALSE(w.State().Animating);
-    EXPECT_LT(w.Time_ScrollBar->value(), 1600);
+    const struct {
+        const char* button;
+        std::function<void()> end;
+    } cases[] = {
+        {"Button_Play",
+         [this] { QTest::mouseClick(control<QPushButton>("Button_Stop"), Qt::LeftButton); }},
+        {"Button_FastPlay",
+         [this] { QTest::mouseClick(control<globe::GlobeView>("Globe"), Qt::LeftButton); }},
+        {"Button_Play", [this] { control<QScrollBar>("ScrollBar_Bedeckung")->setValue(7); }},
+    };
+
+    for (const auto& c : cases) {
+        time->setValue(1000);
+        QTest::mouseClick(control<QPushButton>(c.button), Qt::LeftButton);
+        EXPECT_TRUE(w.Playing());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.Shown().TimePosition() > 1000; }));
+        c.end();
+        EXPECT_FALSE(w.Playing()) << c.button;
+        const int stopped = w.Shown().TimePosition();
+        QTest::qWait(20);
+        EXPECT_EQ(w.Shown().TimePosition(), stopped) << "no step after the end";
+    }
 }
 
-TEST_F(PlayLoops, APressDuringALoopTurnsItInsteadOfNestingAnother) {
-    TForm_Main& w = start();
-    w.Time_ScrollBar->setValue(6000);
-    int pressesSeen = 0;
-    QTimer::singleShot(0, &w, [&] {
-        ++pressesSeen;
-        QTest::mouseClick(w.Button_Reverse, Qt::LeftButton);
-    });
-    QTest::mouseClick(w.Button_Play, Qt::LeftButton);
-    // A loop nested inside Play would run back to 5 and hand over to Play, which would then
-    // play on to the end; the turned loop ends at the reverse limit.
-    EXPECT_EQ(pressesSeen, 1);
-    EXPECT_EQ(w.Time_ScrollBar->value(), 5);
-    EXPECT_FALSE(w.State().Animating);
+TEST_F(Play, AnotherPressWhilePlayingTurnsIt) {
+    start();
+    auto* time = control<QScrollBar>("Time_ScrollBar");
+    time->setValue(1000);
+    QTest::mouseClick(control<QPushButton>("Button_Play"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return time->value() > 1000; }));
+    QTest::mouseClick(control<QPushButton>("Button_FastReverse"), Qt::LeftButton);
+    // One play runs, now backward by the fast step, to the fast reverse limit.
+    EXPECT_TRUE(playEnds());
+    EXPECT_EQ(time->value() % 5, 0);
+    EXPECT_LE(time->value(), 30);
+    EXPECT_GT(time->value(), 0);
 }
 
-TEST_F(PlayLoops, ClosingDuringALoopEndsItAndSaves) {
+TEST_F(Play, ClosingEndsItAndSaves) {
     TForm_Main& w = start();
-    w.Time_ScrollBar->setValue(2000);
-    QTimer::singleShot(0, &w, [&w] { w.close(); });
-    QTest::mouseClick(w.Button_Play, Qt::LeftButton);
-    EXPECT_TRUE(w.State().Closing);
-    EXPECT_FALSE(w.State().Animating);
-    EXPECT_LT(w.Time_ScrollBar->value(), 2100);
+    auto* time = control<QScrollBar>("Time_ScrollBar");
+    time->setValue(2000);
+    QTest::mouseClick(control<QPushButton>("Button_Play"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return time->value() > 2000; }));
+    w.close();
+    EXPECT_TRUE(w.Closing());
+    EXPECT_FALSE(w.Playing());
+    const int stopped = w.Shown().TimePosition();
+    QTest::qWait(20);
+    EXPECT_EQ(w.Shown().TimePosition(), stopped);
     EXPECT_TRUE(temporaryFiles().isEmpty());
+    const auto saved = testing::SavedSettings(folders);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->timePosition, stopped);
 }
 
 TEST_F(WindowHandlers, ResizeLaysOutTheGlobePanel) {
     TForm_Main& w = start();
+    auto* panel = control("Panel_Globe");
+    auto* globe = control<globe::GlobeView>("Globe");
     for (const QSize size : {QSize(1400, 900), QSize(800, 600), QSize(1024, 773)}) {
         w.resize(size);
         QCoreApplication::processEvents();
-        const QWidget* panel = w.Panel_Globe;
-        EXPECT_EQ(w.Globe->geometry(), panel->rect());
-        EXPECT_EQ(w.Button_Play->y(), panel->height() - 28);
-        EXPECT_EQ(w.Zoom_TrackBar->x(), panel->width() - 32);
-        EXPECT_EQ(w.Zoom_TrackBar->y(), panel->height() - 179);
-        EXPECT_EQ(w.Time_ScrollBar->width(), panel->width());
-        EXPECT_GE(w.Time_ScrollBar->y(), panel->geometry().bottom());
-        EXPECT_GT(panel->mapTo(&w, QPoint(0, 0)).x(), w.SG->width())
+        EXPECT_EQ(globe->geometry(), panel->rect());
+        EXPECT_EQ(control("Button_Play")->y(), panel->height() - 28);
+        EXPECT_EQ(control("Zoom_TrackBar")->x(), panel->width() - 32);
+        EXPECT_EQ(control("Zoom_TrackBar")->y(), panel->height() - 179);
+        EXPECT_EQ(control("Time_ScrollBar")->width(), panel->width());
+        EXPECT_GE(control("Time_ScrollBar")->mapTo(&w, QPoint(0, 0)).y(),
+                  panel->mapTo(&w, QPoint(0, panel->height())).y());
+        EXPECT_GT(panel->mapTo(&w, QPoint(0, 0)).x(), control("SG")->width())
             << "the globe lies right of the left column";
-        // The globe keeps its centre: the origin comes from the window's state.
-        EXPECT_EQ(w.Globe->Projector().XOrigin(), w.State().GlobeOriginX);
     }
 }
 
 TEST_F(WindowHandlers, CtrlKeysMoveAndCentreTheGlobe) {
     TForm_Main& w = start();
     QApplication::setActiveWindow(&w);
-    const int x = w.State().GlobeOriginX;
-    const int y = w.State().GlobeOriginY;
+    const globe::GeoProjector& projector = control<globe::GlobeView>("Globe")->Projector();
+    const int x = projector.XOrigin();
+    const int y = projector.YOrigin();
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
     QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(w.State().GlobeOriginX, x + 50);
-    EXPECT_EQ(w.State().GlobeOriginY, y + 50);
+    EXPECT_EQ(projector.XOrigin(), x + 50);
+    EXPECT_EQ(projector.YOrigin(), y + 50);
     QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
     QTest::keyClick(&w, Qt::Key_U, Qt::ControlModifier);
-    EXPECT_EQ(w.State().GlobeOriginX, x);
-    EXPECT_EQ(w.State().GlobeOriginY, y);
+    EXPECT_EQ(projector.XOrigin(), x);
+    EXPECT_EQ(projector.YOrigin(), y);
     QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(w.State().GlobeOriginX, w.Panel_Globe->width() / 2);
-    EXPECT_EQ(w.Globe->Projector().YOrigin(), w.Panel_Globe->height() / 2);
+    EXPECT_EQ(projector.XOrigin(), control("Panel_Globe")->width() / 2);
+    EXPECT_EQ(projector.YOrigin(), control("Panel_Globe")->height() / 2);
 }
 
 }  // namespace

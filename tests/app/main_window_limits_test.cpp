@@ -20,7 +20,10 @@ namespace {
 using testing::WindowTest;
 
 globe::GeoLayer* LimitsLayer(TForm_Main& w) {
-    return w.Globe->GlobeLayer().LayerStore().LayerByName(overlays::kLimitsLayerName);
+    return w.findChild<globe::GlobeView*>(QStringLiteral("Globe"))
+        ->GlobeLayer()
+        .LayerStore()
+        .LayerByName(overlays::kLimitsLayerName);
 }
 
 // Event 626: Venus, central, all four limits on the Earth; 1434: partial, one of each shadow.
@@ -34,22 +37,22 @@ TEST_F(WindowTest, TheLimitsFollowTheEventAndTheirBox) {
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(box->text(), QStringLiteral("Bedeckungsgrenzen"));
 
-    w.ScrollBar_Bedeckung->setValue(kCentral);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(kCentral);
     ASSERT_NE(LimitsLayer(w), nullptr);
     EXPECT_EQ(LimitsLayer(w)->ObjectSource().ObjectCount(), 4);
     EXPECT_TRUE(LimitsLayer(w)->Visible());
-    w.Zoom_TrackBar->setValue(w.Zoom_TrackBar->maximum());
-    w.grab().save(QStringLiteral("/tmp/h17_main_window_limits.png"));
+    control<QSlider>("Zoom_TrackBar")->setValue(control<QSlider>("Zoom_TrackBar")->maximum());
 
     box->setChecked(false);
     EXPECT_FALSE(LimitsLayer(w)->Visible());
     // A new event keeps them hidden; the time scale switch rebuilds them too.
-    w.ScrollBar_Bedeckung->setValue(kPartial);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(kPartial);
     ASSERT_NE(LimitsLayer(w), nullptr);
     EXPECT_EQ(LimitsLayer(w)->ObjectSource().ObjectCount(), 2);
     EXPECT_FALSE(LimitsLayer(w)->Visible());
     box->setChecked(true);
-    w.CheckBox_ET_UT->setChecked(!w.CheckBox_ET_UT->isChecked());
+    control<QCheckBox>("CheckBox_ET_UT")
+        ->setChecked(!control<QCheckBox>("CheckBox_ET_UT")->isChecked());
     ASSERT_NE(LimitsLayer(w), nullptr);
     EXPECT_TRUE(LimitsLayer(w)->Visible());
     EXPECT_EQ(LimitsLayer(w)->ObjectSource().ObjectCount(), 2);
@@ -59,11 +62,11 @@ TEST_F(WindowTest, TheLimitsBoxSpeaksTheLanguageAndIsNotSaved) {
     TForm_Main& w = start();
     auto* box = w.findChild<QCheckBox*>(QStringLiteral("CheckBox_Limits"));
     ASSERT_NE(box, nullptr);
-    w.Opt_English->trigger();
+    action("Opt_English")->trigger();
     EXPECT_EQ(box->text(), QStringLiteral("Path limits"));
-    w.Opt_Francais->trigger();
+    action("Opt_Francais")->trigger();
     EXPECT_EQ(box->text(), QStringLiteral("Limites de la zone"));
-    w.Opt_Deutsch->trigger();
+    action("Opt_Deutsch")->trigger();
     EXPECT_EQ(box->text(), QStringLiteral("Bedeckungsgrenzen"));
 
     box->setChecked(false);

@@ -28,33 +28,35 @@ std::optional<SettingsRecord> SavedSettings(const AppFolders& folders) {
 
 TEST_F(WindowTest, ListWindowsRunFromTheMenuAndKeepTheirSettings) {
     TForm_Main& w = start();
-    ASSERT_NE(w.Form_CityList, nullptr);
-    ASSERT_NE(w.Form_CityHist, nullptr);
-    EXPECT_FALSE(w.Form_CityList->isVisible());
+    auto* list = w.findChild<lists::TForm_CityList*>();
+    auto* hist = w.findChild<lists::TForm_CityHist*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(hist, nullptr);
+    EXPECT_FALSE(list->isVisible());
 
     // The many-places list computes the event the main window shows.
-    w.ScrollBar_Bedeckung->setValue(1566);
-    w.Sichtbarkeit->trigger();
-    ASSERT_TRUE(w.Form_CityList->isVisible());
-    auto* population = w.Form_CityList->findChild<QComboBox*>("ComboBox_Population");
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(1566);
+    action("Sichtbarkeit")->trigger();
+    ASSERT_TRUE(list->isVisible());
+    auto* population = list->findChild<QComboBox*>("ComboBox_Population");
     population->setCurrentIndex(1);
-    w.Form_CityList->Button_Start_CityListClick();
-    w.Form_CityList->finishRun();
+    list->Button_Start_CityListClick();
+    list->finishRun();
     EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
-    const auto* box = w.Form_CityList->findChild<QPlainTextEdit*>("RichEdit_CityList");
+    const auto* box = list->findChild<QPlainTextEdit*>("RichEdit_CityList");
     EXPECT_GT(box->blockCount(), 1);
-    EXPECT_TRUE(w.Form_CityList->statusText().endsWith("Orte gefunden"));
+    EXPECT_TRUE(list->statusText().endsWith("Orte gefunden"));
 
-    w.CityHist->trigger();
-    ASSERT_TRUE(w.Form_CityHist->isVisible());
-    w.Form_CityHist->findChild<QLineEdit*>("Edit_Ort_Stadt")->setText(QString::fromUtf8("Zürich"));
-    w.Form_CityHist->findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(2);
-    w.Form_CityHist->Button_Start_CityHistClick();
-    w.Form_CityHist->finishRun();
+    action("CityHist")->trigger();
+    ASSERT_TRUE(hist->isVisible());
+    hist->findChild<QLineEdit*>("Edit_Ort_Stadt")->setText(QString::fromUtf8("Zürich"));
+    hist->findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(2);
+    hist->Button_Start_CityHistClick();
+    hist->finishRun();
     EXPECT_EQ(temporaryFiles().filter("Zimbalo_temp_").size(), 2);
 
     // Opening again clears the old lines.
-    w.Sichtbarkeit->trigger();
+    action("Sichtbarkeit")->trigger();
     EXPECT_EQ(box->toPlainText(), "");
 
     w.close();
@@ -68,51 +70,58 @@ TEST_F(WindowTest, ListWindowsRunFromTheMenuAndKeepTheirSettings) {
     EXPECT_TRUE(saved->histEast);
 
     TForm_Main& again = start();
-    EXPECT_EQ(again.Form_CityHist->findChild<QLineEdit*>("Edit_Ort_Stadt")->text(),
-              QString::fromUtf8("Zürich"));
-    EXPECT_EQ(again.Form_CityList->findChild<QComboBox*>("ComboBox_Population")->currentIndex(), 1);
+    EXPECT_EQ(
+        again.findChild<lists::TForm_CityHist*>()->findChild<QLineEdit*>("Edit_Ort_Stadt")->text(),
+        QString::fromUtf8("Zürich"));
+    EXPECT_EQ(again.findChild<lists::TForm_CityList*>()
+                  ->findChild<QComboBox*>("ComboBox_Population")
+                  ->currentIndex(),
+              1);
 }
 
 TEST_F(WindowTest, LanguageSwitchHidesTheListWindowsAndChangesTheirLanguage) {
     TForm_Main& w = start();
-    w.CityHist->trigger();
-    w.Sichtbarkeit->trigger();
-    ASSERT_TRUE(w.Form_CityHist->isVisible());
-    w.Opt_Francais->trigger();
-    EXPECT_FALSE(w.Form_CityHist->isVisible());
-    EXPECT_FALSE(w.Form_CityList->isVisible());
-    EXPECT_EQ(w.Form_CityList->language(), Language::French);
-    EXPECT_EQ(w.Form_CityHist->language(), Language::French);
-    EXPECT_TRUE(w.Form_CityList->findChild<QComboBox*>("ComboBox_Population")
-                    ->itemText(9)
-                    .endsWith("0 Personne"));
+    auto* list = w.findChild<lists::TForm_CityList*>();
+    auto* hist = w.findChild<lists::TForm_CityHist*>();
+    action("CityHist")->trigger();
+    action("Sichtbarkeit")->trigger();
+    ASSERT_TRUE(hist->isVisible());
+    action("Opt_Francais")->trigger();
+    EXPECT_FALSE(hist->isVisible());
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(list->language(), Language::French);
+    EXPECT_EQ(hist->language(), Language::French);
+    EXPECT_TRUE(
+        list->findChild<QComboBox*>("ComboBox_Population")->itemText(9).endsWith("0 Personne"));
 
     // A French run takes the French city database and words.
-    w.Sichtbarkeit->trigger();
-    w.Form_CityList->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(0);
-    w.Form_CityList->Button_Start_CityListClick();
-    w.Form_CityList->finishRun();
-    EXPECT_TRUE(w.Form_CityList->statusText().endsWith(QString::fromUtf8("Lieux trouvés")))
-        << w.Form_CityList->statusText().toStdString();
+    action("Sichtbarkeit")->trigger();
+    list->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(0);
+    list->Button_Start_CityListClick();
+    list->finishRun();
+    EXPECT_TRUE(list->statusText().endsWith(QString::fromUtf8("Lieux trouvés")))
+        << list->statusText().toStdString();
 }
 
 TEST_F(WindowTest, LanguageSwitchAndClosingDuringAListRunStopIt) {
     TForm_Main& w = start();
-    w.ScrollBar_Bedeckung->setValue(1566);
-    w.Sichtbarkeit->trigger();
-    w.Form_CityList->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(9);
-    w.Form_CityList->Button_Start_CityListClick();
-    ASSERT_TRUE(w.Form_CityList->running());
-    w.Opt_English->trigger();
-    EXPECT_FALSE(w.Form_CityList->running());
-    EXPECT_FALSE(w.Form_CityList->isVisible());
-    EXPECT_EQ(w.Form_CityList->language(), Language::English);
+    auto* list = w.findChild<lists::TForm_CityList*>();
+    ASSERT_NE(list, nullptr);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(1566);
+    action("Sichtbarkeit")->trigger();
+    list->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(9);
+    list->Button_Start_CityListClick();
+    ASSERT_TRUE(list->running());
+    action("Opt_English")->trigger();
+    EXPECT_FALSE(list->running());
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(list->language(), Language::English);
     EXPECT_TRUE(w.CaptionProblems().empty()) << w.CaptionProblems().front();
 
     // Closing the program during a run stops it and leaves no temporary file.
-    w.Sichtbarkeit->trigger();
-    w.Form_CityList->Button_Start_CityListClick();
-    ASSERT_TRUE(w.Form_CityList->running());
+    action("Sichtbarkeit")->trigger();
+    list->Button_Start_CityListClick();
+    ASSERT_TRUE(list->running());
     w.close();
     EXPECT_TRUE(temporaryFiles().isEmpty()) << temporaryFiles().join(' ').toStdString();
     EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
@@ -125,29 +134,29 @@ TEST_F(WindowTest, DISABLED_ListWindowPictures) {
     const QString folder = qEnvironmentVariable("ZIMBALO_SCREENSHOTS");
     ASSERT_FALSE(folder.isEmpty());
     TForm_Main& w = start();
-    w.ScrollBar_Bedeckung->setValue(1566);
-    for (QAction* language : {w.Opt_Deutsch, w.Opt_English, w.Opt_Francais}) {
-        language->trigger();
-        const QString suffix = language == w.Opt_Deutsch   ? "de"
-                               : language == w.Opt_English ? "en"
-                                                           : "fr";
-        w.Sichtbarkeit->trigger();
-        w.Form_CityList->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(3);
-        w.Form_CityList->Button_Start_CityListClick();
-        w.Form_CityList->finishRun();
-        auto* box = w.Form_CityList->findChild<QPlainTextEdit*>("RichEdit_CityList");
+    auto* list = w.findChild<lists::TForm_CityList*>();
+    auto* hist = w.findChild<lists::TForm_CityHist*>();
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(1566);
+    for (const char* name : {"Opt_Deutsch", "Opt_Francais"}) {
+        action(name)->trigger();
+        const QString suffix = QString::fromLatin1(name) == "Opt_Deutsch" ? "de" : "fr";
+        action("Sichtbarkeit")->trigger();
+        list->findChild<QComboBox*>("ComboBox_Population")->setCurrentIndex(3);
+        list->Button_Start_CityListClick();
+        list->finishRun();
+        auto* box = list->findChild<QPlainTextEdit*>("RichEdit_CityList");
         box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum() / 2);
         QCoreApplication::processEvents();
-        w.Form_CityList->grab().save(folder + "/app_citylist_" + suffix + ".png");
+        list->grab().save(folder + "/app_citylist_" + suffix + ".png");
 
-        w.CityHist->trigger();
-        w.Form_CityHist->findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
-        w.Form_CityHist->Button_Start_CityHistClick();
-        w.Form_CityHist->finishRun();
-        box = w.Form_CityHist->findChild<QPlainTextEdit*>("RichEdit_CityHist");
+        action("CityHist")->trigger();
+        hist->findChild<QComboBox*>("ComboBox_Bis")->setCurrentIndex(3);
+        hist->Button_Start_CityHistClick();
+        hist->finishRun();
+        box = hist->findChild<QPlainTextEdit*>("RichEdit_CityHist");
         box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum() / 2);
         QCoreApplication::processEvents();
-        w.Form_CityHist->grab().save(folder + "/app_cityhist_" + suffix + ".png");
+        hist->grab().save(folder + "/app_cityhist_" + suffix + ".png");
     }
     EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
 }

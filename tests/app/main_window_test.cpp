@@ -1,9 +1,12 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -103,16 +106,19 @@ TEST_F(WindowTest, EveryControlCarriesItsName) {
 TEST_F(WindowTest, FirstStartShowsEventOneAtT0WithTheDefaults) {
     TForm_Main& w = start();
     EXPECT_EQ(started.settingsOrigin, SettingsOrigin::Created);
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
-    EXPECT_EQ(w.State().CurrentIndex, 1);
-    EXPECT_EQ(w.Time_ScrollBar->value(), 6300);
-    EXPECT_DOUBLE_EQ(w.State().TimeOffset, 0.0);
-    EXPECT_EQ(w.ComboBox_Globus->currentIndex(), 0);
-    EXPECT_EQ(w.ComboBox_GradNetz->currentIndex(), 2);
-    EXPECT_EQ(w.Zoom_TrackBar->value(), 140);
-    EXPECT_EQ(w.Edit_Jahr->text(), QString::number(w.CurrentRecord().Year));
-    EXPECT_FALSE(w.Label_Planet->text().isEmpty());
-    EXPECT_TRUE(w.Globe->SurfaceTextureName().endsWith("BlueMarble_5.4x2.7k.jpg"));
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 1);
+    EXPECT_EQ(w.Shown().Index(), 1);
+    EXPECT_EQ(control<QScrollBar>("Time_ScrollBar")->value(), 6300);
+    EXPECT_DOUBLE_EQ(w.Shown().TimeOffset(), 0.0);
+    EXPECT_EQ(control<QComboBox>("ComboBox_Globus")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->currentIndex(), 2);
+    EXPECT_EQ(control<QSlider>("Zoom_TrackBar")->value(), 140);
+    EXPECT_EQ(control<QLineEdit>("Edit_Jahr")->text(), QString::number(w.Shown().Record().Year));
+    EXPECT_FALSE(control<QLabel>("Label_Planet")->text().isEmpty());
+    EXPECT_TRUE(control<globe::GlobeView>("Globe")->SurfaceTextureName().endsWith(
+        "BlueMarble_5.4x2.7k.jpg"));
+    // The saved graticule is on the globe: 10 degrees.
+    EXPECT_EQ(control<globe::GlobeView>("Globe")->Graticule().LatitudeStep(), 10);
     EXPECT_TRUE(dialogs.failed.isEmpty()) << dialogs.failed.join('\n').toStdString();
     EXPECT_EQ(QFile(SettingsPath(folders)).size(), 243);
 }
@@ -122,9 +128,9 @@ TEST_F(WindowTest, CloseWritesTheSettingsAndRemovesTheTemporaryFiles) {
     const QString store = w.LayerStorePath();
     ASSERT_FALSE(store.isEmpty());
     EXPECT_TRUE(QFile::exists(store));
-    w.ScrollBar_Bedeckung->setValue(321);
-    w.CheckBox_ET_UT->setChecked(true);
-    w.Time_ScrollBar->setValue(7000);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(321);
+    control<QCheckBox>("CheckBox_ET_UT")->click();
+    control<QScrollBar>("Time_ScrollBar")->setValue(7000);
     w.close();
     EXPECT_FALSE(QFile::exists(store));
     EXPECT_TRUE(temporaryFiles().isEmpty()) << temporaryFiles().join(' ').toStdString();
@@ -139,22 +145,22 @@ TEST_F(WindowTest, CloseWritesTheSettingsAndRemovesTheTemporaryFiles) {
     EXPECT_EQ(saved->timePosition, 7000);
 
     // The next start shows the same event at the same instant.
-    TForm_Main& again = start();
-    EXPECT_EQ(again.ScrollBar_Bedeckung->value(), 321);
-    EXPECT_EQ(again.Time_ScrollBar->value(), 7000);
-    EXPECT_TRUE(again.CheckBox_ET_UT->isChecked());
+    start();
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 321);
+    EXPECT_EQ(control<QScrollBar>("Time_ScrollBar")->value(), 7000);
+    EXPECT_TRUE(control<QCheckBox>("CheckBox_ET_UT")->isChecked());
 }
 
 TEST_F(WindowTest, ExitAsksRunningListsToStopAndClosesLikeTheCloseBox) {
     TForm_Main& w = start();
     const QString store = w.LayerStorePath();
-    w.ScrollBar_Bedeckung->setValue(99);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(99);
     bool closed = false;
     QObject::connect(&w, &TForm_Main::closed, [&closed] { closed = true; });
-    w.Exit1->trigger();
+    action("Exit1")->trigger();
     EXPECT_TRUE(closed);
-    EXPECT_TRUE(w.State().StopRequested);
-    EXPECT_TRUE(w.State().Closing);
+    EXPECT_TRUE(w.StopRequested());
+    EXPECT_TRUE(w.Closing());
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(QFile::exists(store));
     QFile file(SettingsPath(folders));
@@ -168,12 +174,31 @@ TEST_F(WindowTest, ExitAsksRunningListsToStopAndClosesLikeTheCloseBox) {
 
 TEST_F(WindowTest, EveryActivationHidesTheAboutPanelAndSetsTheBaseTitle) {
     TForm_Main& w = start();
-    w.Panel_About->show();
-    w.FormActivate();
-    EXPECT_FALSE(w.Panel_About->isVisible());
+    action("Version1")->trigger();
+    ASSERT_TRUE(control("Panel_About")->isVisible());
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::setActiveWindow(&w);
+    QCoreApplication::sendEvent(&w, &activation);
+    ASSERT_TRUE(w.isActiveWindow());
+    EXPECT_FALSE(control("Panel_About")->isVisible());
     EXPECT_EQ(w.windowTitle(), w.BaseTitle());
     EXPECT_TRUE(w.BaseTitle().startsWith("Zimbalo " + FileVersion()));
-    EXPECT_EQ(w.Time_ScrollBar->value(), 6300) << "only the first activation sets the instant";
+    EXPECT_EQ(control<QScrollBar>("Time_ScrollBar")->value(), 6300)
+        << "only the first activation sets the instant";
+}
+
+TEST_F(WindowTest, SettingsThatCannotBeSavedAtTheCloseAreReported) {
+    start();
+    // A folder where the record should be: the close finds it but cannot replace it (a write
+    // always goes to a new file that then takes the record's place, so a failure keeps the old).
+    const QString path = SettingsPath(folders);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path + "/inside"));
+    window().close();
+    ASSERT_EQ(dialogs.failed.size(), 1);
+    EXPECT_TRUE(dialogs.failed[0].startsWith("Die Einstellungen konnten nicht gespeichert"))
+        << dialogs.failed[0].toStdString();
+    EXPECT_TRUE(QFileInfo(path + "/inside").isDir());
 }
 
 }  // namespace

@@ -42,11 +42,11 @@ TEST_F(Startup, OutOfRangeSettingsFallBackAndTheProgramStarts) {
     bad.timePosition = -3;
     ASSERT_EQ(SaveSettings(SettingsPath(folders), bad), std::nullopt);
     TForm_Main& w = start();
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
-    EXPECT_EQ(w.ComboBox_Globus->currentIndex(), 0);
-    EXPECT_EQ(w.ComboBox_GradNetz->currentIndex(), 2);
-    EXPECT_EQ(w.Zoom_TrackBar->value(), 140);
-    EXPECT_EQ(w.Time_ScrollBar->value(), 6300);
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 1);
+    EXPECT_EQ(control<QComboBox>("ComboBox_Globus")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>("ComboBox_GradNetz")->currentIndex(), 2);
+    EXPECT_EQ(control<QSlider>("Zoom_TrackBar")->value(), 140);
+    EXPECT_EQ(control<QScrollBar>("Time_ScrollBar")->value(), 6300);
     EXPECT_GT(w.width(), 500);
     EXPECT_GT(w.height(), 400);
     EXPECT_LT(w.x(), 1920);
@@ -55,7 +55,8 @@ TEST_F(Startup, OutOfRangeSettingsFallBackAndTheProgramStarts) {
     SettingsRecord zero = bad;
     zero.currentIndex = 0;
     ASSERT_EQ(SaveSettings(SettingsPath(folders), zero), std::nullopt);
-    EXPECT_EQ(start().ScrollBar_Bedeckung->value(), 1);
+    start();
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 1);
 }
 
 TEST_F(Startup, ABrokenSettingsFileIsReplacedByTheDefaults) {
@@ -63,9 +64,9 @@ TEST_F(Startup, ABrokenSettingsFileIsReplacedByTheDefaults) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("garbage");
     file.close();
-    TForm_Main& w = start();
+    start();
     EXPECT_EQ(started.settingsOrigin, SettingsOrigin::ReplacedBroken);
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 1);
     EXPECT_EQ(readAll(SettingsPath(folders)).size(), 243);
     EXPECT_TRUE(dialogs.failed.isEmpty());
 }
@@ -81,8 +82,8 @@ TEST_F(Startup, ASettingsFolderThatCannotBeMadeIsReportedOnceAndNothingIsLost) {
     EXPECT_EQ(started.settingsOrigin, SettingsOrigin::NotKept);
     ASSERT_EQ(dialogs.failed.size(), 1);
     EXPECT_TRUE(dialogs.failed[0].contains("blocker/Zimbalo")) << dialogs.failed[0].toStdString();
-    EXPECT_EQ(w.ScrollBar_Bedeckung->value(), 1);
-    w.ScrollBar_Bedeckung->setValue(10);
+    EXPECT_EQ(control<QScrollBar>("ScrollBar_Bedeckung")->value(), 1);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(10);
     w.close();
     EXPECT_EQ(dialogs.failed.size(), 1) << "said once";
     EXPECT_TRUE(temporaryFiles().isEmpty());
@@ -94,8 +95,7 @@ TEST_F(Startup, AnUnreadableCatalogueIsNamedAndTheStartEnds) {
     folders.data = empty;
     StartOptions options;
     options.folders = folders;
-    options.dialogs = &dialogs;
-    Started s = StartMainWindow(options);
+    Started s = StartMainWindow(dialogs, options);
     EXPECT_FALSE(s.window);
     EXPECT_EQ(s.exitStatus, 1);
     ASSERT_EQ(dialogs.failed.size(), 1);
@@ -111,7 +111,7 @@ TEST_F(Startup, AnUnreadableCatalogueIsNamedAndTheStartEnds) {
     cut.write(whole.left(1000));
     cut.close();
     dialogs.failed.clear();
-    s = StartMainWindow(options);
+    s = StartMainWindow(dialogs, options);
     EXPECT_FALSE(s.window);
     EXPECT_EQ(s.exitStatus, 1);
     ASSERT_EQ(dialogs.failed.size(), 1);
@@ -120,7 +120,7 @@ TEST_F(Startup, AnUnreadableCatalogueIsNamedAndTheStartEnds) {
     // No data folder found at all: the message says where it was looked for.
     options.folders.data = std::nullopt;
     dialogs.failed.clear();
-    s = StartMainWindow(options);
+    s = StartMainWindow(dialogs, options);
     EXPECT_FALSE(s.window);
     EXPECT_EQ(s.exitStatus, 1);
     ASSERT_EQ(dialogs.failed.size(), 1);
@@ -138,7 +138,7 @@ TEST_F(Startup, TheLayerStoreNeverTakesAnExistingFile) {
     f.close();
     TForm_Main& w = start();
     EXPECT_TRUE(
-        QRegularExpression("/Temporary_[A-Z]{8}\\.tmp$").match(w.LayerStorePath()).hasMatch())
+        QRegularExpression("/Temporary_[A-Za-z0-9]{8}\\.tmp$").match(w.LayerStorePath()).hasMatch())
         << w.LayerStorePath().toStdString();
     EXPECT_NE(w.LayerStorePath(), foreign);
     w.close();
@@ -156,7 +156,7 @@ TEST_F(Startup, ARecordRemovedWhileRunningIsNotWrittenBack) {
 TEST_F(Startup, SigtermClosesAsTheCloseBoxDoes) {
     TForm_Main& w = start();
     const QString store = w.LayerStorePath();
-    w.ScrollBar_Bedeckung->setValue(55);
+    control<QScrollBar>("ScrollBar_Bedeckung")->setValue(55);
     bool closed = false;
     QObject::connect(&w, &TForm_Main::closed, [&closed] { closed = true; });
     {

@@ -83,15 +83,15 @@ using UserManualWindow = testing::WindowTest;
 
 TEST_F(UserManualWindow, HelpMenuOpensTheDeliveredManualInTheInterfaceLanguage) {
     RecordingOpener opener;
-    TForm_Main& w = start();
-    auto* help = w.findChild<QAction*>("Hilfe2");
+    start();
+    QAction* help = action("Hilfe2");
     ASSERT_NE(help, nullptr);
 
-    w.Opt_EnglishClick();
+    action("Opt_English")->trigger();
     help->trigger();
-    w.Opt_FrancaisClick();
+    action("Opt_Francais")->trigger();
     help->trigger();
-    w.Opt_DeutschClick();
+    action("Opt_Deutsch")->trigger();
     help->trigger();
 
     // The manuals delivered beside the program (the build tree's data folder).

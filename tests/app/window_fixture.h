@@ -1,10 +1,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +33,15 @@ inline AppFolders TemporaryFolders(const QString& root) {
     return f;
 }
 
+/// The settings record in the settings folder, if it can be read.
+inline std::optional<SettingsRecord> SavedSettings(const AppFolders& folders) {
+    QFile file(SettingsPath(folders));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray data = file.readAll();
+    return ReadSettings(std::vector<std::uint8_t>(data.begin(), data.end()));
+}
+
 /// Starts the main window as the program does, in fresh folders, with recording dialogs.
 class WindowTest : public ::testing::Test {
 protected:
@@ -42,15 +57,39 @@ protected:
         started = Started{};
         StartOptions options;
         options.folders = folders;
-        options.dialogs = &dialogs;
         options.screens = {QRect(0, 0, 1920, 1080)};
-        started = StartMainWindow(options);
+        started = StartMainWindow(dialogs, options);
         EXPECT_TRUE(started.window) << "no window";
         started.window->show();
         return *started.window;
     }
 
     TForm_Main& window() { return *started.window; }
+
+    /// The control of the main window named `name` (a test failure when there is none).
+    template <typename T = QWidget>
+    T* control(const char* name) {
+        return find<T>(window(), name);
+    }
+
+    QAction* action(const char* name) { return find<QAction>(window(), name); }
+
+    template <typename T = QWidget>
+    static T* find(QObject& root, const char* name) {
+        T* found = root.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << "no control " << name;
+        return found;
+    }
+
+    /// The text of a cell of the value grid `SG`.
+    QString cell(int row, int column) {
+        return control<QTableWidget>("SG")->item(row, column)->text();
+    }
+
+    /// Waits until Play has ended (it always ends at a slider limit).
+    bool playEnds() {
+        return QTest::qWaitFor([this] { return !window().Playing(); }, 60000);
+    }
 
     QStringList temporaryFiles() const {
         return QDir(folders.temporary).entryList(QDir::Files | QDir::Hidden);

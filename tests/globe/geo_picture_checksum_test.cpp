@@ -103,6 +103,49 @@ INSTANTIATE_TEST_SUITE_P(Views, NearestTexturePass,
                                            TextureCase{kGibraltar, 0x77977b71f413c83cull},
                                            TextureCase{kFjords, 0xd32167fcd541e937ull}));
 
+struct FilteredCase {
+    View view;
+    GeoTextureFilter filter;
+    std::uint64_t checksum;
+};
+
+void PrintTo(const FilteredCase& c, std::ostream* os) {
+    *os << c.view.name << (c.filter == GeoTextureFilter::Bilinear ? " bilinear" : " level");
+}
+
+class FilteredTexturePass : public ::testing::TestWithParam<FilteredCase> {};
+
+// The passes from the pre-filtered levels (nearest texel of a level, bilinear) at the same views:
+// a change in how texels are stored or addressed must not change a pixel.
+TEST_P(FilteredTexturePass, GivesTheRecordedPicture) {
+    const FilteredCase& c = GetParam();
+    GeoGlobe globe;
+    globe.SurfaceTexture().Assign(NoiseTexture());
+    globe.SetTextureFilter(c.filter);
+    globe.Graticule().SetDrawMode(GeoGraticuleDraw::gdNone);
+    ApplyView(globe, c.view);
+    globe.Render();
+    EXPECT_EQ(PictureChecksum(globe.Picture()), c.checksum)
+        << "0x" << std::hex << PictureChecksum(globe.Picture());
+}
+
+constexpr GeoTextureFilter kLevel = GeoTextureFilter::NearestLevel;
+constexpr GeoTextureFilter kBilinear = GeoTextureFilter::Bilinear;
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, FilteredTexturePass,
+    ::testing::Values(FilteredCase{kDefault, kLevel, 0x69a97a2303d80154ull},
+                      FilteredCase{kWhole, kLevel, 0x4ce2ef3fd3afa177ull},
+                      FilteredCase{kAntimeridian, kLevel, 0xadbf2cf03d87e700ull},
+                      FilteredCase{kNorthPole, kLevel, 0x1ef8e781f4c34567ull},
+                      FilteredCase{kGibraltar, kLevel, 0x10c7f49decee97d4ull},
+                      FilteredCase{kDefault, kBilinear, 0xc595e1ad7e4a2a66ull},
+                      FilteredCase{kWhole, kBilinear, 0x7c8b77a247ac9093ull},
+                      FilteredCase{kAntimeridian, kBilinear, 0x14faf5aa1b6b193bull},
+                      FilteredCase{kNorthPole, kBilinear, 0x301da932711b7ebfull},
+                      FilteredCase{kGibraltar, kBilinear, 0x93ad3a12c8bc4a65ull},
+                      FilteredCase{kFjords, kBilinear, 0xa95bc761a36a7008ull}));
+
 struct GraticuleCase {
     View view;
     int step;

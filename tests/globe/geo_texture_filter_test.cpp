@@ -62,28 +62,33 @@ int ChannelDistance(QRgb a, QRgb b) {
 TEST(TexturePyramid, LevelsHalveWithRoundedMeans) {
     QImage base(5, 3, QImage::Format_RGB32);
     base.fill(qRgb(10, 20, 30));
-    base.setPixel(0, 0, qRgb(14, 20, 30));  // a 2 x 2 block of means (10 * 3 + 14) / 4 = 11
-    base.setPixel(4, 2, qRgb(110, 20, 30));
-    GeoTexturePyramid pyramid;
-    pyramid.Build(base);
-    ASSERT_GE(pyramid.Levels(), 1);
+    GeoTexture texture;
+    texture.Assign(base);
+    texture.BuildLevels();
     // Down to 8 texels on a side: a 5 x 3 image has no level above 0.
-    EXPECT_EQ(pyramid.Levels(), 1);
+    EXPECT_EQ(texture.Levels(), 1);
 
     QImage big(40, 20, QImage::Format_RGB32);
     big.fill(qRgb(10, 20, 30));
-    big.setPixel(0, 0, qRgb(14, 20, 30));
+    big.setPixel(0, 0, qRgb(14, 20, 30));  // a 2 x 2 block of means (10 * 3 + 14) / 4 = 11
     big.setPixel(39, 19, qRgb(110, 20, 30));
-    pyramid.Build(big);
-    ASSERT_EQ(pyramid.Levels(), 3);  // 40 x 20, 20 x 10, 10 x 5
-    EXPECT_EQ(pyramid.Level(1).size(), QSize(20, 10));
-    EXPECT_EQ(pyramid.Level(2).size(), QSize(10, 5));
-    EXPECT_EQ(qRed(pyramid.Level(1).pixel(0, 0)), 11);
-    EXPECT_EQ(qRed(pyramid.Level(1).pixel(19, 9)), 35);  // (3 x 10 + 110) / 4
-    EXPECT_EQ(qRed(pyramid.Level(1).pixel(5, 5)), 10);
-    EXPECT_EQ(pyramid.Bytes(), std::size_t{(20 * 10 + 10 * 5) * 4});
-    EXPECT_TRUE(pyramid.IsBuiltFrom(big));
-    EXPECT_FALSE(pyramid.IsBuiltFrom(base));
+    texture.Assign(big);
+    EXPECT_EQ(texture.Levels(), 1);  // built when a picture asks for them
+    texture.BuildLevels();
+    ASSERT_EQ(texture.Levels(), 3);  // 40 x 20, 20 x 10, 10 x 5
+    EXPECT_EQ(texture.Level(1).Width(), 20);
+    EXPECT_EQ(texture.Level(1).Height(), 10);
+    EXPECT_EQ(texture.Level(2).Width(), 10);
+    EXPECT_EQ(texture.Level(2).Height(), 5);
+    EXPECT_EQ(qRed(texture.Level(1).At(0, 0)), 11);
+    EXPECT_EQ(qRed(texture.Level(1).At(19, 9)), 35);  // (3 x 10 + 110) / 4
+    EXPECT_EQ(qRed(texture.Level(1).At(5, 5)), 10);
+    // In whole blocks of 8 x 8 texels (3 x 2 and 2 x 1 blocks of 256 bytes) with their tables.
+    EXPECT_EQ(texture.LevelBytes(), std::size_t{(3 * 2 + 2 * 1) * 256 + (20 + 10 + 10 + 5) * 4});
+    EXPECT_EQ(texture.Bytes(), std::size_t{5 * 3 * 256 + (40 + 20) * 4});
+    texture.ClearLevels();
+    EXPECT_EQ(texture.Levels(), 1);
+    EXPECT_EQ(texture.LevelBytes(), 0u);
 
     // Level choice: texels per pixel along a side, log2 rounded, within the levels there are.
     EXPECT_EQ(TextureLevelFor(100.0, 100.0, 5), 0);
@@ -96,7 +101,13 @@ TEST(TexturePyramid, LevelsHalveWithRoundedMeans) {
 
 TEST(BilinearFill, TwoBandsBlendAtTheirEdgeOnly) {
     // Texture 2 x 2: the left column red, the right column blue, stretched over 40 pixels.
-    const std::uint32_t texels[4] = {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u, 0xFF0000FFu};
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, 0xFFFF0000u);
+    image.setPixel(1, 0, 0xFF0000FFu);
+    image.setPixel(0, 1, 0xFFFF0000u);
+    image.setPixel(1, 1, 0xFF0000FFu);
+    GeoTexelBlocks texels;
+    texels.Assign(image);
     QImage target(40, 4, QImage::Format_RGB32);
     target.fill(Qt::black);
     GeoTextureFill fill;
@@ -104,9 +115,7 @@ TEST(BilinearFill, TwoBandsBlendAtTheirEdgeOnly) {
     fill.TargetWidth = 40;
     fill.TargetHeight = 4;
     fill.TargetStride = 40;
-    fill.Texels = texels;
-    fill.TextureWidth = 2;
-    fill.TextureHeight = 2;
+    fill.SetTexels(texels);
     fill.Bilinear = true;
     FillTexturedTriangle(fill, {0, 0, 0, 0}, {40, 0, 2, 0}, {40, 4, 2, 2});
     FillTexturedTriangle(fill, {0, 0, 0, 0}, {40, 4, 2, 2}, {0, 4, 0, 2});

@@ -38,7 +38,7 @@ TEST(TextureGeometry, CornersMapToTheImageCorners) {
 /// so that a pixel written twice shows brighter than one written once.
 struct FillFixture : ::testing::Test {
     QImage target{16, 16, QImage::Format_RGB32};
-    std::uint32_t texel = 0xFFFFFFFF;
+    GeoTexelBlocks texels;
     GeoTextureFill fill;
 
     void SetUp() override {
@@ -47,9 +47,10 @@ struct FillFixture : ::testing::Test {
         fill.TargetWidth = 16;
         fill.TargetHeight = 16;
         fill.TargetStride = 16;
-        fill.Texels = &texel;
-        fill.TextureWidth = 1;
-        fill.TextureHeight = 1;
+        QImage white(1, 1, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        texels.Assign(white);
+        fill.SetTexels(texels);
         fill.Alpha = 128;
     }
 
@@ -83,9 +84,12 @@ TEST_F(FillFixture, DegenerateAndOutsideTrianglesDrawNothing) {
 
 TEST_F(FillFixture, TexelsInterpolateAndClampAndSkipTransparent) {
     // A 4 x 1 texture: columns 0 .. 3 with grey levels 10, 20, 30, 40.
-    const std::uint32_t row[4] = {0xFF0A0A0A, 0xFF141414, 0xFF1E1E1E, 0xFF282828};
-    fill.Texels = row;
-    fill.TextureWidth = 4;
+    QImage row(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x) {
+        row.setPixel(x, 0, qRgb(10 * (x + 1), 10 * (x + 1), 10 * (x + 1)));
+    }
+    texels.Assign(row);
+    fill.SetTexels(texels);
     fill.Alpha = 255;
     // Screen x 0 .. 8 maps to texture column 0 .. 4 (the last texel is reached at the end).
     FillTexturedTriangle(fill, {0, 0, 0, 0}, {8, 0, 4, 0}, {8, 8, 4, 0});
@@ -101,6 +105,57 @@ TEST_F(FillFixture, TexelsInterpolateAndClampAndSkipTransparent) {
     EXPECT_EQ(grey(1, 0), 10);
     EXPECT_EQ(grey(2, 0), 0);
     EXPECT_EQ(grey(4, 0), 30);
+}
+
+QImage NoiseImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    std::uint32_t state = 99;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.setPixel(x, y, 0xFF000000u | (state >> 8));
+        }
+    }
+    return image;
+}
+
+TEST(TexelBlocks, GiveTheTexelOfTheRowLayoutEverywhere) {
+    // Sizes that end in partial blocks (and one that does not): every texel, the last partial
+    // blocks' included, is found where the row layout has it.
+    for (const QSize size : {QSize(37, 19), QSize(16, 8), QSize(9, 1), QSize(1, 13)}) {
+        const QImage image = NoiseImage(size.width(), size.height());
+        GeoTexelBlocks blocks;
+        blocks.Assign(image);
+        ASSERT_EQ(blocks.Width(), size.width());
+        ASSERT_EQ(blocks.Height(), size.height());
+        const int blocksX = (size.width() + 7) / 8;
+        const int blocksY = (size.height() + 7) / 8;
+        // The padding of the last blocks and the two tables of places.
+        EXPECT_EQ(blocks.Bytes(),
+                  std::size_t(blocksX * blocksY * 256 + (size.width() + size.height()) * 4));
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                ASSERT_EQ(blocks.At(x, y), image.pixel(x, y)) << x << "," << y;
+            }
+        }
+        // The nearest fill of a rectangle one pixel per texel reads every texel, the edge ones
+        // included, through the fill's own addressing: it copies the image.
+        QImage target(size, QImage::Format_RGB32);
+        target.fill(Qt::black);
+        GeoTextureFill fill;
+        fill.Target = reinterpret_cast<std::uint32_t*>(target.bits());
+        fill.TargetWidth = size.width();
+        fill.TargetHeight = size.height();
+        fill.TargetStride = size.width();
+        fill.SetTexels(blocks);
+        const int w = size.width();
+        const int h = size.height();
+        const auto uw = static_cast<double>(w);
+        const auto vh = static_cast<double>(h);
+        FillTexturedTriangle(fill, {0, 0, 0, 0}, {w, 0, uw, 0}, {w, h, uw, vh});
+        FillTexturedTriangle(fill, {0, 0, 0, 0}, {w, h, uw, vh}, {0, h, 0, vh});
+        EXPECT_TRUE(target == image) << size.width() << " x " << size.height();
+    }
 }
 
 /// A 360 x 180 texture with the four quadrants in four colours.

@@ -37,12 +37,14 @@ TEST_F(MotionFixture, OwnerFlagGivesQuickPicturesAndTheFilteredOneAfterwards) {
     view.grab();
     EXPECT_FALSE(view.PictureInMotion());
     EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::Bilinear);
+    EXPECT_TRUE(view.Globe().SmoothLines());
 
     view.SetInMotion(true);
     turn();
     view.grab();
     EXPECT_TRUE(view.PictureInMotion());
     EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::NearestLevel);
+    EXPECT_FALSE(view.Globe().SmoothLines());
     const int renders = view.RenderCount();
 
     // The motion ends: the same view is rendered once more, filtered.
@@ -52,6 +54,7 @@ TEST_F(MotionFixture, OwnerFlagGivesQuickPicturesAndTheFilteredOneAfterwards) {
     EXPECT_EQ(view.RenderCount(), renders + 1);
     EXPECT_FALSE(view.PictureInMotion());
     EXPECT_EQ(view.Globe().TextureFilter(), GeoTextureFilter::Bilinear);
+    EXPECT_TRUE(view.Globe().SmoothLines());
     view.grab();
     EXPECT_EQ(view.RenderCount(), renders + 1);  // nothing more owed
 }

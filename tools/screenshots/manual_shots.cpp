@@ -145,13 +145,12 @@ int main(int argc, char** argv) {
     FailingDialogs dialogs;
     zimbalo::app::StartOptions options;
     options.folders = zimbalo::app::ResolveFolders();
-    options.dialogs = &dialogs;
     options.firstStartLanguage = code == "en"   ? Language::English
                                  : code == "fr" ? Language::French
                                                 : Language::German;
     for (const QScreen* screen : QGuiApplication::screens())
         options.screens.push_back(screen->availableGeometry());
-    zimbalo::app::Started started = zimbalo::app::StartMainWindow(options);
+    zimbalo::app::Started started = zimbalo::app::StartMainWindow(dialogs, options);
     if (!started.window || dialogs.messages > 0)
         return 1;
     QMainWindow& window = *started.window;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QGroupBox>
+
+#include "app/settings_record.h"
+#include "astro/language.h"
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+
+namespace zimbalo::app {
+
+/// The globe's choices in the left column (`GroupBox_Globus`): texture, graticule, capitals,
+/// the sub-planetary cross and the limits of the path. Each choice comes out as a signal; the
+/// captions come from the caption set, the limits' from `ApplyLanguage`.
+class GlobeGroup : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit GlobeGroup(QWidget* parent = nullptr);
+
+    /// The saved choices, set quietly (the window's first activation uses them).
+    void Restore(const SettingsRecord& settings);
+    void Store(SettingsRecord& settings) const;
+    void ApplyLanguage(Language language);
+
+    int TextureIndex() const;
+    int GraticuleIndex() const;
+    bool CapitalsShown() const;
+    bool SubPlanetaryShown() const;
+    bool LimitsShown() const;
+
+signals:
+    void textureChosen(int index);
+    void graticuleChosen(int index);
+    void capitalsToggled(bool shown);
+    void subPlanetaryToggled(bool shown);
+    void limitsToggled(bool shown);
+
+private:
+    /// A check box on a row of its own under the others.
+    QCheckBox* addCheckBox(const char* name);
+
+    QGridLayout* m_layout = nullptr;
+    QComboBox* m_texture = nullptr;
+    QComboBox* m_graticule = nullptr;
+    QCheckBox* m_capitals = nullptr;
+    QCheckBox* m_subPlanetary = nullptr;
+    QCheckBox* m_limits = nullptr;
+};
+
+}  // namespace zimbalo::app
