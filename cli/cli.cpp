@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <map>
 #include <optional>
@@ -16,7 +17,9 @@
 #include "astro/time_scales.h"
 #include "cli/fd_output.h"
 #include "cli/path_command.h"
+#include "lists/calendar_export.h"
 #include "lists/city_database.h"
+#include "lists/coming_occultations.h"
 #include "lists/cp1252.h"
 #include "lists/here_text.h"
 #include "lists/list_runs.h"
@@ -99,17 +102,17 @@ bool DecimalOutOfRange(std::string_view text) {
 }
 
 const std::set<std::string> kValueOptions = {
-    "--from",      "--to",      "--lat",    "--lon",   "--height",
-    "--name",      "--country", "--lang",   "--event", "--min-population",
-    "--catalogue", "--cities",  "--format", "--curves"};
-const std::set<std::string> kFlagOptions = {"--fixed", "--help", "--version",
-                                            "--ut",    "--tt",   "--local-time"};
+    "--from",      "--to",      "--lat",    "--lon",    "--height",
+    "--name",      "--country", "--lang",   "--event",  "--min-population",
+    "--catalogue", "--cities",  "--format", "--curves", "--planets"};
+const std::set<std::string> kFlagOptions = {"--fixed", "--help",       "--version",  "--ut",
+                                            "--tt",    "--local-time", "--seen-only"};
 
 const std::map<std::string, std::set<std::string>> kCommandOptions = {
     {"events", {"--from", "--to"}},
     {"place",
      {"--lat", "--lon", "--height", "--name", "--country", "--from", "--to", "--lang", "--fixed",
-      "--local-time"}},
+      "--local-time", "--format", "--seen-only", "--planets"}},
     {"cities", {"--event", "--min-population", "--lang", "--fixed", "--local-time"}},
     {"path", {"--event", "--format", "--ut", "--tt", "--curves"}},
     {"here", {"--event", "--lat", "--lon", "--height", "--lang", "--tt"}},
@@ -383,8 +386,59 @@ lists::ListCallback FixedPrinter(std::ostream& out, const CliEnvironment& env) {
     };
 }
 
+// The rows of the place list (of the chosen planets; with --seen-only those seen from a dark
+// sky) as an iCalendar file.
+void WritePlaceCalendar(const CommandLine& cl, const astro::BesselTable& table,
+                        const lists::CityHistInput& hist, std::ostream& out,
+                        const CliEnvironment& env) {
+    lists::ComingInput input;
+    const std::string name = cl.Value("--name").value_or("");
+    input.place.name = env.utf8Terminal ? name : lists::Cp1252ToUtf8(name);
+    input.place.latitudeDeg = hist.place.Breite;
+    input.place.longitudeDeg = hist.place.Laenge;
+    input.place.heightMetres = hist.place.Hoehe;
+    try {
+        input.place.zone =
+            lists::DeliveredZoneTable(env.dataFolder).ZoneAt(hist.place.Breite, hist.place.Laenge);
+    } catch (const lists::ZoneTableError& e) {
+        throw FileProblem(e.what());
+    }
+    input.firstYear = hist.firstYear;
+    input.lastYear = hist.lastYear;
+    lists::ComingFilter filter;
+    filter.planets = hist.planets;
+    filter.seen = cl.Has("--seen-only") ? lists::SeenRule::DarkSky : lists::SeenRule::Always;
+    const auto rows = lists::Filtered(lists::ComingOccultations(table, input), filter);
+    out << lists::CalendarText(rows, input.place, hist.language,
+                               static_cast<std::int64_t>(std::time(nullptr)));
+}
+
 int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env) {
+    const std::string format = cl.Value("--format").value_or("tsv");
+    if (format != "tsv" && format != "ics") {
+        throw UsageError("--format of place must be tsv or ics, not " + Shown(format));
+    }
+    if (format == "ics" && cl.Has("--fixed")) {
+        throw UsageError("--fixed and --format ics exclude each other");
+    }
+    if (format != "ics" && cl.Has("--seen-only")) {
+        throw UsageError("--seen-only needs --format ics");
+    }
+    if (format == "ics" && cl.Has("--local-time")) {
+        // The calendar is in UTC; its descriptions give the clock times of the place.
+        throw UsageError("--local-time does not apply to --format ics");
+    }
     lists::CityHistInput input;
+    if (const auto text = cl.Value("--planets")) {
+        const auto mask = lists::ParsePlanetList(*text);
+        if (!mask) {
+            throw UsageError(
+                "--planets takes mer, ven, mar, jup, sat, ura or nep separated by "
+                "commas, not "
+                + Shown(*text));
+        }
+        input.planets = *mask;
+    }
     input.place.Breite = DecimalOption(cl, "--lat", -90.0, 90.0);
     input.place.Laenge = DecimalOption(cl, "--lon", -180.0, 180.0);
     double height = 0.0;
@@ -406,7 +460,9 @@ int RunPlace(const CommandLine& cl, std::ostream& out, const CliEnvironment& env
     }
 
     const lists::ListKind kind = lists::ListKind::CityHist;
-    if (cl.Has("--fixed")) {
+    if (format == "ics") {
+        WritePlaceCalendar(cl, table, input, out, env);
+    } else if (cl.Has("--fixed")) {
         std::string header = lists::ScreenHeader(kind, input.language);
         if (zones) {
             header = lists::LocalTimeTitles(header, kShortLocalTime[LangIndex(input.language)])
@@ -542,6 +598,7 @@ std::string UsageText() {
            "  zimbalo-cli events [--from YEAR] [--to YEAR]\n"
            "  zimbalo-cli place  --lat DEG --lon DEG [--height M] [--name TEXT] [--country TEXT]\n"
            "                     [--from YEAR] [--to YEAR] [--lang de|en|fr] [--fixed]\n"
+           "                     [--format tsv|ics] [--seen-only] [--planets ven,jup,...]\n"
            "  zimbalo-cli cities --event N [--min-population P] [--lang de|en|fr] [--fixed]\n"
            "  zimbalo-cli path   --event N [--format tsv|geojson|kml] [--ut|--tt]\n"
            "                     [--curves visibility]\n"
@@ -572,6 +629,11 @@ std::string UsageText() {
            "encoding instead. Years select the UT year of greatest occultation (default\n"
            "1980..2100). The catalogue and city database default to the program's data folder,\n"
            "the language to German (de), the population threshold to 0.\n"
+           "place --format ics writes the same rows as an iCalendar file (UTF-8): one event per\n"
+           "occultation in UTC from the first to the last instant listed, with a reminder 30\n"
+           "minutes before; --seen-only keeps the events with the planet at least 5 degrees up\n"
+           "and the Sun at -6 degrees or lower at the first or the fourth contact. --planets\n"
+           "keeps the planets named by the first three letters of their English names.\n"
            "Exit codes: 0 done, 1 a file is missing or unreadable or the output cannot be\n"
            "written, 2 wrong arguments.\n";
 }

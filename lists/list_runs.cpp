@@ -292,7 +292,8 @@ ListRunResult RunCityHist(const astro::BesselTable& table, const CityHistInput& 
     for (int k = 1; k <= table.Count(); ++k) {
         const astro::BesselRecord& record = table[k];
         const int year = EventYearUT(record);
-        if (year >= input.firstYear && year <= input.lastYear) {
+        if (year >= input.firstYear && year <= input.lastYear
+            && PlanetChosen(input.planets, record.Planet)) {
             computer.Compute(record, astro::DeltaT(record.Year, record.Month), place, k);
         }
         if (StopRequested(stop)) {

@@ -14,6 +14,7 @@
 #include "astro/language.h"
 #include "astro/local_circumstances.h"
 #include "lists/list_text.h"
+#include "lists/planet_choice.h"
 
 /// The two list computations: the visibility of one event at the places of the city database,
 /// and all catalogued events seen from one place. Both write each result as a tab-separated line
@@ -88,15 +89,16 @@ struct CityHistInput {
     astro::StadtType place;  ///< Land, Stadt, Breite, Laenge (degrees), Hoehe, Einwohner
     int firstYear = 1980;    ///< range of UT years of greatest occultation, both included
     int lastYear = 2100;
+    PlanetMask planets = 0;  ///< events of other planets are passed over (none: every planet)
     Language language = Language::German;
     /// When given, the lines show dates and times in the place's zone; otherwise UT.
     const ZoneTable* zones = nullptr;
 };
 
-/// Computes every catalogued event whose greatest occultation falls (in UT) within the year range
-/// at the place, in catalogue order. A range given backwards selects nothing. `callback` (may be
-/// empty) is called after every computed event; `stop` (may be null) is polled after every event
-/// of the catalogue. Throws `ListFileError` when the output cannot be written.
+/// Computes every catalogued event of the chosen planets whose greatest occultation falls (in UT)
+/// within the year range at the place, in catalogue order. A range given backwards selects nothing.
+/// `callback` (may be empty) is called after every computed event; `stop` (may be null) is polled
+/// after every event of the catalogue. Throws `ListFileError` when the output cannot be written.
 ListRunResult RunCityHist(const astro::BesselTable& table, const CityHistInput& input,
                           const ListOutput& output, const ListCallback& callback,
                           const std::atomic<bool>* stop = nullptr);

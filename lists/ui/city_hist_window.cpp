@@ -16,6 +16,7 @@
 #include "lists/cp1252.h"
 #include "lists/number_text.h"
 #include "lists/place_input.h"
+#include "lists/ui/home_store.h"
 
 namespace zimbalo::lists {
 
@@ -98,6 +99,11 @@ TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent
     range->addWidget(addLabel("Label6"));
     range->addLayout(years);
     second->addLayout(range);
+    // The place of the fields becomes the home place.
+    m_heimatort = new QPushButton(panel);
+    m_heimatort->setObjectName(QStringLiteral("Button_Heimatort"));
+    m_heimatort->setEnabled(false);
+    second->addWidget(m_heimatort, 0, Qt::AlignBottom);
     second->addWidget(startButton(), 0, Qt::AlignBottom);
     second->addWidget(stopButton(), 0, Qt::AlignBottom);
     second->addStretch(1);
@@ -112,7 +118,17 @@ TForm_CityHist::TForm_CityHist(const ListWindowContext& context, QWidget* parent
     connect(startButton(), &QPushButton::clicked, this,
             &TForm_CityHist::Button_Start_CityHistClick);
     connect(stopButton(), &QPushButton::clicked, this, &TForm_CityHist::Button_Stop_CityHistClick);
+    connect(m_heimatort, &QPushButton::clicked, this, &TForm_CityHist::Button_HeimatortClick);
     applyLanguage(context.language);
+}
+
+void TForm_CityHist::setHomeStore(HomeStore* store) {
+    m_homeStore = store;
+    m_heimatort->setEnabled(store != nullptr);
+}
+
+void TForm_CityHist::applyOwnTexts(Language language) {
+    m_heimatort->setText(SetAsHomeCaption(language));
 }
 
 void TForm_CityHist::addPositionFields(QHBoxLayout& row) {
@@ -286,6 +302,7 @@ void TForm_CityHist::Button_Start_CityHistClick() {
     }
     CityHistInput input;
     input.place = *place.place;
+    input.planets = m_planets;
     input.firstYear = EntryYear(m_von, 1980);
     input.lastYear = EntryYear(m_bis, 2100);
     input.language = language();
@@ -297,6 +314,38 @@ void TForm_CityHist::Button_Start_CityHistClick() {
             return RunCityHist(*table, input, output, callback, stop);
         },
         [lang](const ListStep& step) { return CityHistStatus(step.number, step.found, lang); });
+}
+
+void TForm_CityHist::Button_HeimatortClick() {
+    if (m_homeStore == nullptr) {
+        return;
+    }
+    PlaceInputTexts texts;
+    texts.stadt = ToCp1252(m_ortStadt->text());
+    texts.breite = ToCp1252(m_breite->text());
+    texts.laenge = ToCp1252(m_laenge->text());
+    texts.hoehe = ToCp1252(m_hoehe->text());
+    texts.north = m_nord->isChecked();
+    texts.west = m_west->isChecked();
+    const PlaceInputResult place = ReadPlaceInput(texts, language());
+    dialogs::UserDialogs* dialogs = context().dialogs;
+    if (!place.place) {
+        if (dialogs != nullptr) {
+            dialogs->inform(fromCp1252(place.message));
+        }
+        return;
+    }
+    // The name as typed (UTF-8): the home file is not bound to the code page of the lists.
+    const QString error =
+        m_homeStore->setHome(m_ortStadt->text().trimmed().toStdString(), place.place->Breite,
+                             place.place->Laenge, place.place->Hoehe, language());
+    if (dialogs != nullptr) {
+        if (!error.isEmpty()) {
+            dialogs->fail(error);
+        } else if (m_homeStore->home()) {
+            dialogs->inform(HomeStore::confirmation(*m_homeStore->home(), language()));
+        }
+    }
 }
 
 void TForm_CityHist::Button_Stop_CityHistClick() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lists/city_database.h"
+#include "lists/planet_choice.h"
 #include "lists/ui/list_window.h"
 
 class QButtonGroup;
@@ -11,9 +12,12 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace zimbalo::lists {
+
+class HomeStore;
 
 /// The place-history window: every catalogued occultation seen from one place between two
 /// years. The place is typed in or taken from the city database by country and city.
@@ -30,6 +34,14 @@ public:
     /// on keep the window's defaults; year entries outside the lists move to the nearest one.
     void applySettings(const CityHistSettings& settings);
 
+    /// The planets a run computes (the main window's check boxes; none means all).
+    void setPlanets(PlanetMask planets) { m_planets = planets; }
+
+    PlanetMask planets() const { return m_planets; }
+
+    /// Where "Als Heimatort" keeps the place of the fields; the button is off without one.
+    void setHomeStore(HomeStore* store);
+
 public slots:
     /// A country was chosen: its places fill the city choice.
     void ComboBox_LandClick();
@@ -37,8 +49,11 @@ public slots:
     void Button_UebernehmenClick();
     void Button_Start_CityHistClick();
     void Button_Stop_CityHistClick();
+    /// Makes the place of the fields the home place.
+    void Button_HeimatortClick();
 
 protected:
+    void applyOwnTexts(Language language) override;
     void onShown() override;
     QString defaultSaveName() const override;
 
@@ -68,6 +83,9 @@ private:
     QRadioButton* m_west = nullptr;
     QComboBox* m_von = nullptr;
     QComboBox* m_bis = nullptr;
+    QPushButton* m_heimatort = nullptr;
+    HomeStore* m_homeStore = nullptr;
+    PlanetMask m_planets = 0;
     CityTable m_cityTable;
     // The country list of the last city database read: the file does not change while the
     // program runs, and each showing of the window offers the list afresh.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,6 +19,7 @@
 #include "cli/fd_output.h"
 #include "lists/here_text.h"
 #include "lists/list_runs.h"
+#include "lists/list_text.h"
 #include "lists/nearest_city.h"
 #include "lists/number_text.h"
 #include "lists/time_zones.h"
@@ -226,6 +228,52 @@ TEST_F(Cli, HerePrintsThePanelTextAndLocalTimeMovesTheListColumns) {
     const std::string last = cities3.substr(cities3.rfind("\r\n", cities3.size() - 3) + 2);
     EXPECT_EQ(fields(last.substr(0, last.size() - 2)).size(), 42u);
     EXPECT_THAT(last, testing::EndsWith("\tAsia/Kathmandu\r\n"));
+}
+
+TEST_F(Cli, PlaceAsCalendarAndPlanetFilter) {
+    // The zone table of the build's data folder gives the place's clock for the descriptions.
+    std::filesystem::copy_file(
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / lists::kZoneTableFileName,
+        m_dir.Path(lists::kZoneTableFileName));
+    const std::vector<std::string> place = {"place",  "--lat", "10.7",   "--lon", "10.3",
+                                            "--name", "Kanó",  "--lang", "en"};
+    const auto events = [this] {
+        const std::string text = m_out.str();
+        std::size_t count = 0;
+        for (std::size_t at = text.find("BEGIN:VEVENT"); at != std::string::npos;
+             at = text.find("BEGIN:VEVENT", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = place;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args);
+    };
+    ASSERT_EQ(with({"--format", "ics"}), kExitOk);
+    EXPECT_EQ(events(), 3u);
+    EXPECT_THAT(m_out.str(), HasSubstr("SUMMARY:Moon occults Jupiter\r\nLOCATION:Kanó\r\n"));
+    ASSERT_EQ(with({"--format", "ics", "--planets", "Ven,jup"}), kExitOk);
+    EXPECT_EQ(events(), 3u);
+    ASSERT_EQ(with({"--format", "ics", "--planets", "sat"}), kExitOk);
+    EXPECT_EQ(events(), 0u);
+    // All three happen near local noon: none is seen from a dark sky.
+    ASSERT_EQ(with({"--format", "ics", "--seen-only"}), kExitOk);
+    EXPECT_EQ(events(), 0u);
+    // The planet filter keeps the saved list's format.
+    ASSERT_EQ(with({"--planets", "sat"}), kExitOk);
+    EXPECT_EQ(m_out.str(), lists::ListPreamble(lists::ListKind::CityHist, Language::English));
+    ASSERT_EQ(with({"--planets", "jup"}), kExitOk);
+    const std::string chosen = m_out.str();
+    ASSERT_EQ(with({}), kExitOk);
+    EXPECT_EQ(chosen, m_out.str());
+
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--planets", "pluto"}, "not 'pluto'");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--seen-only"}, "needs --format ics");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "kml"}, "tsv or ics");
+    ExpectUsageError({"place", "--lat", "1", "--lon", "2", "--format", "ics", "--local-time"},
+                     "does not apply to --format ics");
 }
 
 TEST_F(Cli, CitiesInBothFormats) {

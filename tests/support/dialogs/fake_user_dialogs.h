@@ -43,7 +43,10 @@ public:
         saveDefaultNames << defaultName;
         if (saveAnswers.empty())
             return std::nullopt;
-        std::optional<QString> answer = std::move(saveAnswers.front());
+        // Swapped out rather than moved into a new optional: GCC 12 then sees no read of an
+        // uninitialised string in a moved-from optional (a false -Wmaybe-uninitialized).
+        std::optional<QString> answer;
+        answer.swap(saveAnswers.front());
         saveAnswers.pop_front();
         return answer;
     }
