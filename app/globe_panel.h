@@ -48,6 +48,10 @@ public:
     void ShowCapitals(bool shown);
     void ShowSubPlanetaryMark(bool shown);
     void ShowLimits(bool shown);
+    /// Shades the globe by the Sun's altitude at the shown instant.
+    void ShowDayNight(bool shown);
+    /// Shows the visibility curves of the event (computed when first shown for it).
+    void ShowVisibility(bool shown);
     /// Draws the picked lines of the points-of-interest list; a bad coordinate is reported and
     /// emits `pointsNeedRebuild`.
     void ShowPoints(const QStringList& picked);
@@ -71,6 +75,9 @@ signals:
     void clicked();
     /// A double click on the globe at a geographic point, degrees north and east.
     void doubleClickedAt(double latitude, double longitude);
+    /// The pop-up's "circumstances here" for the point where the pop-up was asked, degrees north
+    /// and east (not sent when that pixel is off the globe).
+    void circumstancesRequestedAt(double latitude, double longitude);
     /// The overlay's grid row 11 (the umbral diameter) after a paint.
     void umbralDiameterDrawn(const GridRow& row);
     /// A picked line had a bad coordinate: the chooser refills from the list next time.
@@ -93,6 +100,7 @@ private:
     void drawMarker();
     void afterRender(QPainter& painter);
     void showPopup(QPoint globePixel);
+    void requestCircumstances();
 
     struct Overlays;
 
@@ -118,6 +126,9 @@ private:
     bool m_capitals = false;
     bool m_subPlanetaryMark = false;
     bool m_limits = true;
+    bool m_dayNight = false;
+    bool m_visibility = false;
+    QPoint m_popupPixel;  ///< globe pixel where the pop-up was asked
     int m_textureIndex = 0;
     int m_graticuleIndex = 0;
     QStringList m_picked;

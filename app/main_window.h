@@ -27,6 +27,7 @@ class TForm_CityList;
 namespace zimbalo::app {
 
 class AboutPanel;
+class CircumstancesPanel;
 class GlobeGroup;
 class GlobePanel;
 class InformationPanel;
@@ -109,6 +110,7 @@ private:
     void applySettings(const SettingsRecord& settings);
     void activate();
     void shownChanged(ShownInstant::Change change);
+    void openCircumstances(double latitude, double longitude);
     void exitProgram();
     void formClose();
 
@@ -137,6 +139,7 @@ private:
     PoIEditor* m_poiEditor = nullptr;
     PoIChooser* m_poiChooser = nullptr;
     AboutPanel* m_about = nullptr;
+    CircumstancesPanel* m_circumstances = nullptr;
     QActionGroup* m_languages = nullptr;
 
     lists::TForm_CityHist* m_cityHist = nullptr;
