@@ -41,6 +41,11 @@ constexpr int kRowUmbralDiameter = 19;
 constexpr int kRowMarkLabel1 = 39;
 constexpr int kRowMarkLabel2 = 40;
 
+// Titles on the globe under this height in pixels are dropped (the capitals' names when zoomed
+// out, where they would only be a smear), and none grows beyond the largest.
+constexpr int kMinTitleHeight = 8;
+constexpr int kMaxTitleHeight = 40;
+
 // Where the controls sit over the globe: the play buttons along the bottom, the zoom slider at
 // the right edge.
 constexpr int kButtonRowFromBottom = 28;
@@ -93,10 +98,8 @@ void GlobePanel::buildControls() {
     p.SetXRotation(23.5);
     p.SetFieldOfViewAngle(50.0);
     m_globe->Globe().SetMinObjectPixels(1.0);
-    // Titles under 8 pixels are dropped (the capitals' names when zoomed out, where they would
-    // only be a smear), and none grows beyond 40 pixels.
-    m_globe->Renderer().SetMinTextHeight(8);
-    m_globe->Renderer().SetMaxTextHeight(40);
+    m_globe->Renderer().SetMinTextHeight(kMinTitleHeight);
+    m_globe->Renderer().SetMaxTextHeight(kMaxTitleHeight);
 
     // The play buttons, left to right; their hints come from the caption set.
     const struct {
