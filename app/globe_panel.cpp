@@ -25,6 +25,7 @@
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
 #include "overlays/globe_controls.h"
+#include "overlays/home_symbol.h"
 #include "overlays/limits_layer.h"
 #include "overlays/point_layers.h"
 
@@ -424,6 +425,11 @@ void GlobePanel::centre() {
     applyZoom();
 }
 
+void GlobePanel::ShowHome(const std::optional<lists::HomePlace>& home) {
+    m_home = home;
+    m_globe->update();
+}
+
 void GlobePanel::afterRender(QPainter& painter) {
     if (!m_activated || m_closing || !m_shown.Ready())
         return;
@@ -442,6 +448,12 @@ void GlobePanel::afterRender(QPainter& painter) {
     m_globe->Projector().SetXOrigin(in.cx);
     m_globe->Projector().SetYOrigin(in.cy);
     overlays::GlobeAfterRender(painter, in, m_globe->size());
+    if (m_home) {
+        overlays::DrawHomeSymbol(
+            painter, in,
+            overlays::HomeOnPlaneAt(m_shown.Record(), m_shown.TimeOffset(), m_home->latitudeDeg,
+                                    m_home->longitudeDeg, m_home->heightMetres));
+    }
     emit umbralDiameterDrawn({LanguageString(kRowUmbralDiameter, language),
                               overlays::UmbraDiameterText(in), QStringLiteral(" km")});
 }

@@ -4,9 +4,14 @@
 #include <QFile>
 
 #include "app/caption_sets.h"
+#include "app/globe_panel.h"
+#include "app/information_panel.h"
 #include "app/main_window.h"
+#include "app/player.h"
 #include "lists/ui/city_hist_window.h"
 #include "lists/ui/city_list_window.h"
+#include "lists/ui/coming_window.h"
+#include "lists/ui/home_store.h"
 
 namespace zimbalo::app {
 
@@ -106,8 +111,46 @@ void TForm_Main::CreateListWindows() {
     // Children of the main window, each a window of its own: they close with it.
     m_cityHist = new lists::TForm_CityHist(context, this);
     m_cityList = new lists::TForm_CityList(context, this);
+    createComingWindow();
     listWindowsFromSettings(m_settings);
     applyListLanguage(m_shown->language());
+}
+
+void TForm_Main::createComingWindow() {
+    m_homeStore =
+        new lists::HomeStore(LocalPath(m_folders.settings + QLatin1String(lists::kHomeFileName)),
+                             LocalPath(DataFolder()), this);
+    if (const QString problem = m_homeStore->load(m_shown->language()); !problem.isEmpty()) {
+        m_dialogs.fail(problem);
+    }
+    m_cityHist->setHomeStore(m_homeStore);
+    m_coming = new lists::ComingOccultationsWindow(&m_table, &m_dialogs, m_shown->language(), this);
+    m_coming->setHome(m_homeStore->home());
+    m_globePanel->ShowHome(m_homeStore->home());
+    connect(m_homeStore, &lists::HomeStore::homeChanged, this, [this] {
+        m_coming->setHome(m_homeStore->home());
+        m_globePanel->ShowHome(m_homeStore->home());
+    });
+    // The planet check boxes choose the planets of both windows (none checked means all).
+    connect(m_info, &InformationPanel::planetsChosen, this, [this](unsigned planets) {
+        m_cityHist->setPlanets(planets);
+        m_coming->setPlanets(planets);
+    });
+    // A picked row shows its event at the first contact; the marker stays where the user put it.
+    connect(m_coming, &lists::ComingOccultationsWindow::eventChosen, this,
+            [this](int number, double jdUT) {
+                m_player->Stop();
+                m_shown->ShowEventAt(number, jdUT);
+            });
+}
+
+void TForm_Main::showComing() {
+    if (m_coming == nullptr) {
+        return;
+    }
+    m_coming->show();
+    m_coming->raise();
+    m_coming->activateWindow();
 }
 
 void TForm_Main::applyListLanguage(Language language) {
@@ -118,6 +161,9 @@ void TForm_Main::applyListLanguage(Language language) {
         if (window != nullptr) {
             window->applyLanguage(language);
         }
+    }
+    if (m_coming != nullptr) {
+        m_coming->setLanguage(language);
     }
 }
 
