@@ -7,6 +7,7 @@
 #include "app/globe_panel.h"
 #include "app/information_panel.h"
 #include "app/main_window.h"
+#include "app/marker_group.h"
 #include "app/player.h"
 #include "lists/ui/city_hist_window.h"
 #include "lists/ui/city_list_window.h"
@@ -135,6 +136,20 @@ void TForm_Main::createComingWindow() {
     connect(m_info, &InformationPanel::planetsChosen, this, [this](unsigned planets) {
         m_cityHist->setPlanets(planets);
         m_coming->setPlanets(planets);
+    });
+    // "Als Heimatort" under the marker fields: the marker's place (it has no height) is the home,
+    // named by its coordinates.
+    connect(m_marker, &MarkerGroup::setAsHomeRequested, this, [this](const MarkerPlace& place) {
+        const QString name =
+            QStringLiteral("%1, %2").arg(place.latitude, 0, 'f', 4).arg(place.longitude, 0, 'f', 4);
+        const QString error = m_homeStore->setHome(name.toStdString(), place.latitude,
+                                                   place.longitude, 0, m_shown->language());
+        if (!error.isEmpty()) {
+            m_dialogs.fail(error);
+        } else if (m_homeStore->home()) {
+            m_dialogs.inform(
+                lists::HomeStore::confirmation(*m_homeStore->home(), m_shown->language()));
+        }
     });
     // A picked row shows its event at the first contact; the marker stays where the user put it.
     connect(m_coming, &lists::ComingOccultationsWindow::eventChosen, this,

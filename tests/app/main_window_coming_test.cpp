@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
@@ -73,7 +74,7 @@ TEST_F(ComingWindowTest, MenuOpensItThePlanetBoxesFilterItAndARowShowsItsEventAt
     EXPECT_LE(std::abs(shownUT - first.jdUT[1]) * 86400.0, 1.5);
 }
 
-TEST_F(ComingWindowTest, ABrokenHomeFileIsReportedAndGivesNoHome) {
+TEST_F(ComingWindowTest, ABrokenHomeFileGivesNoHomeUntilTheMarkerFieldsSetOne) {
     QFile file(folders.settings + QLatin1String(lists::kHomeFileName));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a home file\n\x01\x02");
@@ -84,6 +85,19 @@ TEST_F(ComingWindowTest, ABrokenHomeFileIsReportedAndGivesNoHome) {
     ASSERT_NE(list, nullptr);
     EXPECT_FALSE(list->home());
     EXPECT_TRUE(list->shownRows().empty());
+
+    // "Als Heimatort" under the marker fields makes the marker's place the home, kept on disk.
+    control<QLineEdit>("Edit_PoI_Breite")->setText("46.2");
+    control<QLineEdit>("Edit_PoI_Laenge")->setText("6.15");
+    QTest::mouseClick(control<QPushButton>("Button_PoI_Heimatort"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.failed.size(), 1) << dialogs.failed.join('\n').toStdString();
+    ASSERT_TRUE(list->home());
+    EXPECT_DOUBLE_EQ(list->home()->latitudeDeg, 46.2);
+    EXPECT_DOUBLE_EQ(list->home()->longitudeDeg, 6.15);
+    EXPECT_FALSE(list->shownRows().empty());
+    const lists::HomeFileResult saved = lists::ReadHomeFile(homePath());
+    ASSERT_TRUE(saved.home) << saved.problem;
+    EXPECT_EQ(*saved.home, *list->home());
 }
 
 }  // namespace
