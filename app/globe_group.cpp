@@ -39,12 +39,17 @@ GlobeGroup::GlobeGroup(QWidget* parent) : QGroupBox(parent) {
     // Shown at every start; not kept in the settings.
     m_limits = addCheckBox("CheckBox_Limits");
     m_limits->setChecked(true);
+    // Kept in the view options file; their captions come from the caption set.
+    m_dayNight = addCheckBox("CheckBox_TagNacht");
+    m_visibility = addCheckBox("CheckBox_Sichtbarkeit");
 
     connect(m_texture, &QComboBox::currentIndexChanged, this, &GlobeGroup::textureChosen);
     connect(m_graticule, &QComboBox::currentIndexChanged, this, &GlobeGroup::graticuleChosen);
     connect(m_capitals, &QCheckBox::toggled, this, &GlobeGroup::capitalsToggled);
     connect(m_subPlanetary, &QCheckBox::toggled, this, &GlobeGroup::subPlanetaryToggled);
     connect(m_limits, &QCheckBox::toggled, this, &GlobeGroup::limitsToggled);
+    connect(m_dayNight, &QCheckBox::toggled, this, &GlobeGroup::dayNightToggled);
+    connect(m_visibility, &QCheckBox::toggled, this, &GlobeGroup::visibilityToggled);
 }
 
 QCheckBox* GlobeGroup::addCheckBox(const char* name) {
@@ -66,6 +71,19 @@ void GlobeGroup::Store(SettingsRecord& s) const {
     s.gridIndex = m_graticule->currentIndex();
     s.capitalsShown = m_capitals->isChecked();
     s.subPlanetaryShown = m_subPlanetary->isChecked();
+}
+
+void GlobeGroup::RestoreView(const ViewOptions& options) {
+    const QSignalBlocker b1(m_dayNight), b2(m_visibility);
+    m_dayNight->setChecked(options.dayNight);
+    m_visibility->setChecked(options.visibility);
+}
+
+ViewOptions GlobeGroup::View() const {
+    ViewOptions options;
+    options.dayNight = m_dayNight->isChecked();
+    options.visibility = m_visibility->isChecked();
+    return options;
 }
 
 void GlobeGroup::ApplyLanguage(Language language) {

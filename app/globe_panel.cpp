@@ -24,10 +24,12 @@
 #include "globe/view/globe_view.h"
 #include "overlays/after_render.h"
 #include "overlays/center_line.h"
+#include "overlays/day_night.h"
 #include "overlays/globe_controls.h"
 #include "overlays/home_symbol.h"
 #include "overlays/limits_layer.h"
 #include "overlays/point_layers.h"
+#include "overlays/visibility_layer.h"
 
 namespace zimbalo::app {
 
@@ -51,6 +53,7 @@ constexpr int kZoomFromBottom = 179;
 struct GlobePanel::Overlays {
     overlays::CenterLineState centerLine;
     overlays::LimitsLayerState limits;
+    overlays::VisibilityLayerState visibility;
     /// Mirrors the panel's origin at every zoom; a drag moves it and hands the new centre on.
     overlays::GlobePlacement placement;
     std::unique_ptr<QTemporaryFile> storeFile;
@@ -157,6 +160,7 @@ void GlobePanel::buildPopup() {
              m_zoom->setValue(overlays::zoom::kReset);
              applyZoom();
          }},
+        {"Button_Umstaende_Hier", [this] { requestCircumstances(); }},
         {"Button_Exit_Globe", [] {}},
     };
 
@@ -331,6 +335,13 @@ void GlobePanel::rebuildPath() {
     } catch (const std::exception& e) {
         qWarning("Path limits: %s", e.what());
     }
+    try {
+        overlays::VisibilityLayer(m_globe->Layers(), *m_layerStore, m_overlays->visibility,
+                                  m_shown.Record(), m_shown.DeltaTSeconds(), m_visibility,
+                                  m_closing);
+    } catch (const std::exception& e) {
+        qWarning("Visibility curves: %s", e.what());
+    }
 }
 
 void GlobePanel::drawPointLayers() {
@@ -381,6 +392,25 @@ void GlobePanel::ShowSubPlanetaryMark(bool shown) {
 void GlobePanel::ShowLimits(bool shown) {
     m_limits = shown;
     overlays::ShowLimitsLayer(m_globe->Layers(), shown);
+    m_globe->update();
+}
+
+void GlobePanel::ShowDayNight(bool shown) {
+    // Only the overlay changes, like the sub-planetary mark.
+    m_dayNight = shown;
+    m_globe->update();
+}
+
+void GlobePanel::ShowVisibility(bool shown) {
+    m_visibility = shown;
+    if (!m_layerStore || !m_shown.Ready())
+        return;  // the first path drawing builds it
+    try {
+        overlays::ShowVisibilityLayer(m_globe->Layers(), *m_layerStore, m_overlays->visibility,
+                                      m_shown.Record(), m_shown.DeltaTSeconds(), shown);
+    } catch (const std::exception& e) {
+        qWarning("Visibility curves: %s", e.what());
+    }
     m_globe->update();
 }
 
@@ -447,6 +477,10 @@ void GlobePanel::afterRender(QPainter& painter) {
     // The projector's origin is the overlay's centre, so disc and overlay stay together.
     m_globe->Projector().SetXOrigin(in.cx);
     m_globe->Projector().SetYOrigin(in.cy);
+    // The shade goes under the overlay's lines and texts.
+    if (m_dayNight)
+        overlays::DrawDayNight(painter, m_globe->Projector(), m_globe->width(), m_globe->height(),
+                               m_shown.JD_UT());
     overlays::GlobeAfterRender(painter, in, m_globe->size());
     if (m_home) {
         overlays::DrawHomeSymbol(
@@ -459,9 +493,16 @@ void GlobePanel::afterRender(QPainter& painter) {
 }
 
 void GlobePanel::showPopup(QPoint globePixel) {
+    m_popupPixel = globePixel;
     m_popup->move(overlays::PopupPosition(m_globe->mapTo(m_area, globePixel)));
     m_popup->show();
     m_popup->raise();
+}
+
+void GlobePanel::requestCircumstances() {
+    if (const auto point = m_globe->Projector().ScreenToGeo(m_popupPixel.x(), m_popupPixel.y()))
+        emit circumstancesRequestedAt(globe::GUToDeg(point->Latitude),
+                                      globe::GUToDeg(point->Longitude));
 }
 
 void GlobePanel::layOut() {

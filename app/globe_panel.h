@@ -50,6 +50,10 @@ public:
     void ShowCapitals(bool shown);
     void ShowSubPlanetaryMark(bool shown);
     void ShowLimits(bool shown);
+    /// Shades the globe by the Sun's altitude at the shown instant.
+    void ShowDayNight(bool shown);
+    /// Shows the visibility curves of the event (computed when first shown for it).
+    void ShowVisibility(bool shown);
     /// The home place, drawn as a small house while it is on the visible side (nothing: none).
     void ShowHome(const std::optional<lists::HomePlace>& home);
     /// Draws the picked lines of the points-of-interest list; a bad coordinate is reported and
@@ -75,6 +79,9 @@ signals:
     void clicked();
     /// A double click on the globe at a geographic point, degrees north and east.
     void doubleClickedAt(double latitude, double longitude);
+    /// The pop-up's "circumstances here" for the point where the pop-up was asked, degrees north
+    /// and east (not sent when that pixel is off the globe).
+    void circumstancesRequestedAt(double latitude, double longitude);
     /// The overlay's grid row 11 (the umbral diameter) after a paint.
     void umbralDiameterDrawn(const GridRow& row);
     /// A picked line had a bad coordinate: the chooser refills from the list next time.
@@ -97,6 +104,7 @@ private:
     void drawMarker();
     void afterRender(QPainter& painter);
     void showPopup(QPoint globePixel);
+    void requestCircumstances();
 
     struct Overlays;
 
@@ -122,6 +130,9 @@ private:
     bool m_capitals = false;
     bool m_subPlanetaryMark = false;
     bool m_limits = true;
+    bool m_dayNight = false;
+    bool m_visibility = false;
+    QPoint m_popupPixel;  ///< globe pixel where the pop-up was asked
     int m_textureIndex = 0;
     int m_graticuleIndex = 0;
     QStringList m_picked;

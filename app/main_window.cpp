@@ -9,6 +9,7 @@
 
 #include "app/about_panel.h"
 #include "app/caption_sets.h"
+#include "app/circumstances_panel.h"
 #include "app/globe_group.h"
 #include "app/globe_panel.h"
 #include "app/information_panel.h"
@@ -18,6 +19,7 @@
 #include "app/poi_panels.h"
 #include "app/user_manual.h"
 #include "app/version_info.h"
+#include "app/view_options.h"
 #include "overlays/points_of_interest.h"
 
 namespace zimbalo::app {
@@ -130,6 +132,9 @@ void TForm_Main::buildParts() {
     m_poiEditor = new PoIEditor(m_dialogs, PoIListPath(), central);
     m_poiChooser = new PoIChooser(central);
     m_about = new AboutPanel(central);
+    // A small window of its own beside the main window.
+    m_circumstances = new CircumstancesPanel(this);
+    m_circumstances->setDataFolder(DataFolder());
 }
 
 void TForm_Main::connectParts() {
@@ -162,6 +167,16 @@ void TForm_Main::connectParts() {
     connect(m_globeGroup, &GlobeGroup::subPlanetaryToggled, m_globePanel,
             &GlobePanel::ShowSubPlanetaryMark);
     connect(m_globeGroup, &GlobeGroup::limitsToggled, m_globePanel, &GlobePanel::ShowLimits);
+    connect(m_globeGroup, &GlobeGroup::dayNightToggled, m_globePanel, &GlobePanel::ShowDayNight);
+    connect(m_globeGroup, &GlobeGroup::visibilityToggled, m_globePanel,
+            &GlobePanel::ShowVisibility);
+
+    // A double click on the globe and the pop-up's button ask for the circumstances at a point.
+    connect(m_globePanel, &GlobePanel::doubleClickedAt, this, &TForm_Main::openCircumstances);
+    connect(m_globePanel, &GlobePanel::circumstancesRequestedAt, this,
+            &TForm_Main::openCircumstances);
+    connect(m_circumstances, &CircumstancesPanel::markerRequested, m_marker,
+            &MarkerGroup::SetPlace);
 
     connect(m_poiEditor, &PoIEditor::saved, m_poiChooser, &PoIChooser::MarkStale);
     connect(m_poiChooser, &PoIChooser::picked, m_globePanel, &GlobePanel::ShowPoints);
@@ -171,14 +186,28 @@ void TForm_Main::shownChanged(ShownInstant::Change change) {
     m_info->Show(*m_shown, change);
     m_globePanel->Show(change);
     m_marker->ShowDistances(m_shown->MarkerTexts());
+    if (change.path) {
+        // The panel shows the event and time scale in force (it refreshes itself when open).
+        m_circumstances->setUniversalTime(m_shown->UniversalTime());
+        m_circumstances->setEvent(m_shown->Record(), m_shown->Index());
+    }
     setWindowTitle(EventTitle(BaseTitle(), m_shown->PlanetText(), m_shown->KindText(),
                               m_shown->DateTimeText()));
+}
+
+void TForm_Main::openCircumstances(double latitude, double longitude) {
+    if (m_shown->Ready())
+        m_circumstances->openAt(latitude, longitude);
 }
 
 void TForm_Main::applySettings(const SettingsRecord& s) {
     resize(s.width, s.height);
     move(s.left, s.top);
     m_globeGroup->Restore(s);
+    const ViewOptions view = ReadViewOptions(ViewOptionsPath(m_folders));
+    m_globeGroup->RestoreView(view);
+    m_globePanel->ShowDayNight(view.dayNight);
+    m_globePanel->ShowVisibility(view.visibility);
     m_marker->Restore(s);
     m_globePanel->Restore(s);
     listWindowsFromSettings(s);
@@ -259,6 +288,11 @@ void TForm_Main::formClose() {
     removeListTempFiles();
     const SettingsRecord settings = CollectSettings();
     m_globePanel->Close();
+    m_circumstances->hide();
+    if (m_folders.settingsReady
+        && !WriteViewOptions(ViewOptionsPath(m_folders), m_globeGroup->View()))
+        qWarning("The view options could not be saved to %s",
+                 qPrintable(ViewOptionsPath(m_folders)));
     // Nothing is saved when the record was removed while the program ran (or never existed).
     const QString path = SettingsPath(m_folders);
     if (QFile::exists(path)) {

@@ -29,6 +29,7 @@ class TForm_CityList;
 namespace zimbalo::app {
 
 class AboutPanel;
+class CircumstancesPanel;
 class GlobeGroup;
 class GlobePanel;
 class InformationPanel;
@@ -112,6 +113,7 @@ private:
     void applySettings(const SettingsRecord& settings);
     void activate();
     void shownChanged(ShownInstant::Change change);
+    void openCircumstances(double latitude, double longitude);
     void exitProgram();
     void formClose();
 
@@ -143,6 +145,7 @@ private:
     PoIEditor* m_poiEditor = nullptr;
     PoIChooser* m_poiChooser = nullptr;
     AboutPanel* m_about = nullptr;
+    CircumstancesPanel* m_circumstances = nullptr;
     QActionGroup* m_languages = nullptr;
 
     lists::TForm_CityHist* m_cityHist = nullptr;

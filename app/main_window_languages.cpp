@@ -5,6 +5,7 @@
 #include <QActionGroup>
 
 #include "app/caption_sets.h"
+#include "app/circumstances_panel.h"
 #include "app/globe_group.h"
 #include "app/main_window.h"
 #include "app/poi_panels.h"
@@ -29,6 +30,7 @@ void TForm_Main::ApplyLanguage(Language language) {
     // The texts the parts make themselves.
     m_globeGroup->ApplyLanguage(language);
     m_poiEditor->ApplyLanguage(language);
+    m_circumstances->setLanguage(language);
     // The model's texts (labels, grid, time scale, distances, the event's title) follow.
     m_shown->SetLanguage(language);
     if (!m_shown->Ready())

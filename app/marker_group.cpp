@@ -1,5 +1,6 @@
 #include "app/marker_group.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QButtonGroup>
@@ -109,6 +110,25 @@ void MarkerGroup::fieldChanged(QLineEdit* field, double bound, bool latitude) {
         const QSignalBlocker blocker(m_shown);
         m_shown->setChecked(true);
     }
+    emit markerChanged(m_place);
+}
+
+void MarkerGroup::SetPlace(double latitude, double longitude) {
+    if (!std::isfinite(latitude) || !std::isfinite(longitude))
+        return;
+    // Rounded as the fields show it, so a restart reads back the same place.
+    latitude = std::round(std::clamp(latitude, -90.0, 90.0) * 1e4) / 1e4;
+    longitude = std::round(std::clamp(longitude, -180.0, 180.0) * 1e4) / 1e4;
+    {
+        const QSignalBlocker b1(m_latitude), b2(m_longitude), b3(m_north), b4(m_south), b5(m_east),
+            b6(m_west), b7(m_shown);
+        m_latitude->setText(QString::number(std::abs(latitude), 'f', 4));
+        m_longitude->setText(QString::number(std::abs(longitude), 'f', 4));
+        (latitude < 0.0 ? m_south : m_north)->setChecked(true);
+        (longitude < 0.0 ? m_west : m_east)->setChecked(true);
+        m_shown->setChecked(true);
+    }
+    m_place = {latitude, longitude, true};
     emit markerChanged(m_place);
 }
 

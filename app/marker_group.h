@@ -29,6 +29,10 @@ public:
 
     const MarkerPlace& Place() const { return m_place; }
 
+    /// Puts a point (degrees north and east) into the fields, four decimals, and shows the
+    /// marker there: one `markerChanged`.
+    void SetPlace(double latitude, double longitude);
+
     /// The marker's distances from the shadow axis and from the axis point.
     void ShowDistances(const overlays::MarkerDistanceTexts& texts);
 

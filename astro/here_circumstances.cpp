@@ -13,9 +13,6 @@ namespace zimbalo::astro {
 
 namespace {
 
-constexpr double kConverged = 1e-6;  // hours, as in the list calculation
-constexpr int kMaxSteps = 50;
-
 // Sun and Moon distances for the Moon's phase angle (J. Meeus, "Astronomical Algorithms", 2nd
 // ed., ch. 48); the Moon's mean distance is close enough: it moves the phase angle by less
 // than 0.01 degree.
@@ -25,32 +22,6 @@ constexpr double kMoonDistanceKm = 385000.0;
 double Wrap(double angle) {
     angle = std::fmod(angle, kTwoPi);
     return angle < 0.0 ? angle + kTwoPi : angle;
-}
-
-// Iterates t += step(state) until the step is below the threshold; false when it does not
-// converge. `state` holds the values of the last step.
-template <typename Step>
-bool Iterate(const BesselRecord& record, const Observer& o, double deltaT, double& t,
-             ObserverState& state, Step step) {
-    for (int i = 0; i < kMaxSteps; ++i) {
-        state = ObserverOnPlane(record, o, deltaT, t);
-        if (!(state.n2 > 0.0)) {
-            return false;
-        }
-        const double tau = step(state);
-        if (!std::isfinite(tau)) {
-            return false;
-        }
-        t += tau;
-        if (std::fabs(tau) < kConverged) {
-            return true;
-        }
-    }
-    return false;
-}
-
-double ToClosest(const ObserverState& s) {
-    return -(s.u * s.a + s.v * s.b) / s.n2;
 }
 
 // The radius of the cone through the planet's centre and the Moon's limb in the observer's
@@ -121,7 +92,7 @@ HereCircumstances ComputeHereCircumstances(const BesselRecord& record, double la
     // The least distance from the shadow axis, also where the Moon misses the planet.
     double tMax = 0.0;
     ObserverState atMax;
-    if (!Iterate(record, o, deltaT, tMax, atMax, ToClosest)) {
+    if (!IterateContact(record, o, deltaT, tMax, atMax, StepToClosest)) {
         return result;
     }
     const double m = std::hypot(atMax.u, atMax.v);
@@ -170,14 +141,15 @@ HereCircumstances ComputeHereCircumstances(const BesselRecord& record, double la
             for (const double side : {-1.0, +1.0}) {
                 double t = tMax + side * half;
                 ObserverState s;
-                const bool ok = Iterate(record, o, deltaT, t, s, [&](const ObserverState& st) {
-                    const double r = CentreRadius(st);
-                    const double sigma = (st.a * st.v - st.b * st.u) / (st.n * r);
-                    if (sigma <= -1.0 || sigma >= 1.0) {
-                        return 0.0;
-                    }
-                    return ToClosest(st) + side * std::sqrt(1.0 - sigma * sigma) * r / st.n;
-                });
+                const bool ok =
+                    IterateContact(record, o, deltaT, t, s, [&](const ObserverState& st) {
+                        const double r = CentreRadius(st);
+                        const double sigma = (st.a * st.v - st.b * st.u) / (st.n * r);
+                        if (sigma <= -1.0 || sigma >= 1.0) {
+                            return 0.0;
+                        }
+                        return StepToClosest(st) + side * std::sqrt(1.0 - sigma * sigma) * r / st.n;
+                    });
                 if (ok) {
                     result.contacts.push_back(
                         contactAt(side < 0.0 ? HereInstant::CentreIn : HereInstant::CentreOut, t,

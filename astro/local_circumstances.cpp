@@ -10,11 +10,6 @@ namespace zimbalo::astro {
 
 namespace {
 
-constexpr double kConverged = 1e-6;  // hours
-// Converging cases need a handful of steps; a case that reaches this cap is treated as having
-// no solution instead of looping for ever.
-constexpr int kMaxSteps = 50;
-
 struct Angles {
     double p, h, v;
 };
@@ -59,32 +54,6 @@ Angles AnglesAt(const ObserverState& s, const Observer& o) {
     return {p, h, v};
 }
 
-// Iterates t += step(state) from `t` until the step is below the threshold. Returns false when it
-// does not converge; `state` holds the values of the last step.
-template <typename Step>
-bool Iterate(const BesselRecord& record, const Observer& o, double deltaT, double& t,
-             ObserverState& state, Step step) {
-    for (int i = 0; i < kMaxSteps; ++i) {
-        state = ObserverOnPlane(record, o, deltaT, t);
-        if (!(state.n2 > 0.0)) {
-            return false;
-        }
-        const double tau = step(state);
-        if (!std::isfinite(tau)) {
-            return false;
-        }
-        t += tau;
-        if (std::fabs(tau) < kConverged) {
-            return true;
-        }
-    }
-    return false;
-}
-
-double ToClosest(const ObserverState& s) {
-    return -(s.u * s.a + s.v * s.b) / s.n2;
-}
-
 // Half the time the observer spends inside a circle of radius `radius` around the axis, from the
 // least distance of the straight relative track; 0 when the track only touches it.
 double HalfChord(const ObserverState& s, double radius) {
@@ -102,7 +71,7 @@ double ContactStep(const ObserverState& s, double radius, double side) {
     if (sigma <= -1.0 || sigma >= 1.0) {
         return 0.0;
     }
-    return ToClosest(s) + side * std::sqrt(1.0 - sigma * sigma) * radius / s.n;
+    return StepToClosest(s) + side * std::sqrt(1.0 - sigma * sigma) * radius / s.n;
 }
 
 }  // namespace
@@ -172,7 +141,7 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
     // Maximum: the instant of least distance from the shadow axis.
     double tMax = 0.0;
     ObserverState atMax;
-    if (!Iterate(record, o, deltaT, tMax, atMax, ToClosest)) {
+    if (!IterateContact(record, o, deltaT, tMax, atMax, StepToClosest)) {
         return false;
     }
     const double m = std::sqrt(atMax.u * atMax.u + atMax.v * atMax.v);
@@ -202,7 +171,7 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
                              bool turn) {
         double t = start;
         ObserverState s;
-        const bool ok = Iterate(record, o, deltaT, t, s, [&](const ObserverState& st) {
+        const bool ok = IterateContact(record, o, deltaT, t, s, [&](const ObserverState& st) {
             return ContactStep(st, umbral ? st.L2p : st.L1p, radiusSign);
         });
         if (!ok) {
@@ -225,7 +194,7 @@ bool ComputeLocalCircumstances(const BesselRecord& record, StadtType& place, dou
     if (typ != 'p') {
         double tMid = 0.0;
         ObserverState atMid;
-        if (!Iterate(record, o, deltaT, tMid, atMid, ToClosest)) {
+        if (!IterateContact(record, o, deltaT, tMid, atMid, StepToClosest)) {
             return false;
         }
         const double tau0u = HalfChord(atMid, atMid.L2p);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -78,6 +79,39 @@ ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& observ
 /// the rates still come from the record's linear coefficients.
 ObserverState ObserverOnPlane(const BesselRecord& record, const Observer& observer, double deltaT,
                               const ElementSet& e);
+
+/// A contact search converges when its step falls below this, in hours.
+inline constexpr double kContactConverged = 1e-6;
+/// Converging searches need a handful of steps; one that reaches this cap has no solution.
+inline constexpr int kContactMaxSteps = 50;
+
+/// Iterates t += step(state) from `t` (hours from T0, TT) until the step falls below
+/// `kContactConverged`. Returns false when it does not converge; `state` holds the last step's
+/// values.
+template <typename Step>
+bool IterateContact(const BesselRecord& record, const Observer& o, double deltaT, double& t,
+                    ObserverState& state, Step step) {
+    for (int i = 0; i < kContactMaxSteps; ++i) {
+        state = ObserverOnPlane(record, o, deltaT, t);
+        if (!(state.n2 > 0.0)) {
+            return false;
+        }
+        const double tau = step(state);
+        if (!std::isfinite(tau)) {
+            return false;
+        }
+        t += tau;
+        if (std::fabs(tau) < kContactConverged) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// The step in hours from the state's instant to the observer's least distance from the axis.
+inline double StepToClosest(const ObserverState& s) {
+    return -(s.u * s.a + s.v * s.b) / s.n2;
+}
 
 /// Computes the contacts, maximum, position angles, planet altitudes, magnitude and type for the
 /// place (latitude, longitude, height of `place`). Returns false, touching only `H`, when the

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -129,11 +130,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     TForm_Main& window = *started.window;
+    auto* globeView = window.findChild<zimbalo::globe::GlobeView*>(QStringLiteral("Globe"));
+    auto* timeBar = window.findChild<QScrollBar*>(QStringLiteral("Time_ScrollBar"));
+    auto* playButton = window.findChild<QPushButton*>(QStringLiteral("Button_Play"));
+    auto* stopButton = window.findChild<QPushButton*>(QStringLiteral("Button_Stop"));
+    if (globeView == nullptr || timeBar == nullptr || playButton == nullptr
+        || stopButton == nullptr) {
+        std::fprintf(stderr, "bench_startup: the main window lacks its globe or play controls\n");
+        return 1;
+    }
     window.show();
     const qint64 showMs = phase.restart();
     QElapsedTimer guard;
     guard.start();
-    while (window.Globe->RenderCount() == 0 && guard.elapsed() < 30000)
+    while (globeView->RenderCount() == 0 && guard.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     const double sinceMain =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - entered)
@@ -151,18 +161,24 @@ int main(int argc, char** argv) {
 
     if (playSteps > 0) {
         // Play runs until the slider has moved the given number of steps, then stops itself.
-        const int start = window.Time_ScrollBar->value();
-        int renders = window.Globe->RenderCount();
-        QObject::connect(window.Time_ScrollBar, &QScrollBar::valueChanged, &window,
-                         [&window, start, playSteps](int value) {
-                             if (value - start >= playSteps * 5)
-                                 window.Button_StopClick();
+        const int start = timeBar->value();
+        int renders = globeView->RenderCount();
+        bool stopped = false;
+        QObject::connect(timeBar, &QScrollBar::valueChanged, &window,
+                         [stopButton, &stopped, start, playSteps](int value) {
+                             if (!stopped && value - start >= playSteps * 5) {
+                                 stopped = true;
+                                 stopButton->click();
+                             }
                          });
         QElapsedTimer played;
         played.start();
-        window.Button_PlayClick();
+        // Play steps on the window's timer; the benchmark turns the event loop until it stopped.
+        playButton->click();
+        while (!stopped && played.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         const double seconds = static_cast<double>(played.elapsed()) / 1000.0;
-        renders = window.Globe->RenderCount() - renders;
+        renders = globeView->RenderCount() - renders;
         std::printf("play_steps_per_s %.1f\n", playSteps / seconds);
         std::printf("play_renders %d\n", renders);
         std::printf("peak_rss_mb_after_play %.1f\n", peakRssMb());

@@ -238,6 +238,22 @@ int main(int argc, char** argv) {
     shots.save(*cities, "citylist", 860);
     cities->hide();
 
+    // Day and night and the visibility curves over the globe, and the circumstances at the
+    // globe's centre (a double click there), the panel beside the window.
+    need<QCheckBox>(window, "CheckBox_TagNacht")->setChecked(true);
+    need<QCheckBox>(window, "CheckBox_Sichtbarkeit")->setChecked(true);
+    need<QCheckBox>(window, "CheckBox_Cities")->setChecked(false);
+    settle(1500);
+    shots.save(window, "visibility", 800);
+    QTest::mouseDClick(globe, Qt::LeftButton, {}, globe->rect().center());
+    auto* here = need<QWidget>(window, "Panel_Umstaende");
+    here->move(window.frameGeometry().right() + 8, 0);
+    settle(1500);
+    shots.save(*here, "circumstances", 560);
+    if (qEnvironmentVariableIsSet("MANUAL_SHOTS_HOLD"))
+        settle(qEnvironmentVariableIntValue("MANUAL_SHOTS_HOLD"));
+    here->hide();
+
     window.close();
     settle(300);
     return dialogs.messages > 0 ? 1 : 0;
