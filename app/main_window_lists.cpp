@@ -1,9 +1,12 @@
 // The two list windows as the main window sees them: their creation, the menu items that show
 // them, their part of the settings record, the language switch and their temporary files.
 
+#include <cmath>
+
 #include <QFile>
 
 #include "app/caption_sets.h"
+#include "app/circumstances_panel.h"
 #include "app/globe_panel.h"
 #include "app/information_panel.h"
 #include "app/main_window.h"
@@ -137,20 +140,25 @@ void TForm_Main::createComingWindow() {
         m_cityHist->setPlanets(planets);
         m_coming->setPlanets(planets);
     });
-    // "Als Heimatort" under the marker fields: the marker's place (it has no height) is the home,
-    // named by its coordinates.
-    connect(m_marker, &MarkerGroup::setAsHomeRequested, this, [this](const MarkerPlace& place) {
+    // "Als Heimatort" under the marker fields and in the circumstances panel: the point becomes
+    // the home, named by its coordinates (the marker has no height).
+    const auto setHomeAt = [this](double latitude, double longitude, double height) {
         const QString name =
-            QStringLiteral("%1, %2").arg(place.latitude, 0, 'f', 4).arg(place.longitude, 0, 'f', 4);
-        const QString error = m_homeStore->setHome(name.toStdString(), place.latitude,
-                                                   place.longitude, 0, m_shown->language());
+            QStringLiteral("%1, %2").arg(latitude, 0, 'f', 4).arg(longitude, 0, 'f', 4);
+        const QString error =
+            m_homeStore->setHome(name.toStdString(), latitude, longitude,
+                                 static_cast<int>(std::lround(height)), m_shown->language());
         if (!error.isEmpty()) {
             m_dialogs.fail(error);
         } else if (m_homeStore->home()) {
             m_dialogs.inform(
                 lists::HomeStore::confirmation(*m_homeStore->home(), m_shown->language()));
         }
-    });
+    };
+    connect(
+        m_marker, &MarkerGroup::setAsHomeRequested, this,
+        [setHomeAt](const MarkerPlace& place) { setHomeAt(place.latitude, place.longitude, 0.0); });
+    connect(m_circumstances, &CircumstancesPanel::homeRequested, this, setHomeAt);
     // A picked row shows its event at the first contact; the marker stays where the user put it.
     connect(m_coming, &lists::ComingOccultationsWindow::eventChosen, this,
             [this](int number, double jdUT) {

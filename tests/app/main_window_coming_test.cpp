@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/circumstances_panel.h"
 #include "app/main_window.h"
 #include "astro/time_scales.h"
 #include "lists/home_place.h"
@@ -98,6 +99,16 @@ TEST_F(ComingWindowTest, ABrokenHomeFileGivesNoHomeUntilTheMarkerFieldsSetOne) {
     const lists::HomeFileResult saved = lists::ReadHomeFile(homePath());
     ASSERT_TRUE(saved.home) << saved.problem;
     EXPECT_EQ(*saved.home, *list->home());
+
+    // So does "Als Heimatort" in the circumstances panel, for the point it shows.
+    auto* here = window().findChild<CircumstancesPanel*>();
+    ASSERT_NE(here, nullptr);
+    here->openAt(-33.9, 18.4);
+    QTest::mouseClick(find<QPushButton>(*here, "Button_Umstaende_Heimatort"), Qt::LeftButton);
+    ASSERT_TRUE(list->home());
+    EXPECT_DOUBLE_EQ(list->home()->latitudeDeg, -33.9);
+    EXPECT_DOUBLE_EQ(list->home()->longitudeDeg, 18.4);
+    EXPECT_EQ(dialogs.failed.size(), 1);
 }
 
 }  // namespace
