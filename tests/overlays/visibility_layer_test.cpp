@@ -1,6 +1,5 @@
 #include "overlays/visibility_layer.h"
 
-#include <QCheckBox>
 #include <QRegularExpression>
 #include <QWidget>
 
@@ -15,7 +14,6 @@
 #include "globe/geo_spatial_database.h"
 #include "layer_store_fixture.h"
 #include "overlays/center_line.h"
-#include "overlays/view_switches.h"
 
 namespace zimbalo::overlays {
 namespace {
@@ -27,24 +25,6 @@ const astro::BesselRecord& Event(int k) {
 
 // Event 626: Venus, central, 2024-04-07 around 16 h UT.
 constexpr int kCentral = 626;
-
-// The two boxes of the globe group, found by name, in three languages.
-TEST(ViewSwitches, NamesCaptionsAndStates) {
-    QWidget group;
-    const ViewSwitches s = MakeViewSwitches(&group, Language::German, true, false);
-    EXPECT_EQ(group.findChild<QCheckBox*>(QStringLiteral("CheckBox_TagNacht")), s.dayNight);
-    EXPECT_EQ(group.findChild<QCheckBox*>(QStringLiteral("CheckBox_Sichtbarkeit")), s.visibility);
-    EXPECT_TRUE(s.dayNight->isChecked());
-    EXPECT_FALSE(s.visibility->isChecked());
-    EXPECT_EQ(s.dayNight->text(), QStringLiteral("Tag/Nacht"));
-    EXPECT_EQ(s.visibility->text(), QStringLiteral("Sichtbarkeit"));
-    RetranslateViewSwitches(s, Language::English);
-    EXPECT_EQ(s.dayNight->text(), QStringLiteral("Day/night"));
-    EXPECT_EQ(s.visibility->text(), QStringLiteral("Visibility"));
-    RetranslateViewSwitches(s, Language::French);
-    EXPECT_EQ(s.dayNight->text(), QStringLiteral("Jour/nuit"));
-    EXPECT_EQ(s.visibility->text(), QStringLiteral("Visibilité"));
-}
 
 // One line per curve with its kind's presenter, and one "hh:mm" label per contour time and
 // contact at a point of that contour.
