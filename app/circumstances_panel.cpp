@@ -35,6 +35,7 @@ constexpr ButtonCaption kButtons[] = {
     {"Button_Umstaende_Kopieren", {"Kopieren", "Copy", "Copier"}},
     {"Button_Umstaende_Marker", {"Marker", "Marker", "Marqueur"}},
     {"Button_Umstaende_Schliessen", {"Schließen", "Close", "Fermer"}},
+    {"Button_Umstaende_Heimatort", {"Als Heimatort", "Set as home", "Définir comme domicile"}},
 };
 
 // Poll interval while the city database is read on the worker thread.
@@ -88,13 +89,17 @@ CircumstancesPanel::CircumstancesPanel(QWidget* parent) : QWidget(parent, Qt::To
     m_copy = new QPushButton(this);
     m_marker = new QPushButton(this);
     m_close = new QPushButton(this);
+    m_setAsHome = new QPushButton(this);
     m_copy->setObjectName(QString::fromLatin1(kButtons[0].name));
     m_marker->setObjectName(QString::fromLatin1(kButtons[1].name));
     m_close->setObjectName(QString::fromLatin1(kButtons[2].name));
+    m_setAsHome->setObjectName(QString::fromLatin1(kButtons[3].name));
     connect(m_copy, &QPushButton::clicked, this, &CircumstancesPanel::copyText);
     connect(m_marker, &QPushButton::clicked, this,
             [this] { emit markerRequested(m_latitude, m_longitude); });
     connect(m_close, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_setAsHome, &QPushButton::clicked, this,
+            [this] { emit homeRequested(m_latitude, m_longitude, m_height); });
 
     auto* copyAction = new QAction(this);
     copyAction->setObjectName(QStringLiteral("Action_Umstaende_Kopieren"));
@@ -107,6 +112,7 @@ CircumstancesPanel::CircumstancesPanel(QWidget* parent) : QWidget(parent, Qt::To
     buttons->addStretch();
     buttons->addWidget(m_copy);
     buttons->addWidget(m_marker);
+    buttons->addWidget(m_setAsHome);
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_title);
@@ -208,6 +214,7 @@ void CircumstancesPanel::applyCaptions() {
     m_copy->setText(CircumstancesCaption(kButtons[0].name, m_language));
     m_marker->setText(CircumstancesCaption(kButtons[1].name, m_language));
     m_close->setText(CircumstancesCaption(kButtons[2].name, m_language));
+    m_setAsHome->setText(CircumstancesCaption(kButtons[3].name, m_language));
 }
 
 void CircumstancesPanel::preloadCities() {

@@ -75,6 +75,8 @@ public:
 signals:
     /// The user asked to put the point into the marker fields.
     void markerRequested(double latitudeDeg, double longitudeDeg);
+    /// "Als Heimatort" (`Button_Umstaende_Heimatort`): the point is to become the home place.
+    void homeRequested(double latitudeDeg, double longitudeDeg, double heightMetres);
 
 public slots:
     /// Puts `text()` on the clipboard.
@@ -91,6 +93,7 @@ private:
     QTableWidget* m_grid = nullptr;
     QPushButton* m_copy = nullptr;
     QPushButton* m_marker = nullptr;
+    QPushButton* m_setAsHome = nullptr;
     QPushButton* m_close = nullptr;
     QTimer* m_citiesPoll = nullptr;
 

@@ -26,6 +26,7 @@
 #include "overlays/center_line.h"
 #include "overlays/day_night.h"
 #include "overlays/globe_controls.h"
+#include "overlays/home_symbol.h"
 #include "overlays/limits_layer.h"
 #include "overlays/point_layers.h"
 #include "overlays/visibility_layer.h"
@@ -457,6 +458,11 @@ void GlobePanel::centre() {
     applyZoom();
 }
 
+void GlobePanel::ShowHome(const std::optional<lists::HomePlace>& home) {
+    m_home = home;
+    m_globe->update();
+}
+
 void GlobePanel::afterRender(QPainter& painter) {
     if (!m_activated || m_closing || !m_shown.Ready())
         return;
@@ -479,6 +485,12 @@ void GlobePanel::afterRender(QPainter& painter) {
         overlays::DrawDayNight(painter, m_globe->Projector(), m_globe->width(), m_globe->height(),
                                m_shown.JD_UT());
     overlays::GlobeAfterRender(painter, in, m_globe->size());
+    if (m_home) {
+        overlays::DrawHomeSymbol(
+            painter, in,
+            overlays::HomeOnPlaneAt(m_shown.Record(), m_shown.TimeOffset(), m_home->latitudeDeg,
+                                    m_home->longitudeDeg, m_home->heightMetres));
+    }
     emit umbralDiameterDrawn({LanguageString(kRowUmbralDiameter, language),
                               overlays::UmbraDiameterText(in), QStringLiteral(" km")});
 }

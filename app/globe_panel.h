@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QStringList>
 #include <QWidget>
@@ -8,6 +9,7 @@
 #include "app/settings_record.h"
 #include "app/shown_instant.h"
 #include "dialogs/user_dialogs.h"
+#include "lists/coming_occultations.h"
 
 class QPushButton;
 class QScrollBar;
@@ -52,6 +54,8 @@ public:
     void ShowDayNight(bool shown);
     /// Shows the visibility curves of the event (computed when first shown for it).
     void ShowVisibility(bool shown);
+    /// The home place, drawn as a small house while it is on the visible side (nothing: none).
+    void ShowHome(const std::optional<lists::HomePlace>& home);
     /// Draws the picked lines of the points-of-interest list; a bad coordinate is reported and
     /// emits `pointsNeedRebuild`.
     void ShowPoints(const QStringList& picked);
@@ -132,6 +136,7 @@ private:
     int m_textureIndex = 0;
     int m_graticuleIndex = 0;
     QStringList m_picked;
+    std::optional<lists::HomePlace> m_home;
 };
 
 }  // namespace zimbalo::app

@@ -148,6 +148,17 @@ void InformationPanel::buildChoiceGroups() {
             for (QCheckBox* box : boxes)
                 box->setChecked(true);
         });
+        // The choice of planets, once per change of a box.
+        for (QCheckBox* box : boxes) {
+            connect(box, &QCheckBox::toggled, this, [this, boxes] {
+                unsigned mask = 0;
+                for (int i = 0; i < boxes.size(); ++i) {
+                    if (boxes[i]->isChecked())
+                        mask |= 1u << i;
+                }
+                emit planetsChosen(mask);
+            });
+        }
     }
     m_layout->addWidget(planets);
 

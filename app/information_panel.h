@@ -40,6 +40,8 @@ signals:
     /// Enter in the year field with a year (already clamped to 1980..2100).
     void yearEntered(int year);
     void universalTimeChosen(bool universalTime);
+    /// The planet check boxes changed: bit `planet - 1` for each checked box (none means all).
+    void planetsChosen(unsigned planets);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

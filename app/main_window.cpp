@@ -74,6 +74,8 @@ void TForm_Main::buildMenus() {
             &TForm_Main::showCityList);
     connect(named(lists->addAction(QString()), "CityHist"), &QAction::triggered, this,
             &TForm_Main::showCityHist);
+    connect(named(lists->addAction(QString()), "ComingAtHome"), &QAction::triggered, this,
+            &TForm_Main::showComing);
 
     QMenu* markers = menu("Markierung1");
     connect(named(markers->addAction(QString()), "Markierungen_Bearbeiten"), &QAction::triggered,

@@ -18,6 +18,8 @@
 class QActionGroup;
 
 namespace zimbalo::lists {
+class ComingOccultationsWindow;
+class HomeStore;
 class ListRunControl;
 class ListWindow;
 class TForm_CityHist;
@@ -91,7 +93,8 @@ public:
     /// landed).
     const std::vector<std::string>& CaptionProblems() const { return m_captionProblems; }
 
-    /// Creates the place-history and many-places windows in the language in force.
+    /// Creates the place-history, many-places and coming-occultations windows in the language in
+    /// force, and reads the home place (a damaged home file is reported and gives no home).
     void CreateListWindows();
 
 signals:
@@ -117,6 +120,9 @@ private:
     // List windows (bodies in main_window_lists.cpp).
     void showCityList();
     void showCityHist();
+    /// The coming occultations at home: the home, the chosen planets and the picked event.
+    void createComingWindow();
+    void showComing();
     /// Captions, header and language of both list windows; a going list run stops and both
     /// windows hide.
     void applyListLanguage(Language language);
@@ -145,6 +151,8 @@ private:
     lists::TForm_CityHist* m_cityHist = nullptr;
     lists::TForm_CityList* m_cityList = nullptr;
     lists::ListRunControl* m_listRuns = nullptr;
+    lists::HomeStore* m_homeStore = nullptr;
+    lists::ComingOccultationsWindow* m_coming = nullptr;
 
     std::vector<std::string> m_captionProblems;
     std::atomic<bool> m_stopRequested{false};

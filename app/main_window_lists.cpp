@@ -1,12 +1,21 @@
 // The two list windows as the main window sees them: their creation, the menu items that show
 // them, their part of the settings record, the language switch and their temporary files.
 
+#include <cmath>
+
 #include <QFile>
 
 #include "app/caption_sets.h"
+#include "app/circumstances_panel.h"
+#include "app/globe_panel.h"
+#include "app/information_panel.h"
 #include "app/main_window.h"
+#include "app/marker_group.h"
+#include "app/player.h"
 #include "lists/ui/city_hist_window.h"
 #include "lists/ui/city_list_window.h"
+#include "lists/ui/coming_window.h"
+#include "lists/ui/home_store.h"
 
 namespace zimbalo::app {
 
@@ -106,8 +115,65 @@ void TForm_Main::CreateListWindows() {
     // Children of the main window, each a window of its own: they close with it.
     m_cityHist = new lists::TForm_CityHist(context, this);
     m_cityList = new lists::TForm_CityList(context, this);
+    createComingWindow();
     listWindowsFromSettings(m_settings);
     applyListLanguage(m_shown->language());
+}
+
+void TForm_Main::createComingWindow() {
+    m_homeStore =
+        new lists::HomeStore(LocalPath(m_folders.settings + QLatin1String(lists::kHomeFileName)),
+                             LocalPath(DataFolder()), this);
+    if (const QString problem = m_homeStore->load(m_shown->language()); !problem.isEmpty()) {
+        m_dialogs.fail(problem);
+    }
+    m_cityHist->setHomeStore(m_homeStore);
+    m_coming = new lists::ComingOccultationsWindow(&m_table, &m_dialogs, m_shown->language(), this);
+    m_coming->setHome(m_homeStore->home());
+    m_globePanel->ShowHome(m_homeStore->home());
+    connect(m_homeStore, &lists::HomeStore::homeChanged, this, [this] {
+        m_coming->setHome(m_homeStore->home());
+        m_globePanel->ShowHome(m_homeStore->home());
+    });
+    // The planet check boxes choose the planets of both windows (none checked means all).
+    connect(m_info, &InformationPanel::planetsChosen, this, [this](unsigned planets) {
+        m_cityHist->setPlanets(planets);
+        m_coming->setPlanets(planets);
+    });
+    // "Als Heimatort" under the marker fields and in the circumstances panel: the point becomes
+    // the home, named by its coordinates (the marker has no height).
+    const auto setHomeAt = [this](double latitude, double longitude, double height) {
+        const QString name =
+            QStringLiteral("%1, %2").arg(latitude, 0, 'f', 4).arg(longitude, 0, 'f', 4);
+        const QString error =
+            m_homeStore->setHome(name.toStdString(), latitude, longitude,
+                                 static_cast<int>(std::lround(height)), m_shown->language());
+        if (!error.isEmpty()) {
+            m_dialogs.fail(error);
+        } else if (m_homeStore->home()) {
+            m_dialogs.inform(
+                lists::HomeStore::confirmation(*m_homeStore->home(), m_shown->language()));
+        }
+    };
+    connect(
+        m_marker, &MarkerGroup::setAsHomeRequested, this,
+        [setHomeAt](const MarkerPlace& place) { setHomeAt(place.latitude, place.longitude, 0.0); });
+    connect(m_circumstances, &CircumstancesPanel::homeRequested, this, setHomeAt);
+    // A picked row shows its event at the first contact; the marker stays where the user put it.
+    connect(m_coming, &lists::ComingOccultationsWindow::eventChosen, this,
+            [this](int number, double jdUT) {
+                m_player->Stop();
+                m_shown->ShowEventAt(number, jdUT);
+            });
+}
+
+void TForm_Main::showComing() {
+    if (m_coming == nullptr) {
+        return;
+    }
+    m_coming->show();
+    m_coming->raise();
+    m_coming->activateWindow();
 }
 
 void TForm_Main::applyListLanguage(Language language) {
@@ -118,6 +184,9 @@ void TForm_Main::applyListLanguage(Language language) {
         if (window != nullptr) {
             window->applyLanguage(language);
         }
+    }
+    if (m_coming != nullptr) {
+        m_coming->setLanguage(language);
     }
 }
 

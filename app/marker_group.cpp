@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
@@ -59,6 +60,9 @@ MarkerGroup::MarkerGroup(QWidget* parent) : QGroupBox(parent) {
     l->addWidget(m_west, 1, 2);
     l->addWidget(m_distA, 2, 0, 1, 4);
     l->addWidget(m_distB, 3, 0, 1, 4);
+    auto* setAsHome = named(new QPushButton, "Button_PoI_Heimatort");
+    l->addWidget(setAsHome, 4, 0, 1, 4);
+    connect(setAsHome, &QPushButton::clicked, this, [this] { emit setAsHomeRequested(m_place); });
 
     // Like the fields' change events, these run for typed text and for text set by the program.
     connect(m_latitude, &QLineEdit::textChanged, this,

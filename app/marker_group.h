@@ -38,6 +38,8 @@ public:
 
 signals:
     void markerChanged(const MarkerPlace& place);
+    /// "Als Heimatort": the fields' place is to become the home place.
+    void setAsHomeRequested(const MarkerPlace& place);
 
 private:
     void fieldChanged(QLineEdit* field, double bound, bool latitude);

@@ -56,6 +56,20 @@ void ShownInstant::ChooseYear(int year) {
     ChooseEvent(astro::FirstEventOfYear(m_table, std::clamp(year, 1980, 2100)));
 }
 
+void ShownInstant::ShowEventAt(int index, double jdUT) {
+    m_index = std::clamp(index, 1, std::max(1, m_table.Count()));
+    if (m_table.Count() > 0) {
+        // The slider counts hours of TT from T0: the UT instant moves by the event's Delta T.
+        const astro::BesselRecord record = astro::SelectRecord(m_table, m_index);
+        const double jdT0 =
+            astro::InstantOfEvent(record.Year, record.Month, record.Day, record.T0Hour, 0.0, 0.0)
+                .jdTT;
+        const double jdTT = jdUT + astro::DeltaT(record.Year, record.Month) / 86400.0;
+        m_position = PositionOfOffset((jdTT - jdT0) * 24.0);
+    }
+    recompute({.event = true, .path = true});
+}
+
 void ShownInstant::SetTimePosition(int position) {
     m_position = std::clamp(position, 0, kTimeSliderMax);
     recompute({});

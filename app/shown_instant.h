@@ -64,6 +64,9 @@ public:
     void ChooseEvent(int index);
     /// The first event of `year` (clamped to 1980..2100), at its closest approach.
     void ChooseYear(int year);
+    /// Another event (1..Count) at the instant `jdUT` (Julian date UT, e.g. a contact at a
+    /// place), as near as the slider gets; the marker stays where it is.
+    void ShowEventAt(int index, double jdUT);
     /// Another instant of the event: a time-slider position 0..12600.
     void SetTimePosition(int position);
     /// Universal time (with Delta T of the event's month) or TT.
