@@ -19,7 +19,6 @@ namespace zimbalo::lists {
 
 namespace {
 
-constexpr double kUnixEpochJD = 2440587.5;
 
 std::size_t LangIndex(Language language) {
     const int index = static_cast<int>(language);
