@@ -19,7 +19,6 @@ namespace zimbalo::lists {
 
 namespace {
 
-
 std::size_t LangIndex(Language language) {
     const int index = static_cast<int>(language);
     return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
