@@ -274,6 +274,19 @@ void WriteKmlLine(QXmlStreamWriter& xml, const astro::PathChain& part) {
     xml.writeEndElement();
 }
 
+// A curve's parts: one line, or several in one MultiGeometry.
+void WriteKmlParts(QXmlStreamWriter& xml, const std::vector<astro::PathChain>& parts) {
+    if (parts.size() == 1) {
+        WriteKmlLine(xml, parts.front());
+        return;
+    }
+    xml.writeStartElement("MultiGeometry");
+    for (const astro::PathChain& part : parts) {
+        WriteKmlLine(xml, part);
+    }
+    xml.writeEndElement();
+}
+
 void WriteKmlVisibility(QXmlStreamWriter& xml, const PathRequest& request,
                         const astro::VisibilityCurveSet& curves) {
     for (const astro::VisibilityCurve& curve : curves.curves) {
@@ -301,15 +314,7 @@ void WriteKmlVisibility(QXmlStreamWriter& xml, const PathRequest& request,
         }
         xml.writeEndElement();
         xml.writeTextElement("name", QString::fromStdString(name));
-        if (parts.size() == 1) {
-            WriteKmlLine(xml, parts.front());
-        } else {
-            xml.writeStartElement("MultiGeometry");
-            for (const astro::PathChain& part : parts) {
-                WriteKmlLine(xml, part);
-            }
-            xml.writeEndElement();
-        }
+        WriteKmlParts(xml, parts);
         xml.writeEndElement();
     }
 }
@@ -360,15 +365,7 @@ void WriteKml(const PathRequest& request, const astro::PathLimitSet& set,
             xml.writeEndElement();
         }
         xml.writeEndElement();
-        if (parts.size() == 1) {
-            WriteKmlLine(xml, parts.front());
-        } else {
-            xml.writeStartElement("MultiGeometry");
-            for (const astro::PathChain& part : parts) {
-                WriteKmlLine(xml, part);
-            }
-            xml.writeEndElement();
-        }
+        WriteKmlParts(xml, parts);
         xml.writeEndElement();
     }
     if (curves != nullptr) {

@@ -19,11 +19,6 @@ namespace zimbalo::lists {
 
 namespace {
 
-std::size_t LangIndex(Language language) {
-    const int index = static_cast<int>(language);
-    return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
-}
-
 struct CalendarWords {
     const char* summary;  // followed by the planet's name
     std::array<const char*, 6> instants;
@@ -89,7 +84,7 @@ std::string PlaceText(const HomePlace& place, Language language) {
 
 std::string Description(const ComingRow& row, const HomePlace& place, const ZoneClock& clock,
                         Language language) {
-    const CalendarWords& w = kWords[LangIndex(language)];
+    const CalendarWords& w = kWords[LanguageIndex(language)];
     const std::string planet = PlanetFullName(row.planet, language);
     std::string text = std::string(w.occultation) + ": " + KindText(row.kind, language) + ", "
                        + w.magnitude + " " + FormatFixed(row.magnitude, 3) + "\n";
@@ -170,7 +165,7 @@ std::string CalendarUid(int eventNumber, const HomePlace& place) {
 }
 
 std::string CalendarSummary(int planet, Language language) {
-    return kWords[LangIndex(language)].summary + PlanetFullName(planet, language);
+    return kWords[LanguageIndex(language)].summary + PlanetFullName(planet, language);
 }
 
 std::string CalendarText(const std::vector<ComingRow>& rows, const HomePlace& place,

@@ -22,11 +22,6 @@ constexpr double kEdgeDeg = 1e-9;
 constexpr int kVenus = 2;
 constexpr int kJupiter = 4;
 
-std::size_t LangIndex(Language language) {
-    const int index = static_cast<int>(language);
-    return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
-}
-
 Verdict SkyAt(const ComingRow& row, std::size_t contact) {
     if (!(row.planetAltDeg[contact] > 0.0)) {
         return Verdict::BelowHorizon;
@@ -175,7 +170,7 @@ std::string PlanetFullName(int planet, Language language) {
     if (planet < 1 || planet > 7) {
         return "?";
     }
-    return kNames[LangIndex(language)][static_cast<std::size_t>(planet - 1)];
+    return kNames[LanguageIndex(language)][static_cast<std::size_t>(planet - 1)];
 }
 
 std::string KindText(char kind, Language language) {
@@ -184,7 +179,7 @@ std::string KindText(char kind, Language language) {
         {"partial", "total", "annular"},
         {"partielle", "totale", "annulaire"},
     }};
-    const auto& names = kKinds[LangIndex(language)];
+    const auto& names = kKinds[LanguageIndex(language)];
     switch (kind) {
         case 'p':
             return names[0];
@@ -204,7 +199,7 @@ std::string VerdictText(Verdict verdict, Language language) {
         {"night", "twilight", "day", "below the horizon"},
         {"nuit", "crépuscule", "jour", "sous l'horizon"},
     }};
-    return kVerdicts[LangIndex(language)][static_cast<std::size_t>(verdict)];
+    return kVerdicts[LanguageIndex(language)][static_cast<std::size_t>(verdict)];
 }
 
 }  // namespace zimbalo::lists

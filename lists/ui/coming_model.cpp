@@ -9,11 +9,6 @@ namespace zimbalo::lists {
 
 namespace {
 
-std::size_t LangIndex(Language language) {
-    const int index = static_cast<int>(language);
-    return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
-}
-
 using Headers = std::array<const char*, ComingTableModel::kColumnCount>;
 
 constexpr std::array<Headers, 3> kHeaders = {{
@@ -155,7 +150,8 @@ QVariant ComingTableModel::headerData(int section, Qt::Orientation orientation, 
         || section >= kColumnCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return QString::fromUtf8(kHeaders[LangIndex(m_language)][static_cast<std::size_t>(section)]);
+    return QString::fromUtf8(
+        kHeaders[LanguageIndex(m_language)][static_cast<std::size_t>(section)]);
 }
 
 }  // namespace zimbalo::lists

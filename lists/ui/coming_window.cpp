@@ -27,11 +27,6 @@ namespace {
 
 constexpr double kUnixEpochJD = 2440587.5;
 
-std::size_t LangIndex(Language language) {
-    const int index = static_cast<int>(language);
-    return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
-}
-
 struct Captions {
     const char* title;
     const char* home;
@@ -74,7 +69,7 @@ constexpr std::array<Captions, 3> kCaptions = {{
 }};
 
 const Captions& CaptionsOf(Language language) {
-    return kCaptions[LangIndex(language)];
+    return kCaptions[LanguageIndex(language)];
 }
 
 QString U(const char* text) {

@@ -8,11 +8,6 @@ namespace zimbalo::lists {
 
 namespace {
 
-std::size_t LangIndex(Language language) {
-    const int index = static_cast<int>(language);
-    return index >= 0 && index <= 2 ? static_cast<std::size_t>(index) : 0;
-}
-
 struct HomeTexts {
     const char* caption;
     const char* damaged;   // %1 file, %2 reason
@@ -32,7 +27,7 @@ constexpr std::array<HomeTexts, 3> kTexts = {{
 }};
 
 const HomeTexts& TextsOf(Language language) {
-    return kTexts[LangIndex(language)];
+    return kTexts[LanguageIndex(language)];
 }
 
 }  // namespace
