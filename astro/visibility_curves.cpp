@@ -22,6 +22,9 @@ constexpr double kFitHalfWidth = 4.0;
 // Instants (hours) at which the horizon and twilight curves are sampled; their ends are found
 // between two of them.
 constexpr double kScanStep = 2.0 / 60.0;
+// Passes of the place on the penumbral circle: the first takes zeta on the flattened Earth, the
+// second the place's own. A third would move the place by well under a metre.
+constexpr int kSolvePasses = 2;
 // Points around the penumbral circle: for the contours, and for the scan.
 constexpr int kContourPoints = 180;
 constexpr int kScanPoints = 64;
@@ -41,6 +44,13 @@ constexpr int kEndBisections = 8;
 constexpr int kMaxGapDepth = 5;
 // Points around the circle while an end or a point between two is looked for.
 constexpr int kEndPoints = 48;
+// Points on the stretch of the circle where a point between two is looked for first, and the
+// widening of that stretch (radians; the circle moves some 100 km, 0.06 rad, in a scan step).
+constexpr int kArcPoints = 9;
+constexpr double kArcMargin = 0.1;
+// The stretch on either side of a crossing where it is followed towards the end of its curve
+// (radians; some 600 km on the circle, as far as two crossings are linked).
+constexpr double kEndArc = 0.35;
 // Crossings of two scan instants farther apart than this (km) are not taken for one curve.
 constexpr double kLinkKm = 600.0;
 // A crossing is taken when the altitude found there is this close to its level (radians).
@@ -109,7 +119,7 @@ public:
 
     // The place whose distance from the shadow axis at the instant equals its penumbral radius
     // L1' (its own zeta), in the direction q from the axis. L1' depends on the place only through
-    // zeta, by tan f1 (some 0.005), so a few passes settle it.
+    // zeta, by tan f1 (some 0.005), so zeta on the flattened Earth nearly settles it.
     Node Solve(const Instant& in, double q, int branch) const {
         const ElementSet& e = in.e;
         Node n;
@@ -121,7 +131,7 @@ public:
         double zeta = 0.0;
         ObserverState st;
         Observer o;
-        for (int pass = 0; pass < 3; ++pass) {
+        for (int pass = 0; pass < kSolvePasses; ++pass) {
             const double radius = e.L1 - zeta * e.tanf1;
             double xi = e.x + radius * sq;
             double eta1 = (e.y + radius * cq) * in.invRho1;
@@ -418,29 +428,38 @@ CurvePoint ToPoint(const Node& n) {
     return {n.latitude * kRadToDeg, NormaliseLongitude(n.longitude) * kRadToDeg};
 }
 
-// The curve with the points near its ends that the local circumstances do not confirm taken
-// out; where one is taken out inside, the curve is split there.
+// The curve without the points near its ends that the local circumstances do not confirm:
+// from each end, points are checked until `ends` in a row agree, and every point before the
+// last one that did not is taken off. A curve left with fewer than two points is dropped.
 void AddChecked(const CircleSolver& solver, VisibilityCurve curve, std::size_t ends,
                 std::vector<VisibilityCurve>& out) {
-    const std::size_t n = curve.points.size();
-    std::vector<bool> bad(n, false);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i < ends || i + ends >= n) {
-            bad[i] = !solver.Agrees(curve, curve.points[i]);
+    const std::vector<CurvePoint>& p = curve.points;
+    std::size_t first = 0;
+    for (std::size_t i = 0, good = 0; i < p.size() && good < ends; ++i) {
+        if (solver.Agrees(curve, p[i])) {
+            ++good;
+        } else {
+            good = 0;
+            first = i + 1;
         }
     }
-    VisibilityCurve piece = curve;
-    piece.points.clear();
-    for (std::size_t i = 0; i <= n; ++i) {
-        if (i == n || bad[i]) {
-            if (piece.points.size() >= 2) {
-                out.push_back(piece);
-            }
-            piece.points.clear();
-            continue;
+    std::size_t last = p.size();
+    for (std::size_t i = p.size(), good = 0; i > first && good < ends; --i) {
+        if (solver.Agrees(curve, p[i - 1])) {
+            ++good;
+        } else {
+            good = 0;
+            last = i - 1;
         }
-        piece.points.push_back(curve.points[i]);
     }
+    if (last < first + 2) {
+        return;
+    }
+    curve.points.erase(curve.points.begin() + static_cast<std::ptrdiff_t>(last),
+                       curve.points.end());
+    curve.points.erase(curve.points.begin(),
+                       curve.points.begin() + static_cast<std::ptrdiff_t>(first));
+    out.push_back(std::move(curve));
 }
 
 // The contour segments of one run: cut where the planet sets or rises and where the Sun passes
@@ -510,6 +529,7 @@ constexpr std::size_t kTracedKeys = 2 * kTraced.size();
 struct Found {
     double latitude;
     double longitude;
+    double q = 0.0;  // position angle on the circle where it was found
 };
 
 // The crossings of every traced quantity at one instant, by key (contact x 3 + quantity).
@@ -539,7 +559,7 @@ std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solv
                         // ends at the horizon curve.
                         if (std::fabs(value(c) - tr.level) < kLevelTolerance
                             && (!tr.sun || c.h >= 0.0)) {
-                            found[key].push_back({c.latitude, c.longitude});
+                            found[key].push_back({c.latitude, c.longitude, c.q});
                         }
                     }
                 }
@@ -558,6 +578,82 @@ double Km(const Found& a, const Found& b) {
     return DistanceKm(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
+// The crossings of one key at the instant t on the stretch of the circle from position angle
+// `from` over `span` (radians, either way): a few points on both sides of the Earth instead of
+// the whole circle, where a crossing is known to be near. Where the stretch leaves the Earth's
+// outline, the near and the far side are walked as one line through the point on the outline,
+// as round the whole circle.
+std::vector<Found> ArcCrossings(const CircleSolver& solver, std::size_t key, double t, double from,
+                                double span) {
+    const Instant in = solver.At(t);
+    std::array<Node, kArcPoints> near;
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        near[i] = solver.Solve(in, from + span * static_cast<double>(i) / (kArcPoints - 1), 1);
+    }
+    const auto far = [&](std::size_t i) { return solver.Solve(in, near[i].q, -1); };
+    // The lines to look along: for every stretch of the arc within the outline, its near and far
+    // points, joined where the stretch meets the outline inside the arc.
+    std::vector<std::vector<Node>> lines;
+    for (std::size_t s = 0; s < near.size(); ++s) {
+        if (!near[s].exists || (s > 0 && near[s - 1].exists)) {
+            continue;
+        }
+        std::size_t e = s;
+        while (e + 1 < near.size() && near[e + 1].exists) {
+            ++e;
+        }
+        const bool foldBefore = s > 0;
+        const bool foldAfter = e + 1 < near.size();
+        std::vector<Node> line;
+        if (foldBefore && !foldAfter) {
+            for (std::size_t k = e + 1; k-- > s;) {
+                line.push_back(far(k));
+            }
+        }
+        if (foldBefore) {
+            line.push_back(solver.Fold(in, near[s], near[s - 1]));
+        }
+        line.insert(line.end(), near.begin() + static_cast<std::ptrdiff_t>(s),
+                    near.begin() + static_cast<std::ptrdiff_t>(e + 1));
+        if (foldAfter) {
+            line.push_back(solver.Fold(in, near[e], near[e + 1]));
+            for (std::size_t k = e + 1; k-- > s;) {
+                line.push_back(far(k));
+            }
+        }
+        lines.push_back(std::move(line));
+        if (!foldBefore && !foldAfter) {
+            std::vector<Node> farLine;
+            for (std::size_t k = s; k <= e; ++k) {
+                farLine.push_back(far(k));
+            }
+            lines.push_back(std::move(farLine));
+        }
+    }
+    const bool d = key < kTraced.size();
+    const double edge = d ? -kLimitEdge : kLimitEdge;
+    const Traced& tr = kTraced[key % kTraced.size()];
+    const auto value = [&tr](const Node& n) { return tr.sun ? n.s : n.h; };
+    // A node takes part where the contact of the key happens there, inside the limit.
+    const auto usable = [&](const Node& n) { return d ? n.g < edge : n.g > edge; };
+    std::vector<Found> found;
+    for (const std::vector<Node>& line : lines) {
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            const Node& p = line[i - 1];
+            const Node& n = line[i];
+            if (!usable(p) || !usable(n) || (value(p) < tr.level) == (value(n) < tr.level)) {
+                continue;
+            }
+            const Node c = solver.Crossing(in, p, n, value, tr.level);
+            if (std::fabs(value(c) - tr.level) >= kLevelTolerance || (tr.sun && c.h < 0.0)) {
+                continue;
+            }
+            found.push_back({c.latitude, c.longitude, c.q});
+        }
+    }
+    return found;
+}
+
 // Follows the crossing of one key from `from` (in the chain at `tIn`) towards `tOut`, where it is
 // gone, and gives the points found on the way, nearest the end last.
 std::vector<std::pair<double, Found>> TowardsEnd(const CircleSolver& solver, std::size_t key,
@@ -565,10 +661,11 @@ std::vector<std::pair<double, Found>> TowardsEnd(const CircleSolver& solver, std
     std::vector<std::pair<double, Found>> out;
     for (int i = 0; i < kEndBisections; ++i) {
         const double mid = 0.5 * (tIn + tOut);
-        const auto found = CrossingsAt(solver, mid, kEndPoints, static_cast<int>(key));
+        const std::vector<Found> found =
+            ArcCrossings(solver, key, mid, from.q - kEndArc, 2.0 * kEndArc);
         const Found* best = nullptr;
         double bestKm = kLinkKm;
-        for (const Found& f : found[key]) {
+        for (const Found& f : found) {
             const double km = Km(f, from);
             if (km < bestKm) {
                 bestKm = km;
@@ -595,23 +692,34 @@ void FillGap(const CircleSolver& solver, std::size_t key, double ta, const Found
         return;
     }
     const double tm = 0.5 * (ta + tb);
-    const auto found = CrossingsAt(solver, tm, kEndPoints, static_cast<int>(key));
-    const Found* m = nullptr;
-    double best = gap;
-    for (const Found& f : found[key]) {
-        const double km = std::fmax(Km(f, a), Km(f, b));
-        if (km < best) {
-            best = km;
-            m = &f;
+    // The point at the middle instant nearer to both than they are to each other: looked for
+    // first on the stretch of the circle between a and b, widened by half of it and a margin on
+    // both sides, then round the whole circle.
+    const auto nearest = [&](const std::vector<Found>& found) {
+        std::optional<Found> mid;
+        double best = gap;
+        for (const Found& f : found) {
+            const double km = std::fmax(Km(f, a), Km(f, b));
+            if (km < best) {
+                best = km;
+                mid = f;
+            }
         }
+        return mid;
+    };
+    const double dq = std::remainder(b.q - a.q, kTwoPi);
+    const double margin = std::copysign(0.5 * std::fabs(dq) + kArcMargin, dq);
+    std::optional<Found> mid =
+        nearest(ArcCrossings(solver, key, tm, a.q - margin, dq + 2.0 * margin));
+    if (!mid) {
+        mid = nearest(CrossingsAt(solver, tm, kEndPoints, static_cast<int>(key))[key]);
     }
-    if (m == nullptr) {
+    if (!mid) {
         return;
     }
-    const Found mid = *m;
-    FillGap(solver, key, ta, a, tm, mid, depth + 1, out);
-    out.emplace_back(tm, mid);
-    FillGap(solver, key, tm, mid, tb, b, depth + 1, out);
+    FillGap(solver, key, ta, a, tm, *mid, depth + 1, out);
+    out.emplace_back(tm, *mid);
+    FillGap(solver, key, tm, *mid, tb, b, depth + 1, out);
 }
 
 // Horizon and twilight curves: the crossings at every scan instant, linked from instant to

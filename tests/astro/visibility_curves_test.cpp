@@ -104,9 +104,13 @@ TEST_P(VisibilityCurvesOf, EveryPointMeetsItsDefinition) {
 INSTANTIATE_TEST_SUITE_P(
     Events, VisibilityCurvesOf,
     testing::Values(EventCase{"central Venus in daylight", 2024, 4, 7, 2},
-                    EventCase{"Mars near the north pole", 1980, 3, 28, 4},
+                    EventCase{"Jupiter near the north pole", 1980, 3, 28, 4},
                     EventCase{"Saturn across the 180th meridian", 1980, 1, 8, 5},
-                    EventCase{"short grazing Mars", 2001, 5, 24, 4}),
+                    EventCase{"short grazing Jupiter", 2001, 5, 24, 4},
+                    // Contours whose first points lay beyond the limit for longer than the
+                    // stretch the ends are checked over.
+                    EventCase{"Uranus, contours reaching far beyond the limit", 2006, 6, 17, 6},
+                    EventCase{"Saturn, contours reaching far beyond the limit", 2007, 8, 13, 5}),
     [](const testing::TestParamInfo<EventCase>& event) {
         return std::to_string(event.param.year) + "_" + std::to_string(event.param.month) + "_"
                + std::to_string(event.param.day) + "_" + std::to_string(event.param.planet);
