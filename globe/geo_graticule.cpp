@@ -1,7 +1,6 @@
 #include "globe/geo_graticule.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "globe/geo_projector.h"
 #include "globe/geo_renderer.h"
@@ -72,24 +71,6 @@ std::vector<GeoPoint> SampleGeoLine(const GeoPoint& p, const GeoPoint& q, int se
     return points;
 }
 
-GeoRect BoundsOf(const std::vector<GeoPoint>& points) {
-    if (points.empty()) {
-        return {};
-    }
-    std::int32_t minLon = std::numeric_limits<std::int32_t>::max();
-    std::int32_t maxLon = std::numeric_limits<std::int32_t>::min();
-    std::int32_t minLat = minLon;
-    std::int32_t maxLat = maxLon;
-    for (const GeoPoint& g : points) {
-        minLon = std::min(minLon, g.Longitude);
-        maxLon = std::max(maxLon, g.Longitude);
-        minLat = std::min(minLat, g.Latitude);
-        maxLat = std::max(maxLat, g.Latitude);
-    }
-    return GeoRect{minLon, minLat, static_cast<std::int32_t>(std::int64_t{maxLon} - minLon),
-                   static_cast<std::int32_t>(std::int64_t{maxLat} - minLat)};
-}
-
 GeoGraticule::GeoGraticule() {
     m_pen.OnChange = [this]() { notify(); };
 }
@@ -142,7 +123,6 @@ int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) con
             for (const GeoPoint& p : sampled.points) {
                 sampled.earth.push_back(GeoSphericalPrj::EarthFixed(p));
             }
-            sampled.bounds = BoundsOf(sampled.points);
             m_lines.push_back(std::move(sampled));
         }
         m_linesValid = true;
@@ -153,16 +133,19 @@ int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) con
                       model.YOrigin(),          renderer.Width(), renderer.Height(),
                       renderer.PenWidthPixels()};
     if (!m_partsValid || !(key == m_viewKey)) {
-        // A new view: project the visible lines, cut at the horizon and clipped, and keep them.
+        // A new view: project the lines, cut at the horizon and clipped, and keep them. Their
+        // points are projected from the Earth-fixed vectors, which costs less than sampling
+        // each line's bounds first; a line that leaves no part is not seen.
         m_parts.clear();
         m_visibleLines = 0;
         for (const SampledLine& line : m_lines) {
-            if (!projector.RectVisible(line.bounds).Visible) {
-                continue;
-            }
             renderer.BeginParts(false);
             renderer.AddOpenChain(line.points, line.earth);
-            for (std::vector<QPoint>& part : renderer.TakeParts()) {
+            std::vector<std::vector<QPoint>> parts = renderer.TakeParts();
+            if (parts.empty()) {
+                continue;
+            }
+            for (std::vector<QPoint>& part : parts) {
                 m_parts.push_back(std::move(part));
             }
             ++m_visibleLines;

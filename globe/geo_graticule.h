@@ -32,9 +32,6 @@ std::vector<GeoGraticuleLine> GraticuleLines(int latitudeStep, int longitudeStep
 /// longitude difference is taken the short way round and every longitude normalised.
 std::vector<GeoPoint> SampleGeoLine(const GeoPoint& p, const GeoPoint& q, int segments);
 
-/// Bounding rectangle of points (0 x 0 at the origin for none).
-GeoRect BoundsOf(const std::vector<GeoPoint>& points);
-
 /// Meridians and parallels drawn over the globe, behind or in front of the layers.
 class GeoGraticule {
 public:
@@ -72,11 +69,10 @@ public:
 private:
     void notify() const;
 
-    /// A line's sampled points, their Earth-fixed vectors and bounding rectangle.
+    /// A line's sampled points and their Earth-fixed vectors.
     struct SampledLine {
         std::vector<GeoPoint> points;
         std::vector<std::array<double, 3>> earth;
-        GeoRect bounds;
     };
 
     /// What the projected lines depend on.

@@ -991,7 +991,11 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     if (m_levels) {
         texture.BuildLevels();
     }
-    for (int face = 0; face < 8; ++face) {
+    // The faces share no vertex of the mesh (each has its own grid), so they are subdivided on
+    // the pool's threads; their triangles are then taken in face order, as on one thread.
+    const auto subdivideFace = [&](int face) {
+        std::vector<Triangle>& found = m_faceTriangles[static_cast<std::size_t>(face)];
+        found.clear();
         Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, m_n, 0), &vertex(face, 0, m_n)};
         for (std::size_t k = 0; k < 3; ++k) {
             if (!corners[k]->geometry) {
@@ -1001,8 +1005,20 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
             }
             prepareVertex(face, *corners[k]);
         }
-        subdivide(face, depth, 0, 0, m_n, 0, 0, m_n);
+        subdivide(face, depth, 0, 0, m_n, 0, 0, m_n, found);
+    };
+    constexpr int kFaceCount = static_cast<int>(std::size(kFaces));
+    if (pool != nullptr && pool->Threads() > 1) {
+        pool->Run(kFaceCount, subdivideFace);
+    } else {
+        for (int face = 0; face < kFaceCount; ++face) {
+            subdivideFace(face);
+        }
     }
+    for (const std::vector<Triangle>& found : m_faceTriangles) {
+        m_triangles.insert(m_triangles.end(), found.begin(), found.end());
+    }
+    m_trianglesFilled = static_cast<int>(m_triangles.size());
     m_model = nullptr;
     fillBands(target.height(), pool);
     m_texture = nullptr;
@@ -1130,13 +1146,13 @@ bool GeoTextureMapper::projectsOutside(const Vertex& a, const Vertex& b, const V
 }
 
 void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic,
-                                 int jc) {
+                                 int jc, std::vector<Triangle>& out) {
     const Vertex& a = vertex(face, ia, ja);
     const Vertex& b = vertex(face, ib, jb);
     const Vertex& c = vertex(face, ic, jc);
     if (depth == 0) {
         if (a.visible && b.visible && c.visible) {
-            addTriangle(a, b, c);
+            addTriangle(a, b, c, out);
         }
         return;
     }
@@ -1147,10 +1163,10 @@ void GeoTextureMapper::subdivide(int face, int depth, int ia, int ja, int ib, in
     prepareMidpoint(face, ia, ja, ib, jb, iab, jab);
     prepareMidpoint(face, ia, ja, ic, jc, iac, jac);
     prepareMidpoint(face, ib, jb, ic, jc, ibc, jbc);
-    subdivide(face, depth - 1, ia, ja, iac, jac, iab, jab);
-    subdivide(face, depth - 1, ib, jb, iab, jab, ibc, jbc);
-    subdivide(face, depth - 1, ic, jc, ibc, jbc, iac, jac);
-    subdivide(face, depth - 1, iab, jab, iac, jac, ibc, jbc);
+    subdivide(face, depth - 1, ia, ja, iac, jac, iab, jab, out);
+    subdivide(face, depth - 1, ib, jb, iab, jab, ibc, jbc, out);
+    subdivide(face, depth - 1, ic, jc, ibc, jbc, iac, jac, out);
+    subdivide(face, depth - 1, iab, jab, iac, jac, ibc, jbc, out);
 }
 
 void GeoTextureMapper::prepareMidpoint(int face, int i0, int j0, int i1, int j1, int& im, int& jm) {
@@ -1180,7 +1196,8 @@ void GeoTextureMapper::prepareMidpoint(int face, int i0, int j0, int i1, int j1,
     prepareVertex(face, m);
 }
 
-void GeoTextureMapper::addTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
+void GeoTextureMapper::addTriangle(const Vertex& a, const Vertex& b, const Vertex& c,
+                                   std::vector<Triangle>& out) const {
     Triangle t;
     t.v = {GeoTexVertex{a.px, a.py, double(a.column), double(a.row)},
            GeoTexVertex{b.px, b.py, double(b.column), double(b.row)},
@@ -1205,8 +1222,7 @@ void GeoTextureMapper::addTriangle(const Vertex& a, const Vertex& b, const Verte
             tv.V *= k;
         }
     }
-    m_triangles.push_back(t);
-    ++m_trianglesFilled;
+    out.push_back(t);
 }
 
 }  // namespace zimbalo::globe

@@ -272,8 +272,6 @@ private:
         std::vector<Vertex> vertices;
     };
 
-    void subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic, int jc);
-
     /// Prepares the vertex halfway between two grid points of a face (its geometry once, its
     /// projection once per picture) and gives its grid point.
     void prepareMidpoint(int face, int i0, int j0, int i1, int j1, int& im, int& jm);
@@ -298,6 +296,10 @@ private:
         int level = 0;
     };
 
+    /// A triangle of a face with corners at grid points a, b, c: divided `depth` more times,
+    /// its triangles that reach into the picture are added to `out`.
+    void subdivide(int face, int depth, int ia, int ja, int ib, int jb, int ic, int jc,
+                   std::vector<Triangle>& out);
     /// Selects the mesh of a subdivision depth and renews the stamps of the vertex cache.
     void useMesh(int depth, const GeoTexture& texture);
     /// Points the fill at the target picture and the texture.
@@ -307,7 +309,8 @@ private:
     void fillBand(int band, int rowBegin, int rowEnd) const;
     /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
     /// picture, with the level it is filled from.
-    void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
+    void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c,
+                     std::vector<Triangle>& out) const;
 
     std::array<Mesh, 8> m_meshes;
     Mesh* m_mesh = nullptr;
@@ -321,6 +324,7 @@ private:
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
     std::vector<Triangle> m_triangles;
+    std::array<std::vector<Triangle>, 8> m_faceTriangles;  ///< each face's, while subdividing
     // The triangles of each band of rows: indices into m_triangles, band k's from
     // m_bandStart[k] to m_bandStart[k + 1].
     std::vector<std::uint32_t> m_bandTriangles;
