@@ -324,13 +324,17 @@ void GeoGlobe::drawDisc() {
     m_renderer->EndParts();
 }
 
-void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent) {
+void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent,
+                           const std::function<void()>& alongside) {
     if (texture.IsEmpty()) {
+        if (alongside) {
+            alongside();
+        }
         return;
     }
     m_textureMapper.Draw(m_renderer->Surface(), m_deviceProjector.Model(),
                          m_deviceProjector.ScaleFactor(), texture, alpha, transparent,
-                         m_textureFilter, m_pool.get());
+                         m_textureFilter, m_pool.get(), alongside);
 }
 
 void GeoGlobe::drawGraticule() {
@@ -360,7 +364,14 @@ void GeoGlobe::Render() {
         drawDisc();
     }
     if (!m_texture.IsEmpty()) {
-        DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor());
+        // The graticule's lines are projected by one render thread while the others fill the
+        // texture; drawing them waits for the picture.
+        std::function<void()> graticule;
+        if (m_graticule.DrawMode() != GeoGraticuleDraw::gdNone && !OnPaintGraticule) {
+            r.EndParts();  // nothing is left for the other thread to paint
+            graticule = [this]() { m_graticule.Prepare(*m_renderer, m_deviceProjector); };
+        }
+        DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor(), graticule);
     }
     if (m_graticule.DrawMode() == GeoGraticuleDraw::gdBehind) {
         drawGraticule();

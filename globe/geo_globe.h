@@ -196,8 +196,10 @@ public:
 
     void SetSmoothLines(bool on);
 
-    /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere.
-    void DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent);
+    /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere;
+    /// `alongside` runs once on a render thread meanwhile (see GeoTextureMapper::Draw).
+    void DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent,
+                     const std::function<void()>& alongside = {});
 
     GeoTextureMapper& TextureMapper() { return m_textureMapper; }
 

@@ -112,6 +112,15 @@ int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) con
     if (m_drawMode == GeoGraticuleDraw::gdNone) {
         return 0;
     }
+    const int visible = Prepare(renderer, projector);
+    renderer.DrawOpenParts(m_parts);
+    return visible;
+}
+
+int GeoGraticule::Prepare(GeoRenderer& renderer, const GeoProjector& projector) const {
+    if (m_drawMode == GeoGraticuleDraw::gdNone) {
+        return 0;
+    }
     renderer.SetPen(m_pen);
     if (!m_linesValid) {
         // The geography of the lines depends on the steps alone.
@@ -154,7 +163,6 @@ int GeoGraticule::Draw(GeoRenderer& renderer, const GeoProjector& projector) con
         m_partsValid = true;
         ++m_projections;
     }
-    renderer.DrawOpenParts(m_parts);
     return m_visibleLines;
 }
 

@@ -63,6 +63,11 @@ public:
     /// picture whose view did not change draws the pixels kept from the last one.
     int Draw(GeoRenderer& renderer, const GeoProjector& projector) const;
 
+    /// Projects the lines for the view unless they are kept for it already, without drawing:
+    /// touches the renderer's pen and its parts, not its picture, so it may run while another
+    /// thread fills the picture. Returns how many lines are visible.
+    int Prepare(GeoRenderer& renderer, const GeoProjector& projector) const;
+
     /// Times the lines were projected (a new view, new steps or a new pen width), for checks.
     int Projections() const { return m_projections; }
 

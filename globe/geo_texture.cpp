@@ -1032,10 +1032,14 @@ void GeoTextureMapper::prepareVertex(int face, Vertex& v) {
 
 void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
                             const GeoTexture& texture, int alpha, GeoColor transparent,
-                            GeoTextureFilter filter, GeoRenderPool* pool) {
+                            GeoTextureFilter filter, GeoRenderPool* pool,
+                            const std::function<void()>& alongside) {
     m_trianglesFilled = 0;
     m_triangles.clear();
     if (texture.IsEmpty() || target.isNull() || target.format() != QImage::Format_RGB32) {
+        if (alongside) {
+            alongside();
+        }
         return;
     }
     const int depth = TextureDepthForScale(scale);
@@ -1079,7 +1083,7 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     }
     m_trianglesFilled = static_cast<int>(m_triangles.size());
     m_model = nullptr;
-    fillBands(target.height(), pool);
+    fillBands(target.height(), pool, alongside);
     m_texture = nullptr;
 }
 
@@ -1126,7 +1130,8 @@ void GeoTextureMapper::bindFill(QImage& target, const GeoTexture& texture, int a
     m_fill.Bilinear = false;
 }
 
-void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) {
+void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
+                                 const std::function<void()>& alongside) {
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
     // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
@@ -1160,12 +1165,26 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool) {
     }
     auto band = [&](int k) { fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
     if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
+        if (alongside) {
+            alongside();
+        }
         for (int k = 0; k < bands; ++k) {
             band(k);
         }
         return;
     }
-    pool->Run(bands, band);
+    if (!alongside) {
+        pool->Run(bands, band);
+        return;
+    }
+    // The other work is handed out first, so that it is done by the time the bands are.
+    pool->Run(bands + 1, [&](int k) {
+        if (k == 0) {
+            alongside();
+        } else {
+            band(k - 1);
+        }
+    });
 }
 
 void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd) const {

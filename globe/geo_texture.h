@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -237,10 +238,12 @@ public:
     /// Draws the texture into the target picture for the model's current view. Bilinear
     /// filtering applies to opaque textures without a transparent colour (a keyed colour must not
     /// bleed into its neighbours); others take the nearest texel. With a pool the picture is
-    /// filled in bands on its threads, giving the same bytes as one thread.
+    /// filled in bands on its threads, giving the same bytes as one thread. `alongside`, when
+    /// given, runs once, on one of the pool's threads while the others fill (before the fill
+    /// without a pool): work for the same picture that touches neither the target nor the texture.
     void Draw(QImage& target, const GeoSphericalPrj& model, double scale, const GeoTexture& texture,
               int alpha, GeoColor transparent, GeoTextureFilter filter = GeoTextureFilter::Nearest,
-              GeoRenderPool* pool = nullptr);
+              GeoRenderPool* pool = nullptr, const std::function<void()>& alongside = {});
 
     /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices that
     /// reach into the picture).
@@ -305,7 +308,7 @@ private:
     /// Points the fill at the target picture and the texture.
     void bindFill(QImage& target, const GeoTexture& texture, int alpha, GeoColor transparent);
     /// Fills the triangles found, in bands of rows, on the pool's threads if there is one.
-    void fillBands(int height, GeoRenderPool* pool);
+    void fillBands(int height, GeoRenderPool* pool, const std::function<void()>& alongside);
     void fillBand(int band, int rowBegin, int rowEnd) const;
     /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
     /// picture, with the level it is filled from.
