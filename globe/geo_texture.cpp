@@ -1134,10 +1134,10 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
                                  const std::function<void()>& alongside) {
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
-    // of 32 rows (128 KB of a 1024-pixel picture) stays in the core's cache while its triangles
+    // of 64 rows (256 KB of a 1024-pixel picture) stays in the core's cache while its triangles
     // are filled, where the whole picture would not; several bands per thread even out the
-    // unequal rows of the disc.
-    constexpr int kBandShift = 5;
+    // unequal rows of the disc. Narrower bands cut more triangles in two, each part set up anew.
+    constexpr int kBandShift = 6;
     constexpr int kBandRows = 1 << kBandShift;
     const int bands = (height + kBandRows - 1) / kBandRows;
     // Each band's triangles, in the order found: a band reads only its own, not the whole list.
