@@ -1035,7 +1035,9 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
                             GeoTextureFilter filter, GeoRenderPool* pool,
                             const std::function<void()>& alongside) {
     m_trianglesFilled = 0;
-    m_triangles.clear();
+    for (std::vector<Triangle>& found : m_faceTriangles) {
+        found.clear();
+    }
     if (texture.IsEmpty() || target.isNull() || target.format() != QImage::Format_RGB32) {
         if (alongside) {
             alongside();
@@ -1058,7 +1060,6 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
     // the pool's threads; their triangles are then taken in face order, as on one thread.
     const auto subdivideFace = [&](int face) {
         std::vector<Triangle>& found = m_faceTriangles[static_cast<std::size_t>(face)];
-        found.clear();
         Vertex* corners[3] = {&vertex(face, 0, 0), &vertex(face, m_n, 0), &vertex(face, 0, m_n)};
         for (std::size_t k = 0; k < 3; ++k) {
             if (!corners[k]->geometry) {
@@ -1079,9 +1080,8 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         }
     }
     for (const std::vector<Triangle>& found : m_faceTriangles) {
-        m_triangles.insert(m_triangles.end(), found.begin(), found.end());
+        m_trianglesFilled += static_cast<int>(found.size());
     }
-    m_trianglesFilled = static_cast<int>(m_triangles.size());
     m_model = nullptr;
     fillBands(target.height(), pool, alongside);
     m_texture = nullptr;
@@ -1146,10 +1146,12 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
         return std::pair{std::max(t.minY, 0) >> kBandShift,
                          std::min(t.maxY, height - 1) >> kBandShift};
     };
-    for (const Triangle& t : m_triangles) {
-        const auto [first, last] = bandsOf(t);
-        for (int k = first; k <= last; ++k) {
-            ++m_bandStart[static_cast<std::size_t>(k) + 1];
+    for (const std::vector<Triangle>& found : m_faceTriangles) {
+        for (const Triangle& t : found) {
+            const auto [first, last] = bandsOf(t);
+            for (int k = first; k <= last; ++k) {
+                ++m_bandStart[static_cast<std::size_t>(k) + 1];
+            }
         }
     }
     for (std::size_t k = 1; k < m_bandStart.size(); ++k) {
@@ -1157,10 +1159,12 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
     }
     m_bandTriangles.resize(m_bandStart.back());
     std::vector<std::uint32_t> next(m_bandStart.begin(), m_bandStart.end() - 1);
-    for (std::size_t i = 0; i < m_triangles.size(); ++i) {
-        const auto [first, last] = bandsOf(m_triangles[i]);
-        for (int k = first; k <= last; ++k) {
-            m_bandTriangles[next[static_cast<std::size_t>(k)]++] = static_cast<std::uint32_t>(i);
+    for (const std::vector<Triangle>& found : m_faceTriangles) {
+        for (const Triangle& t : found) {
+            const auto [first, last] = bandsOf(t);
+            for (int k = first; k <= last; ++k) {
+                m_bandTriangles[next[static_cast<std::size_t>(k)]++] = &t;
+            }
         }
     }
     auto band = [&](int k) { fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
@@ -1195,7 +1199,7 @@ void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd) const {
     fill.PlaneSetup = m_levels;
     const auto k = static_cast<std::size_t>(band);
     for (std::uint32_t i = m_bandStart[k]; i < m_bandStart[k + 1]; ++i) {
-        const Triangle& t = m_triangles[m_bandTriangles[i]];
+        const Triangle& t = *m_bandTriangles[i];
         if (m_levels) {
             fill.SetTexels(m_texture->Level(t.level));
         }

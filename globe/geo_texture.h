@@ -326,11 +326,11 @@ private:
     double m_radius = 0.0;  ///< sphere radius in pixels of the picture being drawn
     GeoTextureFill m_fill;
     int m_trianglesFilled = 0;
-    std::vector<Triangle> m_triangles;
-    std::array<std::vector<Triangle>, 8> m_faceTriangles;  ///< each face's, while subdividing
-    // The triangles of each band of rows: indices into m_triangles, band k's from
-    // m_bandStart[k] to m_bandStart[k + 1].
-    std::vector<std::uint32_t> m_bandTriangles;
+    // The triangles found, face by face (in face order they are the order of filling).
+    std::array<std::vector<Triangle>, 8> m_faceTriangles;
+    // The triangles of each band of rows, in the order found: band k's from m_bandStart[k] to
+    // m_bandStart[k + 1].
+    std::vector<const Triangle*> m_bandTriangles;
     std::vector<std::uint32_t> m_bandStart;
     const GeoTexture* m_texture = nullptr;  ///< the texture being drawn
     bool m_levels = false;                  ///< texels taken from the pre-filtered levels
