@@ -325,16 +325,19 @@ void GeoGlobe::drawDisc() {
 }
 
 void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent,
-                           const std::function<void()>& alongside) {
+                           const GeoTextureSideWork& side) {
     if (texture.IsEmpty()) {
-        if (alongside) {
-            alongside();
+        if (side.background != clNone) {
+            m_renderer->FillBackground(side.background);
+        }
+        if (side.alongside) {
+            side.alongside();
         }
         return;
     }
     m_textureMapper.Draw(m_renderer->Surface(), m_deviceProjector.Model(),
                          m_deviceProjector.ScaleFactor(), texture, alpha, transparent,
-                         m_textureFilter, m_pool.get(), alongside);
+                         m_textureFilter, m_pool.get(), side);
 }
 
 void GeoGlobe::drawGraticule() {
@@ -356,22 +359,25 @@ void GeoGlobe::Render() {
     m_lastExtent = m_layerPass ? m_projector.VisibleExtent()
                                : GeoRect{gu::MinLongitude - 1, -gu::MaxLatitude, gu::FullCircle,
                                          2 * gu::MaxLatitude};
-    if (discCoversPicture()) {
-        // Neither the background nor the disc's edge is seen: one fill gives the same pixels.
+    // Neither the background nor the disc's edge is seen when the disc covers the picture: one
+    // fill gives the same pixels, done band by band by the texture pass when there is one.
+    const bool covered = discCoversPicture();
+    if (covered && m_texture.IsEmpty()) {
         r.FillBackground(m_surfaceColor);
-    } else {
+    } else if (!covered) {
         drawBackground();
         drawDisc();
     }
     if (!m_texture.IsEmpty()) {
+        GeoTextureSideWork side;
+        side.background = covered ? m_surfaceColor : clNone;
         // The graticule's lines are projected by one render thread while the others fill the
         // texture; drawing them waits for the picture.
-        std::function<void()> graticule;
         if (m_graticule.DrawMode() != GeoGraticuleDraw::gdNone && !OnPaintGraticule) {
             r.EndParts();  // nothing is left for the other thread to paint
-            graticule = [this]() { m_graticule.Prepare(*m_renderer, m_deviceProjector); };
+            side.alongside = [this]() { m_graticule.Prepare(*m_renderer, m_deviceProjector); };
         }
-        DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor(), graticule);
+        DrawTexture(m_texture, m_texture.AlphaBlend(), m_texture.TransparentColor(), side);
     }
     if (m_graticule.DrawMode() == GeoGraticuleDraw::gdBehind) {
         drawGraticule();

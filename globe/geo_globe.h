@@ -197,9 +197,9 @@ public:
     void SetSmoothLines(bool on);
 
     /// Maps a texture (surface texture or a layer's surface image) onto the visible sphere;
-    /// `alongside` runs once on a render thread meanwhile (see GeoTextureMapper::Draw).
+    /// `side` is done on the render threads meanwhile (see GeoTextureSideWork).
     void DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent,
-                     const std::function<void()>& alongside = {});
+                     const GeoTextureSideWork& side = {});
 
     GeoTextureMapper& TextureMapper() { return m_textureMapper; }
 

@@ -1033,14 +1033,17 @@ void GeoTextureMapper::prepareVertex(int face, Vertex& v) {
 void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double scale,
                             const GeoTexture& texture, int alpha, GeoColor transparent,
                             GeoTextureFilter filter, GeoRenderPool* pool,
-                            const std::function<void()>& alongside) {
+                            const GeoTextureSideWork& side) {
     m_trianglesFilled = 0;
     for (std::vector<Triangle>& found : m_faceTriangles) {
         found.clear();
     }
     if (texture.IsEmpty() || target.isNull() || target.format() != QImage::Format_RGB32) {
-        if (alongside) {
-            alongside();
+        if (side.background != clNone && !target.isNull()) {
+            target.fill(PixelOf(side.background));
+        }
+        if (side.alongside) {
+            side.alongside();
         }
         return;
     }
@@ -1083,7 +1086,7 @@ void GeoTextureMapper::Draw(QImage& target, const GeoSphericalPrj& model, double
         m_trianglesFilled += static_cast<int>(found.size());
     }
     m_model = nullptr;
-    fillBands(target.height(), pool, alongside);
+    fillBands(target.height(), pool, side);
     m_texture = nullptr;
 }
 
@@ -1130,8 +1133,8 @@ void GeoTextureMapper::bindFill(QImage& target, const GeoTexture& texture, int a
     m_fill.Bilinear = false;
 }
 
-void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
-                                 const std::function<void()>& alongside) {
+void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool, const GeoTextureSideWork& side) {
+    const std::function<void()>& alongside = side.alongside;
     // The triangles are filled in the order they were found, band by band: a pixel is written by
     // the same triangles in the same order whatever the bands, so the picture is the same. A band
     // of 64 rows (256 KB of a 1024-pixel picture) stays in the core's cache while its triangles
@@ -1167,7 +1170,9 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
             }
         }
     }
-    auto band = [&](int k) { fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows)); };
+    auto band = [&](int k) {
+        fillBand(k, k * kBandRows, std::min(height, (k + 1) * kBandRows), side.background);
+    };
     if (pool == nullptr || pool->Threads() <= 1 || bands < 2) {
         if (alongside) {
             alongside();
@@ -1191,8 +1196,17 @@ void GeoTextureMapper::fillBands(int height, GeoRenderPool* pool,
     });
 }
 
-void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd) const {
+void GeoTextureMapper::fillBand(int band, int rowBegin, int rowEnd, GeoColor background) const {
     GeoTextureFill fill = m_fill;
+    if (background != clNone && rowBegin < rowEnd) {
+        // The first row pixel by pixel, the others copied from it: the copy moves whole vectors.
+        std::uint32_t* first = fill.Target + fill.TargetStride * rowBegin;
+        std::fill(first, first + fill.TargetWidth, PixelOf(background));
+        const auto rowBytes = static_cast<std::size_t>(fill.TargetWidth) * 4;
+        for (int y = rowBegin + 1; y < rowEnd; ++y) {
+            std::memcpy(fill.Target + fill.TargetStride * y, first, rowBytes);
+        }
+    }
     fill.RowBegin = rowBegin;
     fill.RowEnd = rowEnd;
     fill.Bilinear = m_bilinear;

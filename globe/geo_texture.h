@@ -231,6 +231,16 @@ void FillTexturedTriangle(const GeoTextureFill& fill, const GeoTexVertex& a, con
 /// (in pixels): log2 of the linear shrinking, rounded, clamped to 0 .. levels - 1.
 int TextureLevelFor(double textureArea, double screenArea, int levels);
 
+/// Work of the same picture that a texture pass does on its threads besides the texture.
+struct GeoTextureSideWork {
+    /// Runs once, on one thread while the others fill (before the fill on one thread): work that
+    /// touches neither the picture nor the texture.
+    std::function<void()> alongside;
+    /// Unless clNone, each band of rows is first filled with this colour, the background the
+    /// texture is drawn over: written while the band's rows are in the cache, on every thread.
+    GeoColor background = clNone;
+};
+
 /// Maps an equirectangular texture onto the sphere by octahedron subdivision. Keeps its vertex
 /// cache between frames so that each subdivision vertex is computed once per frame.
 class GeoTextureMapper {
@@ -238,12 +248,11 @@ public:
     /// Draws the texture into the target picture for the model's current view. Bilinear
     /// filtering applies to opaque textures without a transparent colour (a keyed colour must not
     /// bleed into its neighbours); others take the nearest texel. With a pool the picture is
-    /// filled in bands on its threads, giving the same bytes as one thread. `alongside`, when
-    /// given, runs once, on one of the pool's threads while the others fill (before the fill
-    /// without a pool): work for the same picture that touches neither the target nor the texture.
+    /// filled in bands on its threads, giving the same bytes as one thread; `side` is done on
+    /// the same threads.
     void Draw(QImage& target, const GeoSphericalPrj& model, double scale, const GeoTexture& texture,
               int alpha, GeoColor transparent, GeoTextureFilter filter = GeoTextureFilter::Nearest,
-              GeoRenderPool* pool = nullptr, const std::function<void()>& alongside = {});
+              GeoRenderPool* pool = nullptr, const GeoTextureSideWork& side = {});
 
     /// Triangles filled by the last Draw (depth-0 triangles with three visible vertices that
     /// reach into the picture).
@@ -308,8 +317,8 @@ private:
     /// Points the fill at the target picture and the texture.
     void bindFill(QImage& target, const GeoTexture& texture, int alpha, GeoColor transparent);
     /// Fills the triangles found, in bands of rows, on the pool's threads if there is one.
-    void fillBands(int height, GeoRenderPool* pool, const std::function<void()>& alongside);
-    void fillBand(int band, int rowBegin, int rowEnd) const;
+    void fillBands(int height, GeoRenderPool* pool, const GeoTextureSideWork& side);
+    void fillBand(int band, int rowBegin, int rowEnd, GeoColor background) const;
     /// Keeps a triangle of the deepest subdivision for filling when it reaches into the
     /// picture, with the level it is filled from.
     void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c,
