@@ -532,6 +532,28 @@ struct Found {
     double q = 0.0;  // position angle on the circle where it was found
 };
 
+// The places along a line of nodes where the traced quantity passes its level, added to `out`;
+// a step takes part when `usable` holds at both its ends.
+template <typename Usable>
+void AddLevelCrossings(const CircleSolver& solver, const Instant& in, const std::vector<Node>& line,
+                       const Traced& tr, Usable usable, std::vector<Found>& out) {
+    const auto value = [&tr](const Node& n) { return tr.sun ? n.s : n.h; };
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        const Node& p = line[i - 1];
+        const Node& n = line[i];
+        if (!usable(p) || !usable(n) || (value(p) < tr.level) == (value(n) < tr.level)) {
+            continue;
+        }
+        const Node c = solver.Crossing(in, p, n, value, tr.level);
+        // A change of sign without a root between (the circle's points jump there) is no
+        // crossing. The Sun matters only where the planet is up: a twilight curve ends at the
+        // horizon curve.
+        if (std::fabs(value(c) - tr.level) < kLevelTolerance && (!tr.sun || c.h >= 0.0)) {
+            out.push_back({c.latitude, c.longitude, c.q});
+        }
+    }
+}
+
 // The crossings of every traced quantity at one instant, by key (contact x 3 + quantity).
 std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solver, double t,
                                                         int count, int onlyKey = -1) {
@@ -548,21 +570,8 @@ std::array<std::vector<Found>, kTracedKeys> CrossingsAt(const CircleSolver& solv
                 if (onlyKey >= 0 && key != static_cast<std::size_t>(onlyKey)) {
                     continue;
                 }
-                const Traced& tr = kTraced[q];
-                const auto value = [&tr](const Node& n) { return tr.sun ? n.s : n.h; };
-                for (std::size_t i = 1; i < nodes.size(); ++i) {
-                    if ((value(nodes[i - 1]) < tr.level) != (value(nodes[i]) < tr.level)) {
-                        const Node c = solver.Crossing(in, nodes[i - 1], nodes[i], value, tr.level);
-                        // A change of sign without a root between (the circle's points jump
-                        // there) is no crossing.
-                        // The Sun matters only where the planet is up: a twilight curve
-                        // ends at the horizon curve.
-                        if (std::fabs(value(c) - tr.level) < kLevelTolerance
-                            && (!tr.sun || c.h >= 0.0)) {
-                            found[key].push_back({c.latitude, c.longitude, c.q});
-                        }
-                    }
-                }
+                AddLevelCrossings(
+                    solver, in, nodes, kTraced[q], [](const Node&) { return true; }, found[key]);
             }
         }
     }
@@ -632,24 +641,11 @@ std::vector<Found> ArcCrossings(const CircleSolver& solver, std::size_t key, dou
     }
     const bool d = key < kTraced.size();
     const double edge = d ? -kLimitEdge : kLimitEdge;
-    const Traced& tr = kTraced[key % kTraced.size()];
-    const auto value = [&tr](const Node& n) { return tr.sun ? n.s : n.h; };
     // A node takes part where the contact of the key happens there, inside the limit.
     const auto usable = [&](const Node& n) { return d ? n.g < edge : n.g > edge; };
     std::vector<Found> found;
     for (const std::vector<Node>& line : lines) {
-        for (std::size_t i = 1; i < line.size(); ++i) {
-            const Node& p = line[i - 1];
-            const Node& n = line[i];
-            if (!usable(p) || !usable(n) || (value(p) < tr.level) == (value(n) < tr.level)) {
-                continue;
-            }
-            const Node c = solver.Crossing(in, p, n, value, tr.level);
-            if (std::fabs(value(c) - tr.level) >= kLevelTolerance || (tr.sun && c.h < 0.0)) {
-                continue;
-            }
-            found.push_back({c.latitude, c.longitude, c.q});
-        }
+        AddLevelCrossings(solver, in, line, kTraced[key % kTraced.size()], usable, found);
     }
     return found;
 }

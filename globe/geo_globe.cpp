@@ -326,15 +326,6 @@ void GeoGlobe::drawDisc() {
 
 void GeoGlobe::DrawTexture(const GeoTexture& texture, int alpha, GeoColor transparent,
                            const GeoTextureSideWork& side) {
-    if (texture.IsEmpty()) {
-        if (side.background != clNone) {
-            m_renderer->FillBackground(side.background);
-        }
-        if (side.alongside) {
-            side.alongside();
-        }
-        return;
-    }
     m_textureMapper.Draw(m_renderer->Surface(), m_deviceProjector.Model(),
                          m_deviceProjector.ScaleFactor(), texture, alpha, transparent,
                          m_textureFilter, m_pool.get(), side);

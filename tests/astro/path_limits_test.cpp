@@ -9,34 +9,22 @@
 #include "astro/numeric.h"
 #include "astro/shadow_geometry.h"
 #include "astro/time_scales.h"
+#include "catalogue_event.h"
 #include "synthetic_event.h"
 
 namespace zimbalo::astro {
 namespace {
 
-const BesselTable& Catalogue() {
-    static const BesselTable table = LoadCatalogue(CataloguePath());
-    return table;
-}
-
-// The delivered event of that date and planet.
-BesselRecord EventOn(int year, int month, int day, int planet) {
-    for (const BesselRecord& r : Catalogue().Records()) {
-        if (r.Year == year && r.Month == month && r.Day == day && r.Planet == planet) {
-            return r;
-        }
-    }
-    throw std::runtime_error("no such event in the catalogue");
-}
+using testing::DeliveredEvent;
 
 // A central occultation of Venus with all four limits on the Earth, and a non-central one of
 // Saturn (the shadow axis passes south of the Earth; only the northern limits lie on it).
 BesselRecord CentralVenus() {
-    return EventOn(2024, 4, 7, 2);
+    return DeliveredEvent(2024, 4, 7, 2);
 }
 
 BesselRecord NonCentralSaturn() {
-    return EventOn(2024, 4, 6, 5);
+    return DeliveredEvent(2024, 4, 6, 5);
 }
 
 double EventDeltaT(const BesselRecord& r) {
@@ -308,7 +296,7 @@ TEST_P(RealEvents, StraightSegmentsStayWithinOneKilometreOfTheCurve) {
 
 TEST(PathLimits, PartialOccultationHasOnlyOnePenumbralLimit) {
     // The Moon's southern limb grazes Jupiter over the southern hemisphere.
-    const BesselRecord r = EventOn(2031, 2, 16, 4);
+    const BesselRecord r = DeliveredEvent(2031, 2, 16, 4);
     ASSERT_EQ(r.OccType, 1);
     const PathLimitSet set = PathLimits(r, EventDeltaT(r));
     EXPECT_TRUE(set.Chains(PathCurve::Central).empty());

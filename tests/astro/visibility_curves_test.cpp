@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <ostream>
-#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,23 +10,12 @@
 #include "astro/local_circumstances.h"
 #include "astro/numeric.h"
 #include "astro/time_scales.h"
+#include "catalogue_event.h"
 
 namespace zimbalo::astro {
 namespace {
 
-const BesselTable& Catalogue() {
-    static const BesselTable table = LoadCatalogue(CataloguePath());
-    return table;
-}
-
-BesselRecord EventOn(int year, int month, int day, int planet) {
-    for (const BesselRecord& r : Catalogue().Records()) {
-        if (r.Year == year && r.Month == month && r.Day == day && r.Planet == planet) {
-            return r;
-        }
-    }
-    throw std::runtime_error("no such event in the catalogue");
-}
+using testing::DeliveredEvent;
 
 struct EventCase {
     const char* name;
@@ -38,7 +26,7 @@ void PrintTo(const EventCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class VisibilityCurvesOf : public testing::TestWithParam<EventCase> {};
+class VisibilityCurvesOf : public ::testing::TestWithParam<EventCase> {};
 
 // Every point is checked with the local circumstances of the place at sea level: a contour's
 // contact within 2 s of its label, a horizon point's planet altitude and a twilight point's Sun
@@ -48,7 +36,7 @@ class VisibilityCurvesOf : public testing::TestWithParam<EventCase> {};
 // widest gaps).
 TEST_P(VisibilityCurvesOf, EveryPointMeetsItsDefinition) {
     const EventCase& c = GetParam();
-    const BesselRecord r = EventOn(c.year, c.month, c.day, c.planet);
+    const BesselRecord r = DeliveredEvent(c.year, c.month, c.day, c.planet);
     const double deltaT = DeltaT(r.Year, r.Month);
     const VisibilityCurveSet set = VisibilityCurves(r, deltaT);
     int counts[3][2] = {};
@@ -103,15 +91,15 @@ TEST_P(VisibilityCurvesOf, EveryPointMeetsItsDefinition) {
 
 INSTANTIATE_TEST_SUITE_P(
     Events, VisibilityCurvesOf,
-    testing::Values(EventCase{"central Venus in daylight", 2024, 4, 7, 2},
-                    EventCase{"Jupiter near the north pole", 1980, 3, 28, 4},
-                    EventCase{"Saturn across the 180th meridian", 1980, 1, 8, 5},
-                    EventCase{"short grazing Jupiter", 2001, 5, 24, 4},
-                    // Contours whose first points lay beyond the limit for longer than the
-                    // stretch the ends are checked over.
-                    EventCase{"Uranus, contours reaching far beyond the limit", 2006, 6, 17, 6},
-                    EventCase{"Saturn, contours reaching far beyond the limit", 2007, 8, 13, 5}),
-    [](const testing::TestParamInfo<EventCase>& event) {
+    ::testing::Values(EventCase{"central Venus in daylight", 2024, 4, 7, 2},
+                      EventCase{"Jupiter near the north pole", 1980, 3, 28, 4},
+                      EventCase{"Saturn across the 180th meridian", 1980, 1, 8, 5},
+                      EventCase{"short grazing Jupiter", 2001, 5, 24, 4},
+                      // Contours whose first points lay beyond the limit for longer than the
+                      // stretch the ends are checked over.
+                      EventCase{"Uranus, contours reaching far beyond the limit", 2006, 6, 17, 6},
+                      EventCase{"Saturn, contours reaching far beyond the limit", 2007, 8, 13, 5}),
+    [](const ::testing::TestParamInfo<EventCase>& event) {
         return std::to_string(event.param.year) + "_" + std::to_string(event.param.month) + "_"
                + std::to_string(event.param.day) + "_" + std::to_string(event.param.planet);
     });
@@ -119,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The kinds of curve of a long central event, and the contours' labels: whole UT minutes every
 // 10 minutes (every 5 for an event of less than two hours).
 TEST(VisibilityCurves, KindsAndLabels) {
-    const BesselRecord r = EventOn(2024, 4, 7, 2);
+    const BesselRecord r = DeliveredEvent(2024, 4, 7, 2);
     const double deltaT = DeltaT(r.Year, r.Month);
     const VisibilityCurveSet set = VisibilityCurves(r, deltaT);
     EXPECT_EQ(set.contourStepMinutes, 10.0);
@@ -138,7 +126,7 @@ TEST(VisibilityCurves, KindsAndLabels) {
     }
     EXPECT_TRUE(horizon);
     EXPECT_TRUE(twilight[0] && twilight[1]);
-    EXPECT_EQ(VisibilityCurves(EventOn(2001, 5, 24, 4), 0.0).contourStepMinutes, 5.0);
+    EXPECT_EQ(VisibilityCurves(DeliveredEvent(2001, 5, 24, 4), 0.0).contourStepMinutes, 5.0);
 }
 
 }  // namespace
